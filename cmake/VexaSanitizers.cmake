@@ -1,0 +1,12 @@
+# Host sanitizer builds. Applied to everything in the configuration so that
+# the libraries and the tests are instrumented alike.
+if(VEXA_SANITIZE STREQUAL "address")
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+elseif(VEXA_SANITIZE STREQUAL "thread")
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+elseif(NOT VEXA_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "VEXA_SANITIZE must be empty, address or thread")
+endif()

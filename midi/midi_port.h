@@ -1,0 +1,37 @@
+// The program's only contact with MIDI hardware: the device lists, opening
+// one input and one output device by name for one operation, the input ring
+// that the input callback fills, and sending short and long messages.
+// Portable: winmm is reached only through the table in winmm_table.h.
+#pragma once
+
+#include <cstdint>
+
+// Refreshes both capability arrays and, while the log is open, logs them.
+// Returns the number of input plus output devices listed.
+int32_t EnumerateMidiDevices();
+// Device lists as the last enumeration found them (for the Options dialog).
+int32_t MidiInputDeviceCount();
+int32_t MidiOutputDeviceCount();
+const char* MidiInputDeviceName(int32_t index);   // "" when out of range
+const char* MidiOutputDeviceName(int32_t index);  // "" when out of range
+
+// Opens the named devices (a null name skips that direction). 1 when every
+// named device is open; 0 after showing the device's error box (owned by
+// ownerWindow) with both devices closed.
+int32_t OpenMidiPorts(uintptr_t ownerWindow, const char* inputName, const char* outputName);
+// Closes whatever is open; bounded even when a driver never returns a slot.
+int32_t CloseMidiPorts();
+// Stops, closes and reopens the input on the same device; the ring is empty
+// afterwards.
+void RestartMidiInput();
+
+// The oldest record's byte length, or 0 when the ring is empty.
+int32_t PeekInputMessage();
+// Removes the oldest record, copying its bytes to destination (which must
+// hold them) or dropping it when destination is null. Returns the length
+// copied, 0 when dropped or empty.
+int32_t ReadInputMessage(uint8_t* destination);
+
+// Hands one message to the output: length on success, 0 when busy (call
+// again), -1 on error (no output, over 2048 bytes, device error).
+int32_t SendMidiBytes(const uint8_t* bytes, int32_t length);
