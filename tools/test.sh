@@ -1,0 +1,91 @@
+#!/bin/sh
+# Builds and runs every test of Vexa on Debian 12, installing what is
+# missing first:
+#   host        native build: unit tests, vexa-cli tests, benchmarks built
+#   asan        the same tests under AddressSanitizer and UBSan
+#   tsan        the same tests under ThreadSanitizer
+#   fuzz        the ImportBank fuzz target for a bounded time (clang)
+#   win32/win64 the i686 and x86_64 Windows builds, tests run under Wine
+#   e2e         the real Vexa.exe against scripted synthesizers through a
+#               virtual MIDI driver under Wine, for both exes
+# Build folders go under build/ (or $VEXA_BUILD_ROOT). Stages can be chosen:
+#   tools/test.sh [host] [asan] [tsan] [fuzz] [win32] [win64] [e2e]
+set -eu
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${VEXA_BUILD_ROOT:-$root/build}
+jobs=${VEXA_JOBS:-$(nproc)}
+fuzz_seconds=${VEXA_FUZZ_SECONDS:-60}
+stages=${*:-host asan tsan fuzz win32 win64 e2e}
+
+"$root/tools/install-deps.sh"
+
+started=$(date +%s)
+stamp() { echo "== $1 ($(( $(date +%s) - started )) s)"; }
+
+configure_and_build() {  # dir, cmake arguments...
+    dir=$1
+    shift
+    cmake -S "$root" -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1 ||
+        { cat "$dir.configure.log"; return 1; }
+    cmake --build "$dir" -j "$jobs"
+}
+
+run_ctest() {  # dir
+    ctest --test-dir "$1" --output-on-failure -j "$jobs"
+}
+
+mkdir -p "$build"
+for stage in $stages; do
+    stamp "$stage"
+    case "$stage" in
+    host)
+        configure_and_build "$build/host"
+        run_ctest "$build/host"
+        ;;
+    asan)
+        configure_and_build "$build/asan" -DVEXA_SANITIZE=address -DVEXA_BENCHMARKS=OFF
+        ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest "$build/asan"
+        ;;
+    tsan)
+        configure_and_build "$build/tsan" -DVEXA_SANITIZE=thread -DVEXA_BENCHMARKS=OFF
+        TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_ctest "$build/tsan"
+        ;;
+    fuzz)
+        CC=clang CXX=clang++ configure_and_build "$build/fuzz" -DVEXA_FUZZ=ON \
+            -DVEXA_BENCHMARKS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+        "$root/tests/fuzz/run-fuzz.sh" "$build/fuzz" "$fuzz_seconds"
+        ;;
+    win32)
+        configure_and_build "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
+        run_ctest "$build/win32"
+        ;;
+    win64)
+        configure_and_build "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
+        run_ctest "$build/win64"
+        ;;
+    e2e)
+        # Needs the host build (the scripted synthesizers' far side) and both
+        # Windows builds (Vexa.exe and the virtual driver); the two exes run
+        # side by side in their own prefixes.
+        for need in host win32 win64; do
+            [ -d "$build/$need" ] || { echo "e2e needs the $need stage first" >&2; exit 1; }
+        done
+        "$root/tests/e2e/run-e2e.sh" "$build/host" "$build/win32" >"$build/e2e-win32.log" 2>&1 &
+        e32=$!
+        "$root/tests/e2e/run-e2e.sh" "$build/host" "$build/win64" >"$build/e2e-win64.log" 2>&1 &
+        e64=$!
+        rc=0
+        wait $e32 || rc=1
+        wait $e64 || rc=1
+        echo "-- i686 --"; cat "$build/e2e-win32.log"
+        echo "-- x86_64 --"; cat "$build/e2e-win64.log"
+        [ $rc -eq 0 ] || { echo "end-to-end tests failed" >&2; exit 1; }
+        ;;
+    *)
+        echo "unknown stage: $stage" >&2
+        exit 2
+        ;;
+    esac
+done
+stamp "all tests passed"
