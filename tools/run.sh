@@ -42,5 +42,5 @@ fi
 echo "Example banks to open are in $root/examples (drive Z: in the file dialog)."
 status=0
 /usr/lib/wine/wine "$build/win32/app/win32/Vexa.exe" || status=$?
-/usr/lib/wine/wineserver32 -w 2>/dev/null || true
+/usr/lib/wine/wineserver64 -w 2>/dev/null || true
 exit $status
