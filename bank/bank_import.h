@@ -16,6 +16,10 @@
 // shorter than the catch-all layout needs).
 BankKind ImportBank(uint8_t* destination, const uint8_t* source, int32_t length);
 
+// The catch-all row (foreign MKS-70 bank files) needs at least this many
+// bytes: its tones end at offset 6207. Shorter data of that row is refused.
+inline constexpr int32_t kForeignMks70MinimumSize = 6208;
+
 // For tools and messages: the layout that the length selects, as a short
 // English phrase ("JX-10 bulk dump", "M-16C cartridge image", ...). The
 // catch-all row reads "MKS-70 foreign bank file". Never null.
