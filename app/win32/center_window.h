@@ -1,0 +1,8 @@
+// Places a dialog over its owner when it is first shown (see app/center.h
+// for the arithmetic).
+#pragma once
+
+#include <windows.h>
+
+// Moves window; it keeps its size and its place in the Z order.
+void CenterWindow(HWND window, HWND owner);
