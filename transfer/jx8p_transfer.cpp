@@ -1,0 +1,97 @@
+// JX-8P tone transfer: guiding the user through selecting tones 1 to 32 on
+// the synthesizer and collecting each tone message, and sending a bank
+// tone by tone with fixed pauses. Two parameter messages frame a receive.
+// Runs on the worker while the MIDI devices are open; knows the message
+// layer, the clock seam and the status line, nothing of files or windows.
+#include <array>
+#include <cstring>
+
+#include "bank/sysex.h"
+#include "midi/message_layer.h"
+#include "transfer/transfer.h"
+#include "transfer/transfer_steps.h"
+
+namespace {
+
+constexpr uint8_t kParameterA = 0x08;  // set to 1 before a receive
+constexpr uint8_t kParameterB = 0x07;  // 1Fh while receiving, 0 afterwards
+constexpr uint8_t kParameterBReceiving = 0x1F;
+constexpr uint8_t kParameterBDone = 0x00;
+constexpr size_t kParameterValueByte = 8;
+
+constexpr uint32_t kToneMessagePauseMs = 300;
+constexpr uint32_t kProgramMessagePauseMs = 750;
+
+// The two stored parameter messages; channel and value bytes stay as last
+// set, like everything else the worker leaves behind for the next call.
+std::array<uint8_t, kJx8pParameterMessageSize> parameterMessageA{};
+std::array<uint8_t, kJx8pParameterMessageSize> parameterMessageB{};
+
+void SetChannel() {
+    const uint8_t channel = TransferChannelByte();
+    activeChannel = channel;
+    parameterMessageA = MakeJx8pParameterMessage(channel, kParameterA, 0);
+    parameterMessageB = MakeJx8pParameterMessage(channel, kParameterB, 0);
+}
+
+bool SendParameter(std::array<uint8_t, kJx8pParameterMessageSize>& message, uint8_t value) {
+    message[kParameterValueByte] = value;
+    return TransmitBytes(message.data(), static_cast<int32_t>(message.size())) >= 0;
+}
+
+// The program change the JX-8P sends when tone `tone` is selected. The
+// status byte is compared in integer arithmetic, unmasked, so "Auto" (10h)
+// expects D0h and matches nothing a synthesizer sends. A record shorter
+// than two bytes cannot be a program change: its byte 1 would be left over
+// from an earlier message.
+bool IsProgramChangeFor(int32_t length, int32_t tone) {
+    return length >= 2 && ReceiveBuffer[0] == 0xC0 + activeChannel && ReceiveBuffer[1] == tone;
+}
+
+}  // namespace
+
+int32_t ReceiveJx8pTones(std::span<uint8_t> buffer) {
+    if (buffer.size() < kJx8pReceiveSize) return CancelTransfer();
+    SetChannel();
+    if (!SendParameter(parameterMessageA, 1)) return CancelTransfer();
+    // From here on a failure leaves parameter 07 at 1Fh on the synthesizer:
+    // nothing more is sent once the receive has failed.
+    if (!SendParameter(parameterMessageB, kParameterBReceiving)) return CancelTransfer();
+
+    for (int32_t tone = 0; tone < kM16CToneCount; ++tone) {
+        ShowProgress("Receiving ... (Please select internal tone %d on your JX-8P)", tone + 1);
+        // A tone message that comes before its program change is skipped
+        // here; the user has to select the tones in order.
+        for (;;) {
+            const int32_t length = WaitForMessage();
+            if (length < 0) return CancelTransfer();
+            if (IsProgramChangeFor(length, tone)) break;
+        }
+        // The recognizer only accepts messages whose byte 5 is 20h.
+        if (WaitForJx8pTone() != kJx8pToneOp) return CancelTransfer();
+        std::memcpy(buffer.data() + static_cast<size_t>(tone) * kJx8pToneMessageSize,
+                    ReceiveBuffer.data(), kJx8pToneMessageSize);
+    }
+
+    if (!SendParameter(parameterMessageB, kParameterBDone)) return CancelTransfer();
+    return static_cast<int32_t>(kJx8pReceiveSize);
+}
+
+int32_t TransmitJx8pTones(std::span<uint8_t> stream) {
+    if (stream.size() < kJx8pBankStreamSize) return CancelTransfer();
+    SetChannel();
+    for (int32_t tone = 1; tone <= kM16CToneCount; ++tone) {
+        if (StopRequested()) return CancelTransfer();
+        ShowProgress("Transmitting JX-8P tone %d of 32 ...", tone);
+        const uint8_t* toneMessage =
+            stream.data() + static_cast<size_t>(tone - 1) * kJx8pStreamStep;
+        if (SendPaced(toneMessage, kJx8pToneMessageSize, kToneMessagePauseMs) < 0)
+            return CancelTransfer();
+        if (SendPaced(toneMessage + kJx8pToneMessageSize, kJx8pProgramMessageSize,
+                      kProgramMessagePauseMs) < 0)
+            return CancelTransfer();
+    }
+    // Only the closing parameter message: a transmit never sets 08 or 1Fh.
+    if (!SendParameter(parameterMessageB, kParameterBDone)) return CancelTransfer();
+    return static_cast<int32_t>(kJx8pBankStreamSize);
+}

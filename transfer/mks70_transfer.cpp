@@ -1,0 +1,71 @@
+// MKS-70 transfer: collecting the 64 patch and 50 tone messages of the
+// synthesizer's MIDI BULK DUMP in their fixed order, and sending a bank as
+// the same sequence, one message every 300 ms. No handshake either way.
+// Runs on the worker while the MIDI devices are open; knows the message
+// layer, the clock seam and the status line, nothing of files or windows.
+#include <cstring>
+
+#include "app/shell.h"
+#include "bank/sysex.h"
+#include "midi/message_layer.h"
+#include "transfer/transfer.h"
+#include "transfer/transfer_steps.h"
+
+namespace {
+
+constexpr uint32_t kMessagePauseMs = 300;
+constexpr size_t kRecordNumberByte = 8;
+
+// One message of the dump: it must be of the expected sort and carry the
+// next number; a repeat, a gap or a tone among the patches ends the receive.
+bool TakeDumpMessage(int32_t selector, int32_t number, uint8_t* out, size_t size) {
+    if (WaitForMks70Dump() != selector) return false;
+    if (ReceiveBuffer[kRecordNumberByte] != number) return false;
+    std::memcpy(out, ReceiveBuffer.data(), size);
+    return true;
+}
+
+}  // namespace
+
+int32_t ReceiveMks70Bank(std::span<uint8_t> buffer) {
+    if (buffer.size() < kMks70BankStreamSize) return CancelTransfer();
+    activeChannel = TransferChannelByte();
+    ShowStatus("Receiving ... (Please start the MKS-70's MIDI BULK DUMP now)");
+    for (int32_t patch = 0; patch < kM64CPatchCount; ++patch) {
+        // The first patch is awaited under the prompt above.
+        if (patch > 0) ShowProgress("Receiving MKS-70 patch %d of 64 ...", patch + 1);
+        uint8_t* out = buffer.data() + static_cast<size_t>(patch) * kMks70PatchMessageSize;
+        if (!TakeDumpMessage(kMks70PatchSelector, patch, out, kMks70PatchMessageSize))
+            return CancelTransfer();
+    }
+    for (int32_t tone = 0; tone < kM64CToneCount; ++tone) {
+        ShowProgress("Receiving MKS-70 tone %d of 50 ...", tone + 1);
+        uint8_t* out = buffer.data() + kMks70ToneStreamOffset +
+                       static_cast<size_t>(tone) * kMks70ToneMessageSize;
+        if (!TakeDumpMessage(kMks70ToneSelector, tone, out, kMks70ToneMessageSize))
+            return CancelTransfer();
+    }
+    return static_cast<int32_t>(kMks70BankStreamSize);
+}
+
+int32_t TransmitMks70Bank(std::span<uint8_t> stream) {
+    if (stream.size() < kMks70BankStreamSize) return CancelTransfer();
+    activeChannel = TransferChannelByte();
+    for (int32_t patch = 1; patch <= kM64CPatchCount; ++patch) {
+        if (StopRequested()) return CancelTransfer();
+        ShowProgress("Transmitting MKS-70 patch %d of 64 ...", patch);
+        const uint8_t* message =
+            stream.data() + static_cast<size_t>(patch - 1) * kMks70PatchMessageSize;
+        if (SendPaced(message, kMks70PatchMessageSize, kMessagePauseMs) < 0)
+            return CancelTransfer();
+    }
+    for (int32_t tone = 1; tone <= kM64CToneCount; ++tone) {
+        if (StopRequested()) return CancelTransfer();
+        ShowProgress("Transmitting MKS-70 tone %d of 50 ...", tone);
+        const uint8_t* message = stream.data() + kMks70ToneStreamOffset +
+                                 static_cast<size_t>(tone - 1) * kMks70ToneMessageSize;
+        if (SendPaced(message, kMks70ToneMessageSize, kMessagePauseMs) < 0)
+            return CancelTransfer();
+    }
+    return static_cast<int32_t>(kMks70BankStreamSize);
+}

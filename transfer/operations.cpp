@@ -1,0 +1,159 @@
+// The worker-side runner of the MIDI menu commands: opens the devices,
+// picks the procedure that fits the synthesizer setting and the bank in
+// memory, runs it, closes the devices, stores a received bank, keeps the
+// status line current and posts the outcome to the main window. Runs only
+// on the worker; reaches the shell only through app/shell.h.
+#include <array>
+
+#include "app/commands.h"
+#include "app/mailbox.h"
+#include "app/settings.h"
+#include "app/shell.h"
+#include "bank/bank_image.h"
+#include "bank/bank_import.h"
+#include "bank/sysex.h"
+#include "midi/message_layer.h"
+#include "midi/midi_port.h"
+#include "transfer/transfer.h"
+#include "transfer/transfer_steps.h"
+
+namespace {
+
+// Error boxes of the device layer are owned by the main window.
+constexpr uintptr_t kMainWindowOwner = 0;
+
+void EncodeJx8p(uint8_t channel) {
+    EncodeJx8pBank(std::span<const uint8_t, kM16CImageSize>(BankImage.data(), kM16CImageSize),
+                   std::span<uint8_t, kJx8pBankStreamSize>(TransferBuffer.data(),
+                                                           kJx8pBankStreamSize),
+                   channel);
+}
+
+void EncodeJx10(uint8_t channel) {
+    EncodeJx10Bulk(std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
+                   std::span<uint8_t, kJx10BulkStreamSize>(TransferBuffer.data(),
+                                                           kJx10BulkStreamSize),
+                   channel);
+}
+
+void EncodeMks70(uint8_t channel) {
+    EncodeMks70Bank(std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
+                    std::span<uint8_t, kMks70BankStreamSize>(TransferBuffer.data(),
+                                                             kMks70BankStreamSize),
+                    channel);
+}
+
+struct Protocol {
+    int32_t synthType;
+    BankKind transmitKind;  // the only bank kind this synthesizer is sent
+    void (*encode)(uint8_t channel);
+    int32_t (*transmit)(std::span<uint8_t> stream);
+    int32_t (*receive)(std::span<uint8_t> buffer);
+};
+
+constexpr std::array<Protocol, 3> kProtocols{{
+    {kSynthJx8p, kM16CKind, EncodeJx8p, TransmitJx8pTones, ReceiveJx8pTones},
+    {kSynthJx10, kM64CKind, EncodeJx10, TransmitJx10Bulk, ReceiveJx10Bulk},
+    {kSynthMks70, kM64CKind, EncodeMks70, TransmitMks70Bank, ReceiveMks70Bank},
+}};
+
+const Protocol* ProtocolFor(int32_t synthType) {
+    for (const Protocol& p : kProtocols)
+        if (p.synthType == synthType) return &p;
+    return nullptr;
+}
+
+bool OpenPorts() {
+    return OpenMidiPorts(kMainWindowOwner, appSettings.inputDeviceName,
+                         appSettings.outputDeviceName) != 0;
+}
+
+// A closing program shows no message box, so it gets no outcome either.
+void PostOutcome(uintptr_t code) {
+    if (IsQuitRequested() == 0) PostToMainWindow(TransferCompleteMessage, code, 0);
+}
+
+bool TransmitWithOpenPorts() {
+    const Protocol* protocol = ProtocolFor(appSettings.synthType);
+    // A JX-8P is never sent an M-64C bank nor the others an M-16C one:
+    // nothing is encoded or sent then.
+    if (protocol == nullptr || bankKind.load(std::memory_order_acquire) != protocol->transmitKind)
+        return false;
+    protocol->encode(TransferChannelByte());
+    if (protocol->transmit(std::span<uint8_t>(TransferBuffer)) < 0) return false;
+    ShowStatus("Closing ...");
+    return true;
+}
+
+void RunTransmit() {
+    ShowStatus("Transmitting ...");
+    bool succeeded = false;
+    if (OpenPorts()) {
+        succeeded = TransmitWithOpenPorts();
+        CloseMidiPorts();
+    }
+    ShowStatus("Ready");
+    PostOutcome(succeeded ? kTransmitSucceeded : kTransmitFailed);
+}
+
+bool ReceiveWithOpenPorts() {
+    transferLength.store(-1, std::memory_order_relaxed);
+    const Protocol* protocol = ProtocolFor(appSettings.synthType);
+    if (protocol == nullptr) return false;
+    const int32_t length = protocol->receive(std::span<uint8_t>(TransferBuffer));
+    transferLength.store(length, std::memory_order_relaxed);
+    if (length < 0) return false;
+    // The test call writes nothing, so refused data leaves the bank in
+    // memory and its state words exactly as they were.
+    if (ImportBank(nullptr, TransferBuffer.data(), length) < 0) return false;
+    const BankKind kind = ImportBank(BankImage.data(), TransferBuffer.data(), length);
+    if (kind < 0) return false;
+    // The image is complete before the state words announce it: the UI
+    // thread loads these with acquire before it reads the image.
+    bankKind.store(kind, std::memory_order_release);
+    bankLoaded.store(1, std::memory_order_release);
+    bankModified.store(1, std::memory_order_release);
+    ShowStatus("Closing ...");
+    return true;
+}
+
+void RunReceive() {
+    ShowStatus("Receiving ...");
+    bool succeeded = false;
+    if (OpenPorts()) {
+        succeeded = ReceiveWithOpenPorts();
+        CloseMidiPorts();
+    }
+    ShowStatus("Ready");
+    RefreshBankView();
+    PostOutcome(succeeded ? kReceiveSucceeded : kReceiveFailed);
+}
+
+void RunWatch() {
+    if (!OpenPorts()) return;
+    ShowStatus("Displaying the MIDI input data stream ...");
+    // The log window belongs to the UI thread: ask it to open the window.
+    if (IsLogWindowOpen() == 0) PostToMainWindow(kWmCommand, kCommandLogWindow, 0);
+    // WaitForMessage logs every message it takes; it returns -1 on Stop,
+    // any other new command, or quit.
+    while (WaitForMessage() >= 0) {
+    }
+    ShowStatus("Cancelling operation ...");
+    CloseMidiPorts();
+    ShowStatus("Ready");
+}
+
+}  // namespace
+
+void RunOperation(int32_t command) {
+    switch (command) {
+        case kCommandTransmit: RunTransmit(); break;
+        case kCommandReceive: RunReceive(); break;
+        case kCommandWatch: RunWatch(); break;
+        // Test does nothing; Stop's arrival already ended the operation it
+        // was meant for.
+        case kCommandTest:
+        case kCommandStop:
+        default: break;
+    }
+}

@@ -1,0 +1,46 @@
+// Shared steps of the transfer procedures: channel byte, progress texts,
+// cancellation check and paced sending. Time goes only through the
+// platform seam, so tests run paced transfers on a virtual clock.
+#include "transfer/transfer_steps.h"
+
+#include <cstdio>
+
+#include "app/mailbox.h"
+#include "app/platform.h"
+#include "app/settings.h"
+#include "app/shell.h"
+#include "midi/message_layer.h"
+
+uint8_t TransferChannelByte() {
+    return static_cast<uint8_t>(appSettings.midiChannel & 0xFF);
+}
+
+void ShowProgress(const char* format, int32_t first, int32_t second) {
+    char text[128];
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#endif
+    const int written = std::snprintf(text, sizeof text, format, first, second);
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+    if (written < 0) text[0] = '\0';
+    ShowStatus(text);
+}
+
+bool StopRequested() { return IsQuitRequested() != 0 || PollCancel() != 0; }
+
+int32_t SendPaced(const uint8_t* bytes, size_t length, uint32_t pauseMs) {
+    const uint32_t started = NowMilliseconds();
+    const int32_t sent = TransmitBytes(bytes, static_cast<int32_t>(length));
+    if (sent < 0) return -1;
+    const uint32_t elapsed = NowMilliseconds() - started;
+    if (elapsed < pauseMs) SleepMilliseconds(pauseMs - elapsed);
+    return sent;
+}
+
+int32_t CancelTransfer() {
+    ShowStatus("Cancelling operation ...");
+    return -1;
+}

@@ -1,0 +1,36 @@
+// Steps that the three synthesizers' procedures share: the channel byte of
+// the running transfer, formatted progress texts, the cancellation check
+// before each paced message, and sending one message with its pause.
+// Knows the message layer and the clock seam; nothing of the shell beyond
+// ShowStatus.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The low byte of the midiChannel setting, written and compared unchanged:
+// "Auto" (16) travels as 10h.
+uint8_t TransferChannelByte();
+
+// Shows a progress text in status pane 0. The text is formatted into a
+// fixed, always terminated buffer; an over-long result is cut short.
+void ShowProgress(const char* format, int32_t first, int32_t second = 0)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 0)))
+#endif
+    ;
+
+// True when the program is closing or a new command (Stop) is pending. The
+// quit flag is asked first, as every wait of the message layer does.
+bool StopRequested();
+
+// Sends one whole message and then sleeps for whatever is left of pauseMs,
+// measured from the moment the send began, so slow output never lengthens
+// the pacing. The clock wraps at 2^32; unsigned subtraction keeps the
+// difference right across the wrap. Returns the byte count, or -1 when the
+// send failed (no pause is taken then).
+int32_t SendPaced(const uint8_t* bytes, size_t length, uint32_t pauseMs);
+
+// Shows "Cancelling operation ..." and returns -1, for the procedures'
+// failure paths.
+int32_t CancelTransfer();
