@@ -37,6 +37,12 @@ const PlatformOps& Platform();
 void SetPlatform(const PlatformOps* ops);  // nullptr restores the default
 const PlatformOps& DefaultPlatform();
 
+// The system tables behind DefaultPlatform(): a build has exactly one of
+// them, HostPlatformOps (standard library, platform_host.cpp) on the host and
+// Win32PlatformOps (win32/platform_win32.cpp) on Windows.
+const PlatformOps& HostPlatformOps();
+const PlatformOps& Win32PlatformOps();
+
 // Short names for the two calls the transfer procedures pace with.
 inline uint32_t NowMilliseconds() { return Platform().milliseconds(); }
 inline void SleepMilliseconds(uint32_t ms) { Platform().sleep(ms); }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace virtual_platform {
@@ -22,5 +23,18 @@ struct Pause {
 };
 std::vector<Pause> Pauses();
 void ClearPauses();
+
+// Called on the UI thread each time it waits (uiWait), before and after the
+// wait's short real pause. Tests use it to stand in for the window system
+// delivering the messages the worker sends to the UI thread's windows.
+// Install() clears it.
+void SetUiWaitHook(std::function<void()> hook);
+// When strict, a wait on the wake-up event ignores its time-out and returns
+// only once the event is signalled: a signal that is missing then hangs the
+// test (caught by its ctest time-out) instead of being hidden by the next
+// time-out. Install() turns it off.
+void SetStrictWakeWaits(bool strict);
+// Waits until every thread started through the virtual table has returned.
+void JoinThreads();
 
 }  // namespace virtual_platform
