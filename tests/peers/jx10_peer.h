@@ -1,0 +1,93 @@
+// A scripted JX-10.
+//
+// Dump role (the program receives): Start() is the user pressing MIDI BULK
+// DUMP. The peer sends a WsdMessage with its kind byte (16h or 64h), then
+// each DatMessage only after the program's AckMessage for the previous
+// message, and after the last block's acknowledgement its EofMessage.
+// Everything the program sends is recorded (AckCount, RejectCount).
+//
+// Bulk load role (the program transmits): Start() is the user starting a
+// bulk load: the peer sends an RqdMessage with its kind byte and then
+// takes what comes, checking every block's checksum and recording when each
+// block and the EofMessage arrived.
+//
+// A fault makes one step misbehave. Steps are numbered 0 for the opening
+// WsdMessage or RqdMessage, 1..N for the data blocks, N + 1 for the
+// EofMessage of a dump.
+//
+// The peer holds its output back after each System Exclusive message until
+// OnProgramListening() (see synth_peer.h).
+#pragma once
+
+#include <optional>
+
+#include "tests/peers/synth_peer.h"
+
+namespace vexa_peers {
+
+enum class Jx10Role { Dump, BulkLoad };
+
+enum class Jx10Fault {
+    None,
+    BadChecksum,     // the step's message carries a wrong checksum
+    ShortBlock,      // the step's DatMessage is 261 bytes long
+    ErrInstead,      // an ErrMessage is sent in the step's place
+    RjcInstead,      // an RjcMessage is sent in the step's place
+    EofInstead,      // an EofMessage is sent in the step's place
+    ErrBefore,       // an ErrMessage first, then the step's own message
+    ForeignBefore,   // another maker's SysEx, a note, a clock tick and a copy of
+                     // the step's message on another channel, then the message
+    Silent,          // nothing more from this step on
+};
+
+struct Jx10Script {
+    Jx10Role role = Jx10Role::Dump;
+    uint8_t channel = 0;
+    uint8_t kind = 0x64;         // the WsdMessage or RqdMessage kind byte
+    std::vector<uint8_t> image;  // dump: what is sent, 128 bytes per block
+    Jx10Fault fault = Jx10Fault::None;
+    int faultStep = 0;
+    bool gateOnRestart = true;
+};
+
+struct Jx10Block {
+    std::vector<uint8_t> data;  // decoded 128 bytes
+    bool checksumOk = false;
+    size_t length = 0;
+    uint32_t timeMs = 0;
+};
+
+class Jx10Peer : public SynthPeer {
+public:
+    Jx10Peer(PeerLink& link, Jx10Script script);
+
+    int AckCount() const;
+    int RejectCount() const;
+    std::vector<Jx10Block> Blocks() const;
+    // The blocks' data joined, in arrival order.
+    std::vector<uint8_t> LoadedImage() const;
+    std::optional<uint32_t> EofTime() const;
+    // The number of data blocks of the dump that the peer has sent.
+    int BlocksSent() const;
+
+protected:
+    void HandleStart() override;
+    void HandleMessage(const TimedMessage& message) override;
+
+private:
+    int DumpBlocks() const;
+    void SendStep(int step);
+    std::vector<uint8_t> StepMessage(int step, uint8_t channel, bool damaged) const;
+
+    const Jx10Script script_;
+    bool started_ = false;
+    bool silent_ = false;
+    int nextStep_ = 0;
+    int acks_ = 0;
+    int rejects_ = 0;
+    int blocksSent_ = 0;
+    std::vector<Jx10Block> blocks_;
+    std::optional<uint32_t> eofTime_;
+};
+
+}  // namespace vexa_peers

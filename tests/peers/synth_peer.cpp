@@ -1,0 +1,79 @@
+// The part every scripted synthesizer shares: serialising the entry points,
+// keeping what the program sent, and sending queued output in order without
+// holding the lock (so a transport may call back in while it delivers).
+#include "tests/peers/synth_peer.h"
+
+#include <utility>
+
+namespace vexa_peers {
+
+SynthPeer::SynthPeer(PeerLink& link, bool gateOnRestart)
+    : link_(link), gateOnRestart_(gateOnRestart) {}
+
+void SynthPeer::Start() {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        HandleStart();
+    }
+    Flush();
+}
+
+void SynthPeer::OnProgramMessage(std::span<const uint8_t> bytes, uint32_t timeMs) {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        TimedMessage message{std::vector<uint8_t>(bytes.begin(), bytes.end()), timeMs};
+        received_.push_back(message);
+        HandleMessage(message);
+    }
+    Flush();
+}
+
+void SynthPeer::OnProgramListening() {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        gateClosed_ = false;
+    }
+    Flush();
+}
+
+std::vector<TimedMessage> SynthPeer::Received() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return received_;
+}
+
+size_t SynthPeer::SentCount() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return sentCount_;
+}
+
+void SynthPeer::Emit(std::vector<uint8_t> bytes) { outbox_.push_back(std::move(bytes)); }
+
+// One thread at a time drains the outbox; a call that finds another one
+// draining (or a re-entrant call from inside SendToProgram) leaves its
+// messages to it, which keeps the order.
+void SynthPeer::Flush() {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (flushing_) return;
+        flushing_ = true;
+    }
+    for (;;) {
+        std::vector<uint8_t> next;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            if (outbox_.empty() || gateClosed_) {
+                flushing_ = false;
+                return;
+            }
+            next = std::move(outbox_.front());
+            outbox_.pop_front();
+            ++sentCount_;
+            // Closed before the send, so a restart that the message causes
+            // cannot be missed.
+            if (gateOnRestart_ && !next.empty() && next[0] == 0xF0) gateClosed_ = true;
+        }
+        link_.SendToProgram(next);
+    }
+}
+
+}  // namespace vexa_peers

@@ -1,0 +1,91 @@
+// Scripted synthesizers for exercising the program's transfers end to end.
+//
+// A peer plays one synthesizer (and, where it matters, the person at its
+// panel). It is transport-agnostic: it never touches a MIDI system, a
+// clock or a thread of its own.
+//
+//   * The transport gives the peer a PeerLink: SendToProgram() puts one
+//     whole message on the program's MIDI input (a short message of 1 to 3
+//     bytes, or a System Exclusive message F0 ... F7 as a synthesizer sends
+//     it on the wire); NowMs() reads the clock that also stamps the
+//     program's messages; ProgramListening() says whether the program's
+//     input is open (transports that cannot tell return true).
+//   * The transport calls OnProgramMessage() with every whole message that
+//     the program sent, stamped with the time its send began, and
+//     OnProgramListening() each time the program (re)starts its MIDI
+//     input. The JX-10 peer relies on the latter: the program restarts its
+//     input after every System Exclusive message it takes, discarding
+//     whatever was queued behind it, so after each System Exclusive message
+//     the JX-10 peer holds everything back until the restart is over. A
+//     transport that cannot report restarts turns that off (gateOnRestart).
+//   * The test (or whoever plays the user) calls Start() when the user
+//     would press the synthesizer's button: MIDI BULK DUMP, a bulk load, or
+//     beginning to select tones.
+//
+// Every entry point may be called from any thread; a peer serialises them
+// itself and never calls the link while holding its lock, so a transport
+// may deliver the peer's output synchronously and call back into the peer
+// from inside SendToProgram. Output keeps its order.
+//
+// What the program sent is kept (Received()) together with each peer's own
+// reading of it (decoded banks, checksum verdicts, arrival times).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <span>
+#include <vector>
+
+namespace vexa_peers {
+
+class PeerLink {
+public:
+    virtual ~PeerLink() = default;
+    virtual void SendToProgram(std::span<const uint8_t> bytes) = 0;
+    virtual uint32_t NowMs() = 0;
+    virtual bool ProgramListening() { return true; }
+};
+
+struct TimedMessage {
+    std::vector<uint8_t> bytes;
+    uint32_t timeMs = 0;
+};
+
+class SynthPeer {
+public:
+    explicit SynthPeer(PeerLink& link, bool gateOnRestart = false);
+    virtual ~SynthPeer() = default;
+    SynthPeer(const SynthPeer&) = delete;
+    SynthPeer& operator=(const SynthPeer&) = delete;
+
+    void Start();
+    void OnProgramMessage(std::span<const uint8_t> bytes, uint32_t timeMs);
+    void OnProgramListening();
+
+    std::vector<TimedMessage> Received() const;
+    // How many messages the peer has put on the program's input.
+    size_t SentCount() const;
+
+protected:
+    // Called with the peer's lock held; they queue output with Emit().
+    virtual void HandleStart() = 0;
+    virtual void HandleMessage(const TimedMessage& message) = 0;
+    void Emit(std::vector<uint8_t> bytes);
+
+    mutable std::mutex lock_;
+
+private:
+    void Flush();
+
+    PeerLink& link_;
+    const bool gateOnRestart_;
+    bool gateClosed_ = false;
+    bool flushing_ = false;
+    size_t sentCount_ = 0;
+    std::deque<std::vector<uint8_t>> outbox_;
+    std::vector<TimedMessage> received_;
+};
+
+}  // namespace vexa_peers
