@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "midi/winmm_table.h"
+
 // Refreshes both capability arrays and, while the log is open, logs them.
 // Returns the number of input plus output devices listed.
 int32_t EnumerateMidiDevices();
@@ -35,3 +37,26 @@ int32_t ReadInputMessage(uint8_t* destination);
 // Hands one message to the output: length on success, 0 when busy (call
 // again), -1 on error (no output, over 2048 bytes, device error).
 int32_t SendMidiBytes(const uint8_t* bytes, int32_t length);
+
+// The callbacks given to midiInOpen and midiOutOpen (contract in
+// midi_port.cpp). Tests call them directly to drive the ring.
+void VEXA_MIDI_CALLBACK MidiInputCallback(MidiInHandle device, uint32_t message,
+                                          uintptr_t instance, uintptr_t param1,
+                                          uintptr_t param2);
+void VEXA_MIDI_CALLBACK MidiOutputCallback(MidiOutHandle device, uint32_t message,
+                                           uintptr_t instance, uintptr_t param1,
+                                           uintptr_t param2);
+
+// The header of input slot 0..2 (what the driver hands back as param1 of
+// MIM_LONGDATA); nullptr out of range.
+MidiHeader* MidiInputSlotHeader(int32_t slot);
+
+// A snapshot of the device layer's state, for tests and diagnostics.
+struct MidiPortState {
+    bool inputOpen;
+    bool outputOpen;
+    uint32_t inputRunning;
+    uint32_t inputBusy[3];
+    uint32_t outputBusy[3];
+};
+MidiPortState InspectMidiPort();

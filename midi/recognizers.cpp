@@ -1,0 +1,69 @@
+// The recognizers' judgements of single messages. Knows nothing of the ring,
+// the devices or the log.
+#include "midi/recognizers.h"
+
+#include "bank/sysex.h"
+
+namespace {
+
+constexpr int32_t kHeaderBytes = 6;
+
+// F0 41 <op> <channel> <model>: the Roland header every recognizer needs.
+bool HasRolandHeader(const uint8_t* bytes, int32_t length, uint8_t op, uint8_t channel,
+                     uint8_t model) {
+    return bytes != nullptr && length >= kHeaderBytes && bytes[0] == kSysexStart &&
+           bytes[1] == kRolandId && bytes[2] == op && bytes[3] == channel && bytes[4] == model;
+}
+
+bool IsWhole(const uint8_t* bytes, int32_t length, size_t size) {
+    return length == static_cast<int32_t>(size) && bytes[size - 1] == kSysexEnd;
+}
+
+// The bytes from offset 5 add up, in 8 bits, to a multiple of 128.
+bool ChecksumHolds(const uint8_t* bytes, int32_t count) {
+    uint8_t sum = 0;
+    for (int32_t i = 0; i < count; ++i) sum = static_cast<uint8_t>(sum + bytes[5 + i]);
+    return (sum & 0x7F) == 0;
+}
+
+}  // namespace
+
+int32_t JudgeJx8pTone(const uint8_t* bytes, int32_t length, uint8_t channel) {
+    if (!HasRolandHeader(bytes, length, kJx8pToneOp, channel, kJx8pModel) || bytes[5] != 0x20)
+        return kSkipMessage;
+    return IsWhole(bytes, length, kJx8pToneMessageSize) ? kJx8pToneOp : kRejectMessage;
+}
+
+int32_t JudgeMks70Dump(const uint8_t* bytes, int32_t length, uint8_t channel) {
+    if (!HasRolandHeader(bytes, length, kMks70Op, channel, kJx10Model)) return kSkipMessage;
+    const uint8_t selector = bytes[5];
+    if (selector == kMks70ToneSelector)
+        return IsWhole(bytes, length, kMks70ToneMessageSize) ? selector : kRejectMessage;
+    if (selector == kMks70PatchSelector)
+        return IsWhole(bytes, length, kMks70PatchMessageSize) ? selector : kRejectMessage;
+    return kSkipMessage;
+}
+
+int32_t JudgeJx10Handshake(const uint8_t* bytes, int32_t length, uint8_t channel) {
+    if (bytes == nullptr || length < kHeaderBytes) return kSkipMessage;
+    const uint8_t op = bytes[2];
+    if (!HasRolandHeader(bytes, length, op, channel, kJx10Model)) return kSkipMessage;
+    switch (op) {
+    case kWsdOp:
+    case kRqdOp:
+        if (length != static_cast<int32_t>(kKindHandshakeSize)) return kRejectMessage;
+        return ChecksumHolds(bytes, 2) ? op : kRejectMessage;
+    case kDatOp:
+        // 256 nibbles and the checksum; the record ends there, the F7 follows
+        // in a record of its own.
+        if (length < static_cast<int32_t>(kDatMessageSize) - 1) return kRejectMessage;
+        return ChecksumHolds(bytes, 257) ? op : kRejectMessage;
+    case kAckOp:
+    case kEofOp:
+    case kErrOp:
+    case kRjcOp:
+        return length == static_cast<int32_t>(kShortHandshakeSize) ? op : kRejectMessage;
+    default:
+        return kSkipMessage;
+    }
+}
