@@ -423,7 +423,8 @@ void VEXA_MIDI_CALLBACK MidiInputCallback(MidiInHandle device, uint32_t message,
         const int32_t slot = InputSlotOf(param1);
         if (slot < 0) return;
         MidiHeader& header = port.inputHeaders[slot];
-        const uint32_t recorded = std::min(header.dwBytesRecorded, kInputSlotOffer);
+        const uint32_t reported = header.dwBytesRecorded;
+        const uint32_t recorded = std::min(reported, kInputSlotOffer);
         if (RingStoreLong(port.inputBuffers[slot], recorded, static_cast<uint32_t>(param2)))
             Platform().signalWakeEvent();
         bool lent = false;

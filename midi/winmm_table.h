@@ -25,6 +25,12 @@ using MidiOutHandle = MidiOutDevice*;
 // MMRESULT.
 using MidiResult = uint32_t;
 
+// mmsystem.h declares its structures with 1-byte packing; on 64-bit Windows
+// that moves MIDIHDR's lpNext and everything after it. The mirrors pack the
+// same way (no difference on 32-bit Windows). Copy a field to a local before
+// binding a reference to it.
+#pragma pack(push, 1)
+
 // MIDIHDR, field for field: DWORD is 32 bits, DWORD_PTR pointer-sized.
 struct MidiHeader {
     char* lpData;
@@ -61,6 +67,8 @@ struct MidiOutCaps {
     uint16_t wChannelMask;
     uint32_t dwSupport;
 };
+
+#pragma pack(pop)
 
 static_assert(sizeof(MidiInCaps) == 44, "MIDIINCAPSA is 44 bytes");
 static_assert(sizeof(MidiOutCaps) == 52, "MIDIOUTCAPSA is 52 bytes");
