@@ -1,0 +1,280 @@
+// vexa-cli run as a child process on the example banks and on generated
+// files: identify, list and convert, their error reports and exit codes,
+// and outputs that are complete or absent.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bank/bank_import.h"
+#include "tests/bank/bank_layouts.h"
+#include "tests/bank/temp_folder.h"
+
+namespace {
+
+const std::string kExamples = VEXA_EXAMPLES_DIR;
+
+std::string Example(const std::string& name) { return kExamples + "/" + name; }
+
+struct ToolRun {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadText(const std::string& name) {
+    const Bytes bytes = ReadBytes(name);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+ToolRun RunTool(const std::string& tool, const std::string& arguments) {
+    TempFolder capture;
+    const std::string command = "'" + tool + "' " + arguments + " >'" + capture.File("out") + "' 2>'" +
+                                capture.File("err") + "'";
+    const int status = std::system(command.c_str());
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return ToolRun{code, ReadText(capture.File("out")), ReadText(capture.File("err"))};
+}
+
+ToolRun Cli(const std::string& arguments) { return RunTool(VEXA_CLI_PATH, arguments); }
+
+std::string Quote(const std::string& path) { return "'" + path + "'"; }
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            lines.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return lines;
+}
+
+Bytes ImportFile(const std::string& name, BankKind& kind) {
+    Bytes data = ReadBytes(name);
+    Bytes storage(kBankStorageSize, 0);
+    kind = ImportBank(storage.data(), data.data(), static_cast<int32_t>(data.size()));
+    if (kind == kM16CKind) storage.resize(kM16CImageSize);
+    return storage;
+}
+
+TEST(VexaCli, IdentifiesEveryExample) {
+    const struct {
+        const char* file;
+        const char* layout;
+    } cases[] = {
+        {"jx8p-studio-tones.syx", "JX-8P bank stream, 2496 bytes, M-16C"},
+        {"jx8p-studio-tones-dump.syx", "JX-8P tone dump, 2144 bytes, M-16C"},
+        {"jx8p-studio-tones.c16", "M-16C cartridge image, 2048 bytes, M-16C"},
+        {"jx8p-studio-tones.jx8", "JX-8P foreign bank file, 3455 bytes, M-16C"},
+        {"jx10-night-session.syx", "JX-10 bulk dump, 16846 bytes, M-64C"},
+        {"jx10-night-session.c64", "M-64C cartridge image, 8192 bytes, M-64C"},
+        {"jx10-night-session.jx1", "M-64C foreign bank file, 16538 bytes, M-64C"},
+        {"mks70-night-session.syx", "MKS-70 bank stream, 10234 bytes, M-64C"},
+        {"mks70-night-session.b63", "MKS-70 foreign bank file, 6208 bytes, M-64C"},
+    };
+    std::string all;
+    std::string expected;
+    for (const auto& c : cases) {
+        all += " " + Quote(Example(c.file));
+        expected += Example(c.file) + ": " + c.layout + "\n";
+    }
+    const ToolRun run = Cli("identify" + all);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(VexaCli, IdentifyReportsWhatIsNotABank) {
+    TempFolder folder;
+    WriteBytes(folder.File("noise.syx"), MakeRandomImage(1, 100));
+    WriteBytes(folder.File("largest"), Bytes(17408, 0));
+    WriteBytes(folder.File("too-large"), Bytes(17409, 0));
+    WriteBytes(folder.File("empty"), Bytes());
+    const ToolRun run = Cli("identify " + Quote(Example("jx10-night-session.c64")) + " " +
+                        Quote(folder.File("noise.syx")) + " " + Quote(folder.File("missing")) + " " +
+                        Quote(folder.File("largest")) + " " + Quote(folder.File("too-large")) + " " +
+                        Quote(folder.File("empty")));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, Example("jx10-night-session.c64") + ": M-64C cartridge image, 8192 bytes, M-64C\n" +
+                           folder.File("noise.syx") + ": unknown format, 100 bytes\n" +
+                           folder.File("largest") + ": unknown format, 17408 bytes\n" +
+                           folder.File("empty") + ": unknown format, 0 bytes\n");
+    EXPECT_EQ(run.err, "vexa-cli: " + folder.File("missing") + ": cannot open file\n" +
+                           "vexa-cli: " + folder.File("too-large") +
+                           ": file too large (17409 bytes; a bank file has at most 17408)\n");
+    EXPECT_NE(Cli("identify " + Quote(folder.Path().string())).exitCode, 0);
+}
+
+TEST(VexaCli, ListsTheSameBankInEveryLayout) {
+    const ToolRun c64 = Cli("list " + Quote(Example("jx10-night-session.c64")));
+    ASSERT_EQ(c64.exitCode, 0) << c64.err;
+    const std::vector<std::string> lines = Lines(c64.out);
+    ASSERT_EQ(lines.size(), 41u);
+    EXPECT_EQ(lines[1], "JX-10 M-64C Bank Patches");
+    EXPECT_EQ(lines[3], "  ╔══════════════════╦══════════════════╦══════════════════╦══════════════════╗");
+    EXPECT_EQ(lines[33], "║04║Chime 1   ║ ║14║Quartz Bel║ ║24║Pulse 5   ║ ║34║Ridge Bass║ ║44║Basalt Bs ║");
+    for (const char* other : {"jx10-night-session.syx", "jx10-night-session.jx1", "mks70-night-session.syx",
+                              "mks70-night-session.b63"}) {
+        const ToolRun run = Cli("list " + Quote(Example(other)));
+        EXPECT_EQ(run.exitCode, 0) << other;
+        EXPECT_EQ(run.out, c64.out) << other;
+    }
+
+    const ToolRun c16 = Cli("list " + Quote(Example("jx8p-studio-tones.c16")));
+    ASSERT_EQ(c16.exitCode, 0) << c16.err;
+    EXPECT_EQ(Lines(c16.out).size(), 13u);
+    EXPECT_EQ(Lines(c16.out)[4], "║01║Copper Bel║ ║09║Pluck Koto║ ║17║Seq Bass  ║ ║25║Noise Wind║");
+    for (const char* other : {"jx8p-studio-tones.syx", "jx8p-studio-tones-dump.syx", "jx8p-studio-tones.jx8"}) {
+        EXPECT_EQ(Cli("list " + Quote(Example(other))).out, c16.out) << other;
+    }
+
+    TempFolder folder;
+    WriteBytes(folder.File("noise"), MakeRandomImage(2, 2048));
+    const ToolRun noise = Cli("list " + Quote(folder.File("noise")));
+    EXPECT_EQ(noise.exitCode, 1);
+    EXPECT_EQ(noise.out, "");
+    EXPECT_EQ(noise.err, "vexa-cli: " + folder.File("noise") + ": unknown format\n");
+}
+
+TEST(VexaCli, ConvertWritesTheStreamSaveAsWouldWrite) {
+    const struct {
+        const char* input;
+        const char* options;
+        size_t size;
+        int channelByte;  // byte 3 of the stream, -1 for images
+    } cases[] = {
+        {"jx10-night-session.c64", "", 16846, 0x00},
+        {"jx10-night-session.c64", "--synth mks70", 10234, 0x00},
+        {"mks70-night-session.b63", "--synth jx8p", 10234, 0x00},
+        {"mks70-night-session.syx", "--synth jx10 --channel 16", 16846, 0x0F},
+        {"jx10-night-session.jx1", "--to mks70 --channel=auto", 10234, 0x10},
+        {"jx8p-studio-tones.jx8", "", 2496, 0x00},
+        {"jx8p-studio-tones.c16", "--synth mks70 --channel 5", 2496, 0x04},
+        {"jx8p-studio-tones-dump.syx", "--to jx8p --synth jx10", 2496, 0x00},
+        {"jx10-night-session.syx", "--to image", 8192, -1},
+        {"jx8p-studio-tones.syx", "--to=image", 2048, -1},
+    };
+    TempFolder folder;
+    for (const auto& c : cases) {
+        const std::string output = folder.File("out.syx");
+        const ToolRun run = Cli("convert " + Quote(Example(c.input)) + " -o " + Quote(output) + " " + c.options);
+        ASSERT_EQ(run.exitCode, 0) << c.input << " " << c.options << ": " << run.err;
+        const Bytes written = ReadBytes(output);
+        ASSERT_EQ(written.size(), c.size) << c.input << " " << c.options;
+        if (c.channelByte >= 0) EXPECT_EQ(written[3], c.channelByte) << c.input << " " << c.options;
+        BankKind inputKind = kUnknownKind;
+        BankKind outputKind = kUnknownKind;
+        const Bytes original = ImportFile(Example(c.input), inputKind);
+        EXPECT_EQ(ImportFile(output, outputKind), original) << c.input << " " << c.options;
+        EXPECT_EQ(outputKind, inputKind);
+    }
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"out.syx"});
+}
+
+TEST(VexaCli, ConvertFailuresLeaveTheOutputAsItWas) {
+    TempFolder folder;
+    const std::string output = folder.File("kept.syx");
+    const Bytes old = MakeRandomImage(3, 500);
+    WriteBytes(output, old);
+    WriteBytes(folder.File("noise"), MakeRandomImage(4, 3000));
+    const struct {
+        std::string arguments;
+        std::string error;
+    } cases[] = {
+        {Quote(Example("jx10-night-session.c64")) + " --to jx8p",
+         ": an M-64C bank cannot be written as a JX-8P stream (it holds M-16C banks)"},
+        {Quote(Example("jx8p-studio-tones.c16")) + " --to jx10",
+         ": an M-16C bank cannot be written as a JX-10 bulk dump (it holds M-64C banks)"},
+        {Quote(Example("jx8p-studio-tones.c16")) + " --to mks70",
+         ": an M-16C bank cannot be written as an MKS-70 stream (it holds M-64C banks)"},
+        {Quote(folder.File("noise")), ": unknown format"},
+        {Quote(folder.File("missing")), ": cannot open file"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = Cli("convert " + c.arguments + " -o " + Quote(output));
+        EXPECT_EQ(run.exitCode, 1) << c.arguments;
+        EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+        EXPECT_EQ(ReadBytes(output), old) << c.arguments;
+    }
+    const std::string unwritable = (folder.Path() / "no-such-folder" / "out.syx").string();
+    const ToolRun run = Cli("convert " + Quote(Example("jx8p-studio-tones.c16")) + " -o " + Quote(unwritable));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "vexa-cli: " + unwritable + ": cannot write file\n");
+    const ToolRun intoFolder = Cli("convert " + Quote(Example("jx8p-studio-tones.c16")) + " -o " +
+                               Quote(folder.Path().string()));
+    EXPECT_EQ(intoFolder.exitCode, 1);
+    std::vector<std::string> entries = folder.Entries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"kept.syx", "noise"}));
+}
+
+TEST(VexaCli, RefusesBadArgumentsWithoutTouchingFiles) {
+    TempFolder folder;
+    const std::string in = Quote(Example("jx10-night-session.c64"));
+    const std::string out = Quote(folder.File("out"));
+    const std::string cases[] = {
+        "",
+        "frobnicate",
+        "identify",
+        "list",
+        "list " + in + " " + in,
+        "convert",
+        "convert " + in,
+        "convert " + in + " -o",
+        "convert -o " + out,
+        "convert " + in + " " + in + " -o " + out,
+        "convert " + in + " -o " + out + " --to syx",
+        "convert " + in + " -o " + out + " --synth jx3p",
+        "convert " + in + " -o " + out + " --channel 0",
+        "convert " + in + " -o " + out + " --channel 17",
+        "convert " + in + " -o " + out + " --channel 01",
+        "convert " + in + " -o " + out + " --channel one",
+        "convert " + in + " -o " + out + " --channel",
+        "convert " + in + " -o " + out + " --verbose",
+    };
+    for (const std::string& arguments : cases) {
+        const ToolRun run = Cli(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments;
+        EXPECT_EQ(run.err.rfind("vexa-cli: ", 0), 0u) << arguments << ": " << run.err;
+        EXPECT_EQ(run.out, "") << arguments;
+    }
+    EXPECT_TRUE(folder.Entries().empty());
+
+    const ToolRun help = Cli("--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("usage: vexa-cli identify FILE...", 0), 0u);
+}
+
+TEST(Examples, AreWhatTheGeneratorWrites) {
+    TempFolder examples;
+    TempFolder seeds;
+    const ToolRun run = RunTool(VEXA_MAKE_EXAMPLES_PATH, Quote(examples.Path().string()) + " " +
+                                                         Quote(seeds.Path().string()));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const struct {
+        const TempFolder& generated;
+        std::string committed;
+    } folders[] = {{examples, kExamples}, {seeds, kExamples + "/../tests/fuzz/seeds"}};
+    for (const auto& f : folders) {
+        size_t committedBanks = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(f.committed)) {
+            if (entry.path().extension() != ".md") ++committedBanks;
+        }
+        const std::vector<std::string> names = f.generated.Entries();
+        EXPECT_EQ(names.size(), committedBanks) << f.committed;
+        for (const std::string& name : names) {
+            EXPECT_EQ(ReadBytes(f.generated.File(name)), ReadBytes(f.committed + "/" + name))
+                << f.committed << "/" << name << " differs from what make-examples writes";
+        }
+    }
+}
+
+}  // namespace
