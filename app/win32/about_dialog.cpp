@@ -1,0 +1,24 @@
+// The About box's dialog procedure. Only OK (or Enter) and the close box end
+// it; Esc is deliberately not handled, so it does not close the box.
+#include "app/win32/about_dialog.h"
+
+#include "app/win32/center_window.h"
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        CenterWindow(dialog, GetWindow(dialog, GW_OWNER));
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            EndDialog(dialog, 1);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_CLOSE:
+        EndDialog(dialog, 0);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,248 @@
+// File > Open, File > Save As and the prompt that guards a changed bank on
+// close. These flows decide what is asked and in which order, and what the
+// program's bank state becomes; reading, recognising, encoding and writing
+// the bytes is done by the bank library. UI thread only.
+#include "app/win32/file_flows.h"
+
+#include <atomic>
+#include <span>
+
+#include "app/mailbox.h"
+#include "app/resource.h"
+#include "app/settings.h"
+#include "app/shell.h"
+#include "app/win32/center_window.h"
+#include "bank/bank_file.h"
+#include "bank/bank_image.h"
+#include "bank/bank_import.h"
+#include "bank/sysex.h"
+
+OPENFILENAMEA openDialogRecord;
+OPENFILENAMEA saveDialogRecord;
+char openFileName[MAX_PATH];
+char saveFileName[MAX_PATH];
+
+namespace {
+
+// Each text ends with a zero byte; the literal's own zero ends the list.
+constexpr char kOpenFilter[] =
+    "Sysex (.syx)\0*.syx\0"
+    "Cartridge Images (.c64 .c16)\0*.c64;*.c16\0"
+    "Foreign Formats (.jx1 .jx8 .jxp .b63 .opg)\0*.jx1;*.jx8;*.jxp;*.b63;*.opg\0"
+    "All Files (*.*)\0*.*\0";
+constexpr char kSaveFilter[] = "Sysex (.syx)\0*.syx\0";
+
+constexpr DWORD kOpenFlags =
+    OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK | OFN_HIDEREADONLY;
+constexpr DWORD kSaveFlags =
+    OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+static_assert(kOpenFlags == 0x81824 && kSaveFlags == 0x80826);
+
+constexpr const char* kChangedPrompt = "The current bank has changed.\n\nSave it now ?";
+constexpr const char* kOpenCaption = "Open Bank";
+constexpr const char* kSaveCaption = "Save Bank";
+
+void FillRecord(OPENFILENAMEA& record, const char* filter, char* fileName, const char* title) {
+    record = OPENFILENAMEA{};
+    // The Windows 95/NT4 record size: the fields after lpTemplateName are
+    // left out, which every comdlg32 accepts.
+    record.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    record.lpstrFilter = filter;
+    record.nFilterIndex = 0;
+    record.lpstrFile = fileName;
+    record.nMaxFile = MAX_PATH;
+    record.lpstrTitle = title;
+    record.lpstrDefExt = "syx";
+}
+
+// A failed (not cancelled) dialog ends the flow silently; the log says why.
+void LogDialogFailure(const char* which) {
+    const DWORD error = CommDlgExtendedError();
+    if (error != 0) {
+        LogPrintf("The %s dialog failed (common dialog error %lu).\n", which,
+                  static_cast<unsigned long>(error));
+    }
+}
+
+void ShowError(HWND window, const char* text, const char* caption) {
+    MessageBoxA(window, text, caption, MB_ICONERROR);
+}
+
+// Encodes the bank as the stream its kind and the synthesizer setting call
+// for and writes it. The byte count written, or -1 (also for a kind that has
+// no stream).
+int32_t EncodeAndWrite(const char* fileName) {
+    const auto channel = static_cast<uint8_t>(appSettings.midiChannel & 0xFF);
+    const BankKind kind = bankKind.load(std::memory_order_acquire);
+    size_t length = 0;
+    if (kind == kM16CKind) {
+        EncodeJx8pBank(std::span<const uint8_t, kM16CImageSize>(BankImage.data(), kM16CImageSize),
+                       std::span<uint8_t, kJx8pBankStreamSize>(TransferBuffer.data(),
+                                                               kJx8pBankStreamSize),
+                       channel);
+        length = kJx8pBankStreamSize;
+    } else if (kind == kM64CKind && appSettings.synthType == kSynthJx10) {
+        EncodeJx10Bulk(std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
+                       std::span<uint8_t, kJx10BulkStreamSize>(TransferBuffer.data(),
+                                                               kJx10BulkStreamSize),
+                       channel);
+        length = kJx10BulkStreamSize;
+    } else if (kind == kM64CKind) {
+        EncodeMks70Bank(std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
+                        std::span<uint8_t, kMks70BankStreamSize>(TransferBuffer.data(),
+                                                                 kMks70BankStreamSize),
+                        channel);
+        length = kMks70BankStreamSize;
+    } else {
+        return -1;
+    }
+    const auto count = static_cast<int32_t>(length);
+    const int32_t written = WriteBankFile(fileName, TransferBuffer.data(), count);
+    return written == count ? written : -1;
+}
+
+}  // namespace
+
+void InitFileDialogs() {
+    FillRecord(openDialogRecord, kOpenFilter, openFileName, kOpenCaption);
+    FillRecord(saveDialogRecord, kSaveFilter, saveFileName, kSaveCaption);
+}
+
+bool ChooseOpenFile(HWND owner) {
+    openDialogRecord.hwndOwner = owner;
+    openDialogRecord.lpstrFile = openFileName;
+    openDialogRecord.lpfnHook = FileDialogHook;
+    openDialogRecord.Flags = kOpenFlags;
+    if (GetOpenFileNameA(&openDialogRecord)) {
+        return true;
+    }
+    LogDialogFailure("open");
+    return false;
+}
+
+bool ChooseSaveFile(HWND owner) {
+    saveDialogRecord.hwndOwner = owner;
+    saveDialogRecord.lpstrFile = saveFileName;
+    saveDialogRecord.lpfnHook = FileDialogHook;
+    saveDialogRecord.Flags = kSaveFlags;
+    if (GetSaveFileNameA(&saveDialogRecord)) {
+        return true;
+    }
+    LogDialogFailure("save");
+    return false;
+}
+
+UINT_PTR CALLBACK FileDialogHook(HWND hook, UINT message, WPARAM, LPARAM lParam) {
+    // The hook's window is a child of the Explorer-style box; the box is
+    // what gets centred, over the box's owner.
+    if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_INITDONE) {
+        const HWND box = GetParent(hook);
+        CenterWindow(box, GetWindow(box, GW_OWNER));
+    }
+    return 0;
+}
+
+bool ConfirmDiscard(HWND window) {
+    if (!bankLoaded.load(std::memory_order_acquire) ||
+        !bankModified.load(std::memory_order_acquire)) {
+        return true;
+    }
+    switch (MessageBoxA(window, kChangedPrompt, "Exit Vexa", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+        // The program stays open and the save dialog comes up; the user
+        // closes again once the bank is saved.
+        PostMessageA(window, WM_COMMAND, IDM_SAVEAS, 0);
+        return false;
+    case IDNO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void OpenBankCommand(HWND window) {
+    // Open is grayed while an operation runs; a stray command must not
+    // overwrite TransferBuffer and the bank under the worker either.
+    if (IsBusy()) {
+        return;
+    }
+    if (bankLoaded.load(std::memory_order_acquire) &&
+        bankModified.load(std::memory_order_acquire)) {
+        const int answer =
+            MessageBoxA(window, kChangedPrompt, kOpenCaption, MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDYES) {
+            PostMessageA(window, WM_COMMAND, IDM_SAVEAS, 0);
+            return;
+        }
+        if (answer != IDNO) {
+            return;
+        }
+    }
+
+    int32_t size = -1;
+    for (;;) {
+        if (!ChooseOpenFile(window)) {
+            return;
+        }
+        size = QueryFileSize(openFileName);
+        if (size >= 0) {
+            break;
+        }
+        if (MessageBoxA(window, "Unable to open selected file.\n\nSelect another file ?",
+                        kOpenCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
+            return;
+        }
+    }
+    if (size > static_cast<int32_t>(kTransferBufferSize)) {
+        ShowError(window, "Unknown bank format !\n\n", kOpenCaption);
+        return;
+    }
+
+    // The limit is the buffer's size, not the size just measured: the file
+    // may have grown since, and a measured 0 would mean "no limit".
+    uint8_t* buffer = TransferBuffer.data();
+    int32_t length = static_cast<int32_t>(kTransferBufferSize);
+    const int32_t read = ReadBankFile(openFileName, &buffer, &length);
+    if (read < 0 || read > static_cast<int32_t>(kTransferBufferSize)) {
+        ShowError(window, "Unable to read data from the file !\n\n", kOpenCaption);
+        return;
+    }
+    transferLength.store(read, std::memory_order_release);
+
+    if (ImportBank(nullptr, TransferBuffer.data(), read) < 0) {
+        ShowError(window, "The file contains data in an unknown format !\n\n", kOpenCaption);
+        return;
+    }
+    const BankKind kind = ImportBank(BankImage.data(), TransferBuffer.data(), read);
+    if (kind < 0) {
+        ShowError(window, "The file contains data in an unknown format !\n\n", kOpenCaption);
+        return;
+    }
+    // Image first, then its kind, then the flags (release), as the bank's
+    // readers expect. The bank now equals a file on disk: nothing unsaved.
+    bankKind.store(kind, std::memory_order_release);
+    bankLoaded.store(1, std::memory_order_release);
+    bankModified.store(0, std::memory_order_release);
+    RefreshBankView();
+}
+
+void SaveBankCommand(HWND window) {
+    if (!bankLoaded.load(std::memory_order_acquire)) {
+        return;
+    }
+    // Encoding uses TransferBuffer, which a running receive is filling (the
+    // close prompt's Yes can bring us here mid-operation): refuse instead.
+    if (IsBusy()) {
+        ShowError(window, "Error saving file !\n\n", kSaveCaption);
+        return;
+    }
+    if (!ChooseSaveFile(window)) {
+        return;
+    }
+    if (IsBusy() || EncodeAndWrite(saveFileName) < 0) {
+        ShowError(window, "Error saving file !\n\n", kSaveCaption);
+        return;
+    }
+    bankModified.store(0, std::memory_order_release);
+    RefreshBankView();
+}

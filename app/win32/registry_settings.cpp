@@ -1,0 +1,248 @@
+// LoadSettings and SaveSettings: the settings' store in the current user's
+// registry, key "Software\Bramwick\Vexa" with "InputDevice", "OutputDevice"
+// (REG_SZ) and "Options" (REG_BINARY). This file only moves bytes between the
+// registry and memory; what the bytes mean, and which stored values are
+// refused, is decided in app/settings_block.cpp. Failures are logged only.
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <span>
+
+#include "app/settings_block.h"
+#include "app/shell.h"
+#include "app/win32/options_dialog.h"
+
+namespace {
+
+constexpr const char* kSettingsKey = "Software\\Bramwick\\Vexa";
+constexpr const char* kInputValue = "InputDevice";
+constexpr const char* kOutputValue = "OutputDevice";
+constexpr const char* kOptionsValue = "Options";
+
+// One log line for a failed registry call: what was being done, the error
+// number, then the system's own text with its trailing line break removed.
+// When the system has no text for the number, a fallback says so.
+void LogRegistryError(const char* action, LONG code) {
+    const DWORD error = static_cast<DWORD>(code);
+    char* systemText = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+        reinterpret_cast<char*>(&systemText), 0, nullptr);
+    char line[512];
+    if (length == 0 || systemText == nullptr) {
+        std::snprintf(line, sizeof line, "Registry: %s: error %lu (no text: FormatMessage failed with %lu)",
+                      action, static_cast<unsigned long>(error),
+                      static_cast<unsigned long>(GetLastError()));
+    } else {
+        size_t end = std::strlen(systemText);
+        while (end > 0 && (systemText[end - 1] == '\n' || systemText[end - 1] == '\r' ||
+                           systemText[end - 1] == ' ')) {
+            --end;
+        }
+        systemText[end] = '\0';
+        std::snprintf(line, sizeof line, "Registry: %s: error %lu: %s", action,
+                      static_cast<unsigned long>(error), systemText);
+    }
+    if (systemText != nullptr) {
+        LocalFree(systemText);
+    }
+    LogPrintf("%s\n", line);
+}
+
+// The outcome of reading one device name: the call failed (stop), the name
+// was taken, or a value was found that cannot be a name (the name is then
+// empty and the reading goes on).
+enum class NameRead { Failed, Taken, Dropped };
+
+NameRead ReadDeviceName(HKEY key, const char* value, std::span<char, kDeviceNameSize> name) {
+    uint8_t bytes[kDeviceNameSize];
+    DWORD size = sizeof bytes;
+    DWORD type = REG_NONE;
+    const LONG rc = RegQueryValueExA(key, value, nullptr, &type, bytes, &size);
+    if (rc == ERROR_MORE_DATA) {
+        name[0] = '\0';
+        LogPrintf("Registry: \"%s\" is longer than %d characters; no device is chosen.\n", value,
+                  kDeviceNameSize - 1);
+        return NameRead::Dropped;
+    }
+    if (rc != ERROR_SUCCESS) {
+        char action[64];
+        std::snprintf(action, sizeof action, "reading \"%s\"", value);
+        LogRegistryError(action, rc);
+        return NameRead::Failed;
+    }
+    if (type != REG_SZ) {
+        name[0] = '\0';
+        LogPrintf("Registry: \"%s\" is not a text value; no device is chosen.\n", value);
+        return NameRead::Dropped;
+    }
+    const size_t stored = size < sizeof bytes ? size : sizeof bytes;
+    if (!TakeDeviceName(std::span<const uint8_t>(bytes, stored), name)) {
+        LogPrintf("Registry: \"%s\" is longer than %d characters; no device is chosen.\n", value,
+                  kDeviceNameSize - 1);
+        return NameRead::Dropped;
+    }
+    return NameRead::Taken;
+}
+
+// Reads the stored "Options" value into a zero-filled block of at least
+// kOptionsMinSize bytes. On success *block is the block (delete[] it),
+// *blockSize its size and *storedSize the bytes the value really holds.
+// ERROR_FILE_NOT_FOUND when there is no value.
+LONG ReadOptionsValue(HKEY key, uint8_t** block, size_t* blockSize, size_t* storedSize) {
+    *block = nullptr;
+    // The value may change size between the size query and the read (another
+    // copy of the program saving); ask again a few times before giving up.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD size = 0;
+        LONG rc = RegQueryValueExA(key, kOptionsValue, nullptr, nullptr, nullptr, &size);
+        if (rc != ERROR_SUCCESS) {
+            return rc;
+        }
+        const size_t allocated = OptionsBlockSize(size);
+        uint8_t* data = new (std::nothrow) uint8_t[allocated]();
+        if (data == nullptr) {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+        DWORD readSize = static_cast<DWORD>(allocated);
+        rc = RegQueryValueExA(key, kOptionsValue, nullptr, nullptr, data, &readSize);
+        if (rc == ERROR_SUCCESS) {
+            *block = data;
+            *blockSize = allocated;
+            *storedSize = readSize < allocated ? readSize : allocated;
+            return ERROR_SUCCESS;
+        }
+        delete[] data;
+        if (rc != ERROR_MORE_DATA) {
+            return rc;
+        }
+    }
+    return ERROR_MORE_DATA;
+}
+
+int LoadFromKey(HKEY key) {
+    int result = 0;
+    switch (ReadDeviceName(key, kInputValue, appSettings.inputDeviceName)) {
+    case NameRead::Failed: return -1;
+    case NameRead::Dropped: result = -1; break;
+    case NameRead::Taken: break;
+    }
+    switch (ReadDeviceName(key, kOutputValue, appSettings.outputDeviceName)) {
+    case NameRead::Failed: return -1;
+    case NameRead::Dropped: result = -1; break;
+    case NameRead::Taken: break;
+    }
+
+    uint8_t* block = nullptr;
+    size_t blockSize = 0;
+    size_t storedSize = 0;
+    const LONG rc = ReadOptionsValue(key, &block, &blockSize, &storedSize);
+    if (rc != ERROR_SUCCESS) {
+        LogRegistryError("reading \"Options\"", rc);
+        return -1;
+    }
+    const OptionsReading reading = ReadOptionsBlock(std::span<const uint8_t>(block, storedSize));
+    delete[] block;
+    appSettings.synthType = reading.synthType;
+    appSettings.midiChannel = reading.midiChannel;
+    LogOptionsProblems(reading);
+
+    if (IsLogWindowOpen()) {
+        LogPrintf("The registry says ...\n");
+        LogPrintf(" %d\n", static_cast<int>(appSettings.synthType));
+        LogPrintf(" %d\n", static_cast<int>(appSettings.midiChannel));
+        LogPrintf(" %s\n", appSettings.inputDeviceName);
+        LogPrintf(" %s\n", appSettings.outputDeviceName);
+        LogPrintf("\n");
+    }
+    return result;
+}
+
+// Writes one device name as REG_SZ with its terminating zero. The name is
+// terminated first: whatever put it there, no more than 128 bytes go out.
+LONG WriteDeviceName(HKEY key, const char* value, std::span<char, kDeviceNameSize> name) {
+    name[kDeviceNameSize - 1] = '\0';
+    const size_t length = std::strlen(name.data());
+    return RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(name.data()),
+                          static_cast<DWORD>(length + 1));
+}
+
+int SaveToKey(HKEY key) {
+    LONG rc = WriteDeviceName(key, kInputValue, appSettings.inputDeviceName);
+    if (rc != ERROR_SUCCESS) {
+        LogRegistryError("writing \"InputDevice\"", rc);
+        return -1;
+    }
+    rc = WriteDeviceName(key, kOutputValue, appSettings.outputDeviceName);
+    if (rc != ERROR_SUCCESS) {
+        LogRegistryError("writing \"OutputDevice\"", rc);
+        return -1;
+    }
+
+    // Bytes 3 and beyond of an existing value are kept; a missing or
+    // unreadable value starts from a zero block of the minimum size.
+    uint8_t* block = nullptr;
+    size_t blockSize = 0;
+    size_t storedSize = 0;
+    rc = ReadOptionsValue(key, &block, &blockSize, &storedSize);
+    if (rc != ERROR_SUCCESS) {
+        if (rc != ERROR_FILE_NOT_FOUND) {
+            LogRegistryError("reading \"Options\" before writing it", rc);
+        }
+        blockSize = kOptionsMinSize;
+        block = new (std::nothrow) uint8_t[blockSize]();
+        if (block == nullptr) {
+            LogRegistryError("writing \"Options\"", ERROR_NOT_ENOUGH_MEMORY);
+            return -1;
+        }
+    } else {
+        // The value may have shrunk since its size was asked: write back
+        // what it holds now, padded to the minimum.
+        blockSize = OptionsBlockSize(storedSize);
+    }
+    StampOptionsBlock(std::span<uint8_t>(block, blockSize), appSettings.synthType,
+                      appSettings.midiChannel);
+    rc = RegSetValueExA(key, kOptionsValue, 0, REG_BINARY, block, static_cast<DWORD>(blockSize));
+    delete[] block;
+    if (rc != ERROR_SUCCESS) {
+        LogRegistryError("writing \"Options\"", rc);
+        return -1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int LoadSettings() {
+    HKEY key = nullptr;
+    const LONG rc = RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key);
+    if (rc != ERROR_SUCCESS) {
+        LogRegistryError("opening HKEY_CURRENT_USER\\Software\\Bramwick\\Vexa", rc);
+        return -1;
+    }
+    const int result = LoadFromKey(key);
+    const LONG closed = RegCloseKey(key);
+    if (closed != ERROR_SUCCESS) {
+        LogRegistryError("closing the settings key", closed);
+    }
+    return result;
+}
+
+int SaveSettings() {
+    HKEY key = nullptr;
+    char noClass[] = "";
+    const LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, noClass,
+                                    REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                                    nullptr);
+    if (rc != ERROR_SUCCESS) {
+        LogRegistryError("creating HKEY_CURRENT_USER\\Software\\Bramwick\\Vexa", rc);
+        return -1;
+    }
+    const int result = SaveToKey(key);
+    const LONG closed = RegCloseKey(key);
+    if (closed != ERROR_SUCCESS) {
+        LogRegistryError("closing the settings key", closed);
+    }
+    return result;
+}
