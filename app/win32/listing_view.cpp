@@ -1,0 +1,188 @@
+// The bank listing in its list box. The lines stay code page 437 bytes, as
+// the listing builds them; only the list box sees them as UTF-16, through
+// the wide list box messages. The OEM "Terminal" font that would show those
+// bytes as box glyphs is missing where the program runs under Wine, and an
+// ANSI font shows the box corners as accented letters; a TrueType face with
+// box glyphs, given the characters as Unicode, draws them right everywhere.
+// The cap, the trailing line feed and the scrolling are app/text_lines'.
+#include "app/win32/listing_view.h"
+
+#include <array>
+#include <cstdarg>
+#include <cstring>
+
+#include "app/bank_view.h"
+#include "app/cp437.h"
+#include "app/listing.h"
+#include "app/settings.h"
+#include "app/shell.h"
+#include "app/text_lines.h"
+#include "bank/bank_image.h"
+
+std::atomic<HWND> BankListing{nullptr};
+HFONT listingFont = nullptr;
+
+namespace {
+
+constexpr int kListingId = 3;
+constexpr int kListingPoints = 9;
+// Fixed-pitch faces with box-drawing glyphs, in order of preference.
+constexpr std::array<const char*, 3> kListingFaces = {"Lucida Console", "Courier New", "DejaVu Sans Mono"};
+char chosenFace[LF_FACESIZE] = {};
+
+int CALLBACK FaceFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool FaceExists(HDC dc, const char* face) {
+    LOGFONTA wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    strncpy(wanted.lfFaceName, face, LF_FACESIZE - 1);
+    bool found = false;
+    EnumFontFamiliesExA(dc, &wanted, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
+    return found;
+}
+
+HFONT CreateListingFont(HWND list) {
+    HDC dc = GetDC(list);
+    if (dc == nullptr) return nullptr;
+    const int height = MulDiv(kListingPoints, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    const char* face = kListingFaces[1];
+    for (const char* candidate : kListingFaces) {
+        if (FaceExists(dc, candidate)) {
+            face = candidate;
+            break;
+        }
+    }
+    ReleaseDC(list, dc);
+    strncpy(chosenFace, face, LF_FACESIZE - 1);
+    return CreateFontA(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, face);
+}
+
+HWND ListingWindow() { return BankListing.load(std::memory_order_acquire); }
+
+int32_t ListCount(void* context) {
+    return static_cast<int32_t>(SendMessageW(static_cast<HWND>(context), LB_GETCOUNT, 0, 0));
+}
+void ListDeleteFirst(void* context) { SendMessageW(static_cast<HWND>(context), LB_DELETESTRING, 0, 0); }
+void ListSetTop(void* context, int32_t index) {
+    SendMessageW(static_cast<HWND>(context), LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+}
+// text is a finished line of code page 437 bytes.
+void ListInsert(void* context, int32_t index, const char* text) {
+    std::array<wchar_t, kTextLineSize> wide{};
+    size_t i = 0;
+    for (; text[i] != '\0' && i + 1 < wide.size(); ++i)
+        wide[i] = static_cast<wchar_t>(Cp437ToUtf16(static_cast<uint8_t>(text[i])));
+    wide[i] = L'\0';
+    SendMessageW(static_cast<HWND>(context), LB_INSERTSTRING, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(wide.data()));
+}
+
+void AppendListingLine(const char* text) {
+    HWND list = ListingWindow();
+    if (list == nullptr) return;
+    TextLineSink sink;
+    sink.context = list;
+    sink.count = ListCount;
+    sink.deleteFirst = ListDeleteFirst;
+    sink.insert = ListInsert;
+    sink.setTopIndex = ListSetTop;
+    AppendToSink(sink, text);
+}
+
+// The listing's lines arrive finished: they are appended as they are, so a
+// "%" in a name is never read as a format directive.
+void SinkClear(void*) { ClearListing(); }
+void SinkAppend(void*, const char* line, size_t length) {
+    TextLine copy;
+    const size_t kept = length < static_cast<size_t>(kTextLineSize - 1) ? length : kTextLineSize - 1;
+    std::memcpy(copy.text.data(), line, kept);
+    copy.text[kept] = '\0';
+    // A zero byte cannot be shown inside a list box item; the listing shows
+    // no name byte as zero, so this only guards the copy.
+    for (size_t i = 0; i < kept; ++i)
+        if (copy.text[i] == '\0') copy.text[i] = ' ';
+    AppendListingLine(copy.text.data());
+}
+
+void SetFieldSink(void*, int32_t index, const char* text) { SetStatusField(index, text); }
+
+void RunListingSink(void*, BankListingKind kind) {
+    const ListingSink sink{nullptr, SinkClear, SinkAppend};
+    if (kind == BankListingKind::M64C)
+        ListM64CBank(std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize), sink);
+    else
+        ListM16CBank(std::span<const uint8_t, kM16CImageSize>(BankImage.data(), kM16CImageSize), sink);
+}
+
+void RefreshOnThisThread() {
+    BankViewState state;
+    state.synthType = appSettings.synthType;
+    state.midiChannel = appSettings.midiChannel;
+    // The flags first (acquire), then the image they announce.
+    state.bankLoaded = bankLoaded.load(std::memory_order_acquire) != 0;
+    state.bankKind = bankKind.load(std::memory_order_acquire);
+    const BankViewSink sink{nullptr, SetFieldSink, RunListingSink};
+    RefreshBankViewOver(state, sink);
+}
+
+}  // namespace
+
+HWND CreateBankListing(HWND parent) {
+    HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, "listbox", "",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOSEL |
+                                    LBS_DISABLENOSCROLL | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListingId)),
+                                reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
+    if (list == nullptr) return nullptr;
+    BankListing.store(list, std::memory_order_release);
+    // Without a device context the list keeps its default font.
+    listingFont = CreateListingFont(list);
+    if (listingFont != nullptr) SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(listingFont), FALSE);
+    // Long lines can be scrolled to: a list box scrolls sideways only as far
+    // as it is told.
+    SendMessageW(list, LB_SETHORIZONTALEXTENT, 1000, 0);
+    return list;
+}
+
+const char* ListingFontFace() { return chosenFace; }
+
+void DeleteListingFont() {
+    if (listingFont != nullptr && DeleteObject(listingFont)) listingFont = nullptr;
+}
+
+int ListingPrintf(const char* format, ...) {
+    TextLine line;
+    va_list args;
+    va_start(args, format);
+    const int32_t length = FormatTextLine(line, format, args);
+    va_end(args);
+    AppendListingLine(line.text.data());
+    return length;
+}
+
+void ClearListing() {
+    HWND list = ListingWindow();
+    if (list != nullptr) SendMessageW(list, LB_RESETCONTENT, 0, 0);
+}
+
+LRESULT OnRefreshBankViewMessage() {
+    RefreshOnThisThread();
+    return 0;
+}
+
+void RefreshBankView() {
+    HWND list = ListingWindow();
+    if (list == nullptr || GetWindowThreadProcessId(list, nullptr) == GetCurrentThreadId()) {
+        RefreshOnThisThread();
+        return;
+    }
+    // From the worker (the end of a receive): the whole refresh runs on the
+    // UI thread, so the listing is never rebuilt by two threads at once.
+    HWND parent = GetParent(list);
+    if (parent != nullptr) SendMessageW(parent, kRefreshBankViewMessage, 0, 0);
+}

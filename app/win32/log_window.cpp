@@ -1,0 +1,110 @@
+// The log window and LogPrintf. Lines are formatted and capped by the line
+// store of app/text_lines; the list box is only where they end up.
+//
+// Threads: the window is created and destroyed on the UI thread only, which
+// is the only writer of logDialog and logList. LogPrintf runs on the UI
+// thread and on the worker. The UI thread stores logList (in WM_INITDIALOG)
+// before it publishes logDialog with a release store; a reader that sees
+// logDialog set (acquire) therefore sees that window's list. Closing sets
+// logDialog to null before the window is destroyed, so a later LogPrintf
+// sees the log as closed; a worker call already past that test sends to a
+// window that is going away, which the window system answers with 0. A
+// worker's line is formatted on the worker and appended on the UI thread
+// (one sent message), so the count, delete and insert of one append never
+// interleave with another thread's.
+#include "app/win32/log_window.h"
+
+#include <atomic>
+#include <cstdarg>
+
+#include "app/resource.h"
+#include "app/shell.h"
+#include "app/text_lines.h"
+#include "app/win32/shell_win32.h"
+
+namespace {
+
+std::atomic<HWND> logDialog{nullptr};
+std::atomic<HWND> logList{nullptr};
+
+int32_t ListCount(void* context) {
+    return static_cast<int32_t>(SendMessageA(static_cast<HWND>(context), LB_GETCOUNT, 0, 0));
+}
+void ListDeleteFirst(void* context) { SendMessageA(static_cast<HWND>(context), LB_DELETESTRING, 0, 0); }
+void ListInsert(void* context, int32_t index, const char* text) {
+    SendMessageA(static_cast<HWND>(context), LB_INSERTSTRING, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(text));
+}
+void ListSetTop(void* context, int32_t index) {
+    SendMessageA(static_cast<HWND>(context), LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+}
+
+// On the UI thread.
+void AppendLogLine(const char* text) {
+    HWND list = logList.load(std::memory_order_acquire);
+    if (list == nullptr) return;
+    TextLineSink sink;
+    sink.context = list;
+    sink.count = ListCount;
+    sink.deleteFirst = ListDeleteFirst;
+    sink.insert = ListInsert;
+    sink.setTopIndex = ListSetTop;
+    AppendToSink(sink, text);
+}
+
+}  // namespace
+
+HWND LogWindowHandle() { return logDialog.load(std::memory_order_acquire); }
+HWND LogListHandle() { return logList.load(std::memory_order_acquire); }
+
+int IsLogWindowOpen() { return logDialog.load(std::memory_order_acquire) != nullptr ? 1 : 0; }
+
+int OpenLogWindow() {
+    if (IsLogWindowOpen()) return 1;
+    HWND dialog = CreateDialogParamA(shellHandles.instance, MAKEINTRESOURCEA(IDD_LOGWINDOW), nullptr,
+                                     LogDialogProc, 0);
+    if (dialog == nullptr) return 0;
+    logDialog.store(dialog, std::memory_order_release);
+    LogPrintf("Log window opened ...\n");
+    LogPrintf("\n");
+    return 1;
+}
+
+int CloseLogWindow() {
+    HWND dialog = logDialog.exchange(nullptr, std::memory_order_acq_rel);
+    if (dialog != nullptr) DestroyWindow(dialog);
+    return 0;
+}
+
+INT_PTR CALLBACK LogDialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        logList.store(GetDlgItem(dialog, IDC_LOGLIST), std::memory_order_release);
+        return FALSE;
+    case WM_CLOSE:
+        // The close box or Alt+F4: the log is closed before the window goes.
+        logDialog.store(nullptr, std::memory_order_release);
+        DestroyWindow(dialog);
+        return TRUE;
+    case kLogLineMessage:
+        AppendLogLine(reinterpret_cast<const char*>(lParam));
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+int LogPrintf(const char* format, ...) {
+    HWND dialog = logDialog.load(std::memory_order_acquire);
+    if (dialog == nullptr) return 0;
+    TextLine line;
+    va_list args;
+    va_start(args, format);
+    const int32_t length = FormatTextLine(line, format, args);
+    va_end(args);
+    if (GetWindowThreadProcessId(dialog, nullptr) == GetCurrentThreadId())
+        AppendLogLine(line.text.data());
+    else
+        SendMessageA(dialog, kLogLineMessage, 0, reinterpret_cast<LPARAM>(line.text.data()));
+    return length;
+}

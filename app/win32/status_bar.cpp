@@ -1,0 +1,173 @@
+// The status bar: the common-controls status window (created through its
+// ordinal), the pane layout computed in app/status_layout, pane texts and the
+// menu help. The record is touched on the UI thread only; the worker's
+// ShowStatus and SetStatusField are sent over to it.
+#include "app/win32/status_bar.h"
+
+#include <commctrl.h>
+
+#include <type_traits>
+
+#include "app/shell.h"
+#include "app/win32/shell_win32.h"
+
+namespace {
+
+// The three common-controls functions are taken by ordinal from the library
+// at run time. Each pointer's type is spelt out here and checked against the
+// SDK's own prototype, so a wrong signature fails to compile.
+using InitCommonControlsFn = void(WINAPI*)();
+using CreateStatusWindowFn = HWND(WINAPI*)(LONG style, LPCSTR text, HWND parent, UINT id);
+using MenuHelpFn = void(WINAPI*)(UINT message, WPARAM wParam, LPARAM lParam, HMENU mainMenu,
+                                 HINSTANCE instance, HWND status, UINT* ids);
+static_assert(std::is_same_v<InitCommonControlsFn, decltype(&InitCommonControls)>);
+static_assert(std::is_same_v<CreateStatusWindowFn, decltype(&CreateStatusWindowA)>);
+static_assert(std::is_same_v<MenuHelpFn, decltype(&MenuHelp)>);
+
+constexpr WORD kInitCommonControlsOrdinal = 17;
+constexpr WORD kCreateStatusWindowOrdinal = 6;
+constexpr WORD kMenuHelpOrdinal = 2;
+
+template <typename Fn>
+Fn LoadOrdinal(HMODULE module, WORD ordinal) {
+    FARPROC proc = GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(proc));
+}
+
+struct CommonControls {
+    HMODULE module = nullptr;
+    InitCommonControlsFn initCommonControls = nullptr;
+    CreateStatusWindowFn createStatusWindow = nullptr;
+    MenuHelpFn menuHelp = nullptr;
+};
+CommonControls commonControls;
+
+constexpr UINT kStatusBarId = 2;
+constexpr LONG kStatusBarStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP;
+
+// Written by CreateStatusBar on the UI thread before the worker starts;
+// read by the worker (acquire) to decide where to send its texts.
+std::atomic<HWND> statusWindow{nullptr};
+StatusBarRecord record;
+MenuHelpTable menuHelpIds{};
+
+bool OnStatusThread(HWND bar) {
+    return GetWindowThreadProcessId(bar, nullptr) == GetCurrentThreadId();
+}
+
+void SendPaneText(HWND bar, int32_t pane, UINT flags) {
+    const std::span<const char> text = PaneText(record, pane);
+    SendMessageA(bar, SB_SETTEXTA, static_cast<WPARAM>(pane) | flags,
+                 reinterpret_cast<LPARAM>(text.data()));
+}
+
+// Pane texts on the UI thread: pane 0 is always sent; panes 1..5 only while
+// laid out (the next layout shows them).
+void StorePaneAndShow(int32_t pane, const char* text) {
+    HWND bar = statusWindow.load(std::memory_order_acquire);
+    if (bar == nullptr || !StorePaneText(record, pane, text)) return;
+    if (pane == 0 || pane < record.laidOutCount) SendPaneText(bar, pane, 0);
+}
+
+void SetPaneFromAnyThread(int32_t pane, const char* text) {
+    HWND bar = statusWindow.load(std::memory_order_acquire);
+    if (bar == nullptr || pane < 0 || pane >= kMaxStatusPanes) return;
+    if (OnStatusThread(bar)) {
+        StorePaneAndShow(pane, text);
+        return;
+    }
+    // From the worker: the UI thread stores and shows it. SendMessage
+    // returns once it has, so the text may live on the caller's stack.
+    HWND parent = GetParent(bar);
+    if (parent != nullptr)
+        SendMessageA(parent, kPaneTextMessage, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(text));
+}
+
+}  // namespace
+
+bool InitCommonControlsByOrdinal() {
+    if (commonControls.module == nullptr) {
+        HMODULE module = LoadLibraryA("comctl32.dll");
+        if (module == nullptr) return false;
+        commonControls.module = module;
+        commonControls.initCommonControls = LoadOrdinal<InitCommonControlsFn>(module, kInitCommonControlsOrdinal);
+        commonControls.createStatusWindow = LoadOrdinal<CreateStatusWindowFn>(module, kCreateStatusWindowOrdinal);
+        commonControls.menuHelp = LoadOrdinal<MenuHelpFn>(module, kMenuHelpOrdinal);
+    }
+    if (commonControls.initCommonControls == nullptr) return false;
+    commonControls.initCommonControls();
+    return commonControls.createStatusWindow != nullptr && commonControls.menuHelp != nullptr;
+}
+
+HWND CreateStatusBar(HWND parent) {
+    menuHelpIds = MakeMenuHelpTable(
+        static_cast<uint32_t>(reinterpret_cast<uintptr_t>(shellHandles.mainMenu)));
+    if (record.paneCount == 0) RecordPaneConfiguration(record, 0, nullptr);
+    ClearPaneTexts(record);
+    if (commonControls.createStatusWindow == nullptr) return nullptr;
+    HWND bar = commonControls.createStatusWindow(kStatusBarStyle, "Ready", parent, kStatusBarId);
+    statusWindow.store(bar, std::memory_order_release);
+    return bar;
+}
+
+HWND StatusWindow() { return statusWindow.load(std::memory_order_acquire); }
+
+const StatusBarRecord& StatusRecord() { return record; }
+
+int LayoutStatusBar(int32_t count, const int32_t* widths) {
+    RecordPaneConfiguration(record, count, widths);
+    record.laidOutCount = 0;
+    HWND bar = statusWindow.load(std::memory_order_acquire);
+    if (bar == nullptr || !IsWindowVisible(bar)) return 0;
+    RECT bounds{};
+    if (!GetWindowRect(bar, &bounds)) return 0;
+    const PaneLayout layout = ComputePaneLayout(record, bounds.right - bounds.left);
+    record.laidOutCount = layout.shownPanes;
+    std::array<int, kMaxStatusPanes + 1> edges{};
+    for (int32_t i = 0; i < layout.partCount(); ++i) edges[static_cast<size_t>(i)] = layout.rightEdges[static_cast<size_t>(i)];
+    SendMessageA(bar, SB_SETPARTS, static_cast<WPARAM>(layout.partCount()), reinterpret_cast<LPARAM>(edges.data()));
+    // The part under the size grip has neither border nor text.
+    SendMessageA(bar, SB_SETTEXTA, static_cast<WPARAM>(layout.shownPanes) | SBT_NOBORDERS,
+                 reinterpret_cast<LPARAM>(""));
+    for (int32_t pane = layout.shownPanes - 1; pane >= 0; --pane) SendPaneText(bar, pane, 0);
+    return 0;
+}
+
+void RelayoutStatusBar() {
+    const std::array<int32_t, kMaxStatusPanes> widths = record.paneWidths;
+    LayoutStatusBar(record.paneCount, widths.data());
+}
+
+LRESULT OnPaneTextMessage(WPARAM pane, LPARAM text) {
+    StorePaneAndShow(static_cast<int32_t>(pane), reinterpret_cast<const char*>(text));
+    return 0;
+}
+
+void ShowStatus(const char* text) { SetPaneFromAnyThread(0, text); }
+
+void SetStatusField(int index, const char* text) { SetPaneFromAnyThread(index, text); }
+
+int ShowMenuHelp(WPARAM selection, LPARAM menu) {
+    HWND bar = statusWindow.load(std::memory_order_acquire);
+    if (bar == nullptr || commonControls.menuHelp == nullptr) return 0;
+    const uint32_t selectionWord = static_cast<uint32_t>(selection);
+    const MenuHelpChoice choice = ChooseMenuHelpPair(
+        menuHelpIds, selectionWord, static_cast<uint32_t>(static_cast<uintptr_t>(menu)));
+    if (choice.popupFound) {
+        // A popup title of the menu bar: its help string is the pair's base
+        // id plus the popup's position. The common controls of Wine take the
+        // base id alone and show nothing for 0, so the text is put into the
+        // bar's simple mode here, the way the common controls do it; they
+        // still restore the panes when the menu closes.
+        const UINT stringId = menuHelpIds[static_cast<size_t>(2 * choice.pairIndex + 1)] + LOWORD(selection);
+        char text[kFirstPaneTextSize] = {};
+        if (LoadStringA(shellHandles.instance, stringId, text, static_cast<int>(sizeof text)) <= 0) text[0] = '\0';
+        SendMessageA(bar, SB_SETTEXTA, 255 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(text));
+        SendMessageA(bar, SB_SIMPLE, TRUE, 0);
+        return 0;
+    }
+    HMENU mainMenuArgument = reinterpret_cast<HMENU>(static_cast<uintptr_t>(choice.mainMenuArgument));
+    commonControls.menuHelp(WM_MENUSELECT, selection, menu, mainMenuArgument, shellHandles.instance, bar,
+                            &menuHelpIds[static_cast<size_t>(2 * choice.pairIndex)]);
+    return 0;
+}

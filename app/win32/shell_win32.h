@@ -1,0 +1,24 @@
+// The process-wide handles of the Win32 shell: the main window, the program
+// instance, the loaded menu bar with its three popups that have menu states,
+// and the accelerator table. Set once at start-up on the UI thread.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+
+// The one top-level window; posted to by the worker. Written once by the UI
+// thread after CreateWindow returns (release), read by the worker (acquire);
+// null while the window handles its own WM_CREATE.
+extern std::atomic<HWND> mainWindow;
+
+struct ShellHandles {
+    HINSTANCE instance = nullptr;
+    HACCEL accelerators = nullptr;
+    HMENU mainMenu = nullptr;
+    HMENU fileMenu = nullptr;  // menu bar position 0
+    HMENU midiMenu = nullptr;  // position 1
+    HMENU viewMenu = nullptr;  // position 2
+};
+// Written only by the start-up on the UI thread, before the worker starts.
+extern ShellHandles shellHandles;

@@ -1,0 +1,18 @@
+// The program's start-up and message loop, apart from the entry point so
+// that GUI tests can run the same start-up in-process.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// True when another copy is running (its window, when found, has been
+// restored and brought to the front). The semaphore of the first copy is
+// kept open until the process ends.
+bool ActivatePreviousInstance(const char* semaphoreName, const char* className, const char* title);
+
+// The whole run: start-up in its fixed order, the main window, the message
+// loop. runner is what the worker runs for each command. Returns the exit
+// code: 0 after a normal run or when another copy was found, -1 when the
+// main window could not be created.
+int RunVexa(HINSTANCE instance, int showCommand, void (*runner)(int32_t command));

@@ -1,0 +1,32 @@
+// The status bar of the main window over the common-controls status window:
+// pane layout, pane texts (also from the worker) and the menu help texts.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "app/status_layout.h"
+
+// Loads the common controls and runs their initialisation (ordinal 17);
+// false when the library or a function could not be had.
+bool InitCommonControlsByOrdinal();
+// Creates the status window (ordinal 6) as child 2 of parent; null on
+// failure. Fills the menu help table with the loaded main menu.
+HWND CreateStatusBar(HWND parent);
+HWND StatusWindow();
+// Records the pane configuration and lays it out on a visible bar. Returns 0.
+int LayoutStatusBar(int32_t count, const int32_t* widths);
+// LayoutStatusBar with the recorded configuration (the main window's size
+// handler).
+void RelayoutStatusBar();
+// WM_MENUSELECT handed over by the main window. Returns 0.
+int ShowMenuHelp(WPARAM selection, LPARAM menu);
+
+// The pane texts are written on the UI thread only: a call from another
+// thread is sent to the bar's parent as this message (wParam = pane,
+// lParam = the text) and the parent hands it to OnPaneTextMessage.
+inline constexpr UINT kPaneTextMessage = WM_APP + 1;
+LRESULT OnPaneTextMessage(WPARAM pane, LPARAM text);
+
+const StatusBarRecord& StatusRecord();
