@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -22,9 +23,12 @@ struct WakeEvent {
     bool signalled = false;
 };
 
+// Built in static storage and never destroyed: a detached thread may still
+// wait on or signal the event while the process runs its exit handlers.
 WakeEvent& TheWakeEvent() {
-    static WakeEvent event;
-    return event;
+    alignas(WakeEvent) static unsigned char storage[sizeof(WakeEvent)];
+    static WakeEvent* event = new (storage) WakeEvent;
+    return *event;
 }
 
 uint32_t HostMilliseconds() {

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -35,9 +36,12 @@ struct VirtualState {
     int runningThreads = 0;
 };
 
+// Never destroyed: detached test threads may outlive the test program's
+// main function by a few instructions.
 VirtualState& State() {
-    static VirtualState state;
-    return state;
+    alignas(VirtualState) static unsigned char storage[sizeof(VirtualState)];
+    static VirtualState* state = new (storage) VirtualState;
+    return *state;
 }
 
 uint32_t VirtualMilliseconds() { return State().now.load(std::memory_order_acquire); }

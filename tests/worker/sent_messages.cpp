@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "app/platform.h"
@@ -12,8 +13,8 @@
 
 namespace {
 
-// Lives for the whole test program: a worker that is just leaving a hook
-// call may still touch it after a test has ended.
+// Never destroyed: a worker that is just leaving a hook call may still
+// touch it after a test, or the test program, has ended.
 struct Channel {
     std::mutex lock;
     std::condition_variable changed;
@@ -23,8 +24,9 @@ struct Channel {
 };
 
 Channel& TheChannel() {
-    static Channel channel;
-    return channel;
+    alignas(Channel) static unsigned char storage[sizeof(Channel)];
+    static Channel* channel = new (storage) Channel;
+    return *channel;
 }
 
 bool IsSentMessage(ShellCall::Kind kind) {
