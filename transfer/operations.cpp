@@ -2,18 +2,17 @@
 // picks the procedure that fits the synthesizer setting and the bank in
 // memory, runs it, closes the devices, stores a received bank, keeps the
 // status line current and posts the outcome to the main window. Runs only
-// on the worker; reaches the shell only through app/shell.h.
-#include <array>
-
+// on the worker; reaches the shell only through app/shell.h. The settings
+// are read through transfer_steps.h: app/settings.h and the device layer's
+// winmm mirrors both define a kDeviceNameSize, so no file includes both.
 #include "app/commands.h"
 #include "app/mailbox.h"
-#include "app/settings.h"
 #include "app/shell.h"
 #include "bank/bank_image.h"
 #include "bank/bank_import.h"
-#include "bank/sysex.h"
 #include "midi/message_layer.h"
 #include "midi/midi_port.h"
+#include "transfer/protocols.h"
 #include "transfer/transfer.h"
 #include "transfer/transfer_steps.h"
 
@@ -22,50 +21,8 @@ namespace {
 // Error boxes of the device layer are owned by the main window.
 constexpr uintptr_t kMainWindowOwner = 0;
 
-void EncodeJx8p(uint8_t channel) {
-    EncodeJx8pBank(std::span<const uint8_t, kM16CImageSize>(BankImage.data(), kM16CImageSize),
-                   std::span<uint8_t, kJx8pBankStreamSize>(TransferBuffer.data(),
-                                                           kJx8pBankStreamSize),
-                   channel);
-}
-
-void EncodeJx10(uint8_t channel) {
-    EncodeJx10Bulk(std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
-                   std::span<uint8_t, kJx10BulkStreamSize>(TransferBuffer.data(),
-                                                           kJx10BulkStreamSize),
-                   channel);
-}
-
-void EncodeMks70(uint8_t channel) {
-    EncodeMks70Bank(std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
-                    std::span<uint8_t, kMks70BankStreamSize>(TransferBuffer.data(),
-                                                             kMks70BankStreamSize),
-                    channel);
-}
-
-struct Protocol {
-    int32_t synthType;
-    BankKind transmitKind;  // the only bank kind this synthesizer is sent
-    void (*encode)(uint8_t channel);
-    int32_t (*transmit)(std::span<uint8_t> stream);
-    int32_t (*receive)(std::span<uint8_t> buffer);
-};
-
-constexpr std::array<Protocol, 3> kProtocols{{
-    {kSynthJx8p, kM16CKind, EncodeJx8p, TransmitJx8pTones, ReceiveJx8pTones},
-    {kSynthJx10, kM64CKind, EncodeJx10, TransmitJx10Bulk, ReceiveJx10Bulk},
-    {kSynthMks70, kM64CKind, EncodeMks70, TransmitMks70Bank, ReceiveMks70Bank},
-}};
-
-const Protocol* ProtocolFor(int32_t synthType) {
-    for (const Protocol& p : kProtocols)
-        if (p.synthType == synthType) return &p;
-    return nullptr;
-}
-
 bool OpenPorts() {
-    return OpenMidiPorts(kMainWindowOwner, appSettings.inputDeviceName,
-                         appSettings.outputDeviceName) != 0;
+    return OpenMidiPorts(kMainWindowOwner, TransferInputDevice(), TransferOutputDevice()) != 0;
 }
 
 // A closing program shows no message box, so it gets no outcome either.
@@ -74,7 +31,7 @@ void PostOutcome(uintptr_t code) {
 }
 
 bool TransmitWithOpenPorts() {
-    const Protocol* protocol = ProtocolFor(appSettings.synthType);
+    const TransferProtocol* protocol = ProtocolForSettings();
     // A JX-8P is never sent an M-64C bank nor the others an M-16C one:
     // nothing is encoded or sent then.
     if (protocol == nullptr || bankKind.load(std::memory_order_acquire) != protocol->transmitKind)
@@ -98,7 +55,7 @@ void RunTransmit() {
 
 bool ReceiveWithOpenPorts() {
     transferLength.store(-1, std::memory_order_relaxed);
-    const Protocol* protocol = ProtocolFor(appSettings.synthType);
+    const TransferProtocol* protocol = ProtocolForSettings();
     if (protocol == nullptr) return false;
     const int32_t length = protocol->receive(std::span<uint8_t>(TransferBuffer));
     transferLength.store(length, std::memory_order_relaxed);

@@ -11,6 +11,9 @@
 // The low byte of the midiChannel setting, written and compared unchanged:
 // "Auto" (16) travels as 10h.
 uint8_t TransferChannelByte();
+// The device names of the settings, as the device layer is to open them.
+const char* TransferInputDevice();
+const char* TransferOutputDevice();
 
 // Shows a progress text in status pane 0. The text is formatted into a
 // fixed, always terminated buffer; an over-long result is cut short.

@@ -60,6 +60,7 @@ void Mks70Peer::HandleStart() {
         }
         std::vector<uint8_t> m = DumpMessage(index, script_.channel);
         if (here && script_.fault == Mks70Fault::ShortMessage) m.erase(m.end() - 2);
+        if (here && script_.fault == Mks70Fault::MissingEnd) m.back() = 0x7F;
         Emit(std::move(m));
     }
 }

@@ -22,6 +22,7 @@ enum class Mks70Fault {
     Swapped,         // messages faultIndex and faultIndex + 1 trade places
     Repeated,        // message faultIndex is sent twice
     ShortMessage,    // message faultIndex lacks one byte before its F7
+    MissingEnd,      // message faultIndex ends in 7Fh instead of F7
     ForeignBefore,   // before the message: another maker's SysEx, a note,
                      // a copy on another channel, and an MKS-70 message
                      // whose byte 5 is neither 20h nor 30h

@@ -28,13 +28,7 @@ void SynthPeer::OnProgramMessage(std::span<const uint8_t> bytes, uint32_t timeMs
     Flush();
 }
 
-void SynthPeer::OnProgramListening() {
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        gateClosed_ = false;
-    }
-    Flush();
-}
+void SynthPeer::OnProgramListening() { Flush(); }
 
 std::vector<TimedMessage> SynthPeer::Received() const {
     std::lock_guard<std::mutex> guard(lock_);
@@ -61,6 +55,10 @@ void SynthPeer::Flush() {
         std::vector<uint8_t> next;
         {
             std::lock_guard<std::mutex> guard(lock_);
+            // The gate opens once the program has started its input again
+            // after the message that closed it. Only that message can cause
+            // the next start: nothing else is sent meanwhile.
+            if (gateClosed_ && link_.ProgramInputStarts() != gateStarts_) gateClosed_ = false;
             if (outbox_.empty() || gateClosed_) {
                 flushing_ = false;
                 return;
@@ -68,9 +66,12 @@ void SynthPeer::Flush() {
             next = std::move(outbox_.front());
             outbox_.pop_front();
             ++sentCount_;
-            // Closed before the send, so a restart that the message causes
+            // Counted before the send, so the restart that the message causes
             // cannot be missed.
-            if (gateOnRestart_ && !next.empty() && next[0] == 0xF0) gateClosed_ = true;
+            if (gateOnRestart_ && !next.empty() && next[0] == 0xF0) {
+                gateClosed_ = true;
+                gateStarts_ = link_.ProgramInputStarts();
+            }
         }
         link_.SendToProgram(next);
     }

@@ -9,15 +9,19 @@
 //     bytes, or a System Exclusive message F0 ... F7 as a synthesizer sends
 //     it on the wire); NowMs() reads the clock that also stamps the
 //     program's messages; ProgramListening() says whether the program's
-//     input is open (transports that cannot tell return true).
+//     input is open (transports that cannot tell return true);
+//     ProgramInputStarts() counts how often the program has started its
+//     MIDI input (each open and each restart). The two queries may be
+//     called with the peer's lock held and must not call back into it.
 //   * The transport calls OnProgramMessage() with every whole message that
 //     the program sent, stamped with the time its send began, and
-//     OnProgramListening() each time the program (re)starts its MIDI
-//     input. The JX-10 peer relies on the latter: the program restarts its
-//     input after every System Exclusive message it takes, discarding
-//     whatever was queued behind it, so after each System Exclusive message
-//     the JX-10 peer holds everything back until the restart is over. A
-//     transport that cannot report restarts turns that off (gateOnRestart).
+//     OnProgramListening() whenever the program may have (re)started its
+//     input (a spurious call is harmless). The JX-10 peer relies on this:
+//     the program restarts its input after every System Exclusive message
+//     it takes, discarding whatever was queued behind it, so after each
+//     System Exclusive message the JX-10 peer holds everything back until
+//     ProgramInputStarts() has moved on. A transport that cannot count
+//     starts turns that off (gateOnRestart).
 //   * The test (or whoever plays the user) calls Start() when the user
 //     would press the synthesizer's button: MIDI BULK DUMP, a bulk load, or
 //     beginning to select tones.
@@ -46,6 +50,7 @@ public:
     virtual void SendToProgram(std::span<const uint8_t> bytes) = 0;
     virtual uint32_t NowMs() = 0;
     virtual bool ProgramListening() { return true; }
+    virtual uint32_t ProgramInputStarts() { return 0; }
 };
 
 struct TimedMessage {
@@ -82,6 +87,7 @@ private:
     PeerLink& link_;
     const bool gateOnRestart_;
     bool gateClosed_ = false;
+    uint32_t gateStarts_ = 0;  // input starts counted when the gate closed
     bool flushing_ = false;
     size_t sentCount_ = 0;
     std::deque<std::vector<uint8_t>> outbox_;

@@ -1,0 +1,186 @@
+// The operation runner's own paths: devices that do not open, a bank that
+// does not fit the synthesizer, Watch, and the commands that do nothing.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app/commands.h"
+#include "app/mailbox.h"
+#include "app/settings.h"
+#include "app/shell.h"
+#include "bank/bank_image.h"
+#include "tests/peers/bank_content.h"
+#include "tests/transfer/transfer_fixture.h"
+
+namespace {
+
+const char* const kInputError =
+    "Unable to open MIDI input device.\n\nPlease check the settings in your MIDI options.";
+const char* const kOutputError =
+    "Unable to open MIDI output device.\n\nPlease check the settings in your MIDI options.";
+
+enum class Broken { InputName, InputOpen, OutputName, OutputOpen };
+
+struct OpenFailure {
+    const char* name;
+    int32_t command;
+    Broken broken;
+};
+
+class OpenFailureTest : public TransferTest, public ::testing::WithParamInterface<OpenFailure> {};
+
+TEST_P(OpenFailureTest, ShowsTheErrorAndPostsFailure) {
+    const OpenFailure c = GetParam();
+    LoadBank(vexa_peers::MakeM64CContent(3), kM64CKind);
+    switch (c.broken) {
+        case Broken::InputName: sim::SetInputDevices({"Sim MIDI In 2"}); break;
+        case Broken::InputOpen:
+            sim::RefuseInputOpen();
+            break;
+        case Broken::OutputName: sim::SetOutputDevices({}); break;
+        case Broken::OutputOpen:
+            sim::RefuseOutputOpen();
+            break;
+    }
+    ASSERT_TRUE(Run(c.command));
+
+    const bool input = c.broken == Broken::InputName || c.broken == Broken::InputOpen;
+    const std::vector<ShellCall> boxes = shell_recorder::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, input ? kInputError : kOutputError);
+    EXPECT_EQ(boxes[0].caption, "Vexa Error");
+    EXPECT_EQ(boxes[0].style & 0xF0u, kMbIconError);
+
+    const bool receive = c.command == kCommandReceive;
+    if (c.command == kCommandWatch) {
+        EXPECT_TRUE(Statuses().empty());
+        EXPECT_TRUE(shell_recorder::Posts().empty());
+    } else {
+        EXPECT_EQ(Statuses(), (std::vector<std::string>{receive ? "Receiving ..." : "Transmitting ...",
+                                                        "Ready"}));
+        EXPECT_EQ(CompletionCodes(),
+                  std::vector<uintptr_t>{receive ? kReceiveFailed : kTransmitFailed});
+        EXPECT_EQ(shell_recorder::RefreshCount(), receive ? 1 : 0);
+    }
+    EXPECT_EQ(sim::LongSendCalls(), 0u);
+    EXPECT_EQ(bankKind.load(), kM64CKind);
+    ExpectDevicesClosed();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, OpenFailureTest,
+    ::testing::Values(OpenFailure{"ReceiveInputMissing", kCommandReceive, Broken::InputName},
+                      OpenFailure{"ReceiveOutputRefused", kCommandReceive, Broken::OutputOpen},
+                      OpenFailure{"TransmitInputRefused", kCommandTransmit, Broken::InputOpen},
+                      OpenFailure{"TransmitOutputMissing", kCommandTransmit, Broken::OutputName},
+                      OpenFailure{"WatchInputMissing", kCommandWatch, Broken::InputName},
+                      OpenFailure{"WatchOutputRefused", kCommandWatch, Broken::OutputOpen}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct Mismatch {
+    const char* name;
+    int32_t synth;
+    int32_t kind;
+};
+
+class MismatchTest : public TransferTest, public ::testing::WithParamInterface<Mismatch> {};
+
+TEST_P(MismatchTest, NothingIsEncodedOrSent) {
+    const Mismatch c = GetParam();
+    UseSynth(c.synth);
+    LoadBank(c.kind == kM16CKind ? vexa_peers::MakeM16CContent(1) : vexa_peers::MakeM64CContent(1),
+             c.kind);
+    TransferBuffer.fill(0xEE);
+    ASSERT_TRUE(Run(kCommandTransmit));
+    EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kTransmitFailed});
+    EXPECT_EQ(Statuses(), (std::vector<std::string>{"Transmitting ...", "Ready"}));
+    EXPECT_EQ(sim::InputOpenCalls(), 1u);
+    EXPECT_EQ(sim::OutputOpenCalls(), 1u);
+    EXPECT_EQ(sim::MessagesSent(), 0u);
+    EXPECT_EQ(TransferBuffer[0], 0xEE);
+    ExpectDevicesClosed();
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, MismatchTest,
+                         ::testing::Values(Mismatch{"Jx8pWithM64C", kSynthJx8p, kM64CKind},
+                                           Mismatch{"Jx10WithM16C", kSynthJx10, kM16CKind},
+                                           Mismatch{"Mks70WithM16C", kSynthMks70, kM16CKind}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TransferTest, TestAndStopDoNothing) {
+    for (int32_t command : {kCommandTest, kCommandStop}) {
+        ASSERT_TRUE(Run(command));
+        EXPECT_TRUE(Statuses().empty());
+        EXPECT_TRUE(shell_recorder::Posts().empty());
+        EXPECT_EQ(sim::InputOpenCalls(), 0u);
+    }
+}
+
+// Watch: one log line per message until Stop, then the devices close; no
+// outcome is posted.
+class WatchTest : public TransferTest {
+protected:
+    void WaitForLogLines(size_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        for (;;) {
+            size_t n = 0;
+            for (const std::string& line : shell_recorder::LogLines())
+                if (line.rfind("(recv) ", 0) == 0) ++n;
+            if (n >= count) return;
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "only " << n << " lines";
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+};
+
+TEST_F(WatchTest, LogsEachMessageUntilStop) {
+    PostCommand(kCommandWatch);
+    ASSERT_TRUE(sim::WaitUntilListening());
+    sim::QueueInput({0x90, 0x3C, 0x64});
+    sim::QueueInput({0xC0, 0x05});
+    sim::QueueInput({0xF0, 0x41, 0x43, 0x00, 0x24, 0xF7});
+    std::vector<uint8_t> block(263, 0x01);
+    block[0] = 0xF0;
+    block[262] = 0xF7;
+    sim::QueueInput(block);
+    WaitForLogLines(5);
+    ASSERT_TRUE(Run(kCommandStop));
+
+    std::vector<std::string> received;
+    for (const std::string& line : shell_recorder::LogLines())
+        if (line.rfind("(recv) ", 0) == 0) received.push_back(line);
+    EXPECT_EQ(received, (std::vector<std::string>{
+                            "(recv) 90 3C 64", "(recv) C0 05", "(recv) F0 41 43 00 24 F7",
+                            "(recv) F0 01 01 01 01 01 01 01", "(recv) F7"}));
+    EXPECT_EQ(Statuses(), (std::vector<std::string>{"Displaying the MIDI input data stream ...",
+                                                    "Cancelling operation ...", "Ready"}));
+    EXPECT_TRUE(shell_recorder::Posts().empty());
+    ExpectDevicesClosed();
+}
+
+TEST_F(WatchTest, AsksForTheLogWindowWhenItIsClosed) {
+    shell_recorder::SetLogOpen(false);
+    When(Trigger::Status, "Displaying the MIDI input data stream ...", UserAction::PressStop);
+    ASSERT_TRUE(Run(kCommandWatch));
+    const std::vector<ShellCall> posts = shell_recorder::Posts();
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].message, kWmCommand);
+    EXPECT_EQ(posts[0].wParam, static_cast<uintptr_t>(kCommandLogWindow));
+    EXPECT_EQ(posts[0].lParam, 0);
+    EXPECT_EQ(Statuses().back(), "Ready");
+    ExpectDevicesClosed();
+}
+
+TEST_F(WatchTest, EndsWhenTheProgramCloses) {
+    When(Trigger::Status, "Displaying the MIDI input data stream ...", UserAction::CloseProgram);
+    ASSERT_TRUE(Run(kCommandWatch));
+    EXPECT_EQ(Statuses(), (std::vector<std::string>{"Displaying the MIDI input data stream ...",
+                                                    "Cancelling operation ...", "Ready"}));
+    EXPECT_EQ(PostsOf(kWorkerEndedMessage).size(), 1u);
+    EXPECT_EQ(PostsOf(kWmCommand).size(), 0u);
+    EXPECT_TRUE(CompletionCodes().empty());
+    ExpectDevicesClosed();
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+// The end-to-end rig for the transfer tests.
+#include "tests/transfer/transfer_fixture.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "app/commands.h"
+#include "app/mailbox.h"
+#include "bank/bank_image.h"
+#include "tests/support/midi_sim.h"
+#include "tests/support/virtual_platform.h"
+#include "transfer/transfer.h"
+
+void TransferTest::SetUp() {
+    shell_recorder::Reset();
+    virtual_platform::Install();
+    midi_sim::Install();
+    midi_sim::SetInputDevices({"Other In", kInputName});
+    midi_sim::SetOutputDevices({kOutputName, "Other Out"});
+    UseSynth(0);
+    BankImage.fill(0);
+    bankKind.store(kUnknownKind);
+    bankLoaded.store(0);
+    bankModified.store(0);
+    ResetMailboxForTest();
+    SetOperationRunner(RunOperation);
+    shell_recorder::SetHook([this](const ShellCall& call) { OnShellCall(call); });
+    ASSERT_TRUE(StartBackgroundThread());
+}
+
+void TransferTest::TearDown() {
+    RequestQuit();
+    virtual_platform::JoinThreads();
+    link.Detach();
+    midi_sim::Uninstall();
+    virtual_platform::Uninstall();
+    shell_recorder::Reset();
+}
+
+void TransferTest::UseSynth(int32_t synthType, int32_t channel) {
+    SetTransferSettings(synthType, channel, kInputName, kOutputName);
+}
+
+void TransferTest::LoadBank(const std::vector<uint8_t>& image, int32_t kind, int32_t modified) {
+    BankImage.fill(0);
+    std::memcpy(BankImage.data(), image.data(), std::min(image.size(), BankImage.size()));
+    bankKind.store(kind);
+    bankLoaded.store(1);
+    bankModified.store(modified);
+}
+
+void TransferTest::Attach(vexa_peers::SynthPeer& peer) {
+    peer_ = &peer;
+    link.Attach(peer);
+}
+
+void TransferTest::When(Trigger trigger, std::string text, UserAction action) {
+    std::lock_guard<std::mutex> guard(triggerLock_);
+    triggers_.push_back({trigger, std::move(text), action});
+}
+
+// Runs on the worker, inside the shell call. Stop and close are done on a
+// thread of their own, standing in for the UI thread, and waited for.
+void TransferTest::OnShellCall(const ShellCall& call) {
+    std::vector<UserAction> due;
+    {
+        std::lock_guard<std::mutex> guard(triggerLock_);
+        for (Pending& p : triggers_) {
+            if (p.fired) continue;
+            const bool match =
+                (p.trigger == Trigger::Status && call.kind == ShellCall::Kind::Status &&
+                 call.text == p.text) ||
+                (p.trigger == Trigger::Log && call.kind == ShellCall::Kind::Log &&
+                 call.text.rfind(p.text, 0) == 0);
+            if (!match) continue;
+            p.fired = true;
+            due.push_back(p.action);
+        }
+    }
+    for (UserAction action : due) {
+        switch (action) {
+            case UserAction::StartPeer:
+                if (peer_ != nullptr) peer_->Start();
+                break;
+            case UserAction::PressStop: std::thread([] { PostCommand(kCommandStop); }).join(); break;
+            case UserAction::CloseProgram:
+                std::thread([] { RequestQuit(); }).join();
+                break;
+        }
+    }
+}
+
+bool TransferTest::Run(int32_t command) {
+    PostCommand(command);
+    // A safety net for a hang, not a timing check: the virtual clock makes
+    // every run finish in real milliseconds.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (;;) {
+        const bool over = IsQuitRequested() != 0 ? IsWorkerRunning() == 0 : IsBusy() == 0;
+        if (over) return true;
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "the operation did not end";
+            RequestQuit();
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+std::vector<ShellCall> TransferTest::PostsOf(uint32_t message) const {
+    std::vector<ShellCall> result;
+    for (const ShellCall& c : shell_recorder::Posts())
+        if (c.message == message) result.push_back(c);
+    return result;
+}
+
+std::vector<uintptr_t> TransferTest::CompletionCodes() const {
+    std::vector<uintptr_t> codes;
+    for (const ShellCall& c : PostsOf(TransferCompleteMessage)) {
+        EXPECT_EQ(c.lParam, 0);
+        codes.push_back(c.wParam);
+    }
+    return codes;
+}
+
+std::vector<std::string> TransferTest::TrafficLog() const {
+    std::vector<std::string> lines;
+    for (const std::string& line : shell_recorder::LogLines())
+        if (line.rfind("(send) ", 0) == 0 || line.rfind("(recv) F0", 0) == 0) lines.push_back(line);
+    return lines;
+}
+
+void TransferTest::ExpectDevicesClosed() const {
+    EXPECT_EQ(midi_sim::OpenInputDevices(), 0);
+    EXPECT_EQ(midi_sim::OpenOutputDevices(), 0);
+    EXPECT_EQ(midi_sim::QueuedInputSlots(), 0);
+    EXPECT_EQ(midi_sim::PendingOutputMessages(), 0);
+}
+
+std::string TrafficLine(bool sent, const std::vector<uint8_t>& bytes) {
+    std::string line = sent ? "(send)" : "(recv)";
+    char hex[4];
+    for (size_t i = 0; i < bytes.size() && i < 8; ++i) {
+        std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
+        line += hex;
+    }
+    return line;
+}
+
+std::vector<std::string> Numbered(const char* format, int first, int last, int total) {
+    std::vector<std::string> texts;
+    char text[128];
+    for (int n = first; n <= last; ++n) {
+        std::snprintf(text, sizeof text, format, n, total);
+        texts.emplace_back(text);
+    }
+    return texts;
+}
+
+std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+namespace sim {
+
+void FailLongSend(int skip) { midi_sim::InjectResult(midi_sim::Call::OutLongMsg, kMmError, 1, skip); }
+void RefuseInputOpen() {
+    midi_sim::InjectResult(midi_sim::Call::InOpen, kMmAllocated, midi_sim::kAlways);
+}
+void RefuseOutputOpen() {
+    midi_sim::InjectResult(midi_sim::Call::OutOpen, kMmAllocated, midi_sim::kAlways);
+}
+void SetInputDevices(const std::vector<std::string>& names) { midi_sim::SetInputDevices(names); }
+void SetOutputDevices(const std::vector<std::string>& names) { midi_sim::SetOutputDevices(names); }
+uint32_t InputOpenCalls() { return midi_sim::CallCount(midi_sim::Call::InOpen); }
+uint32_t OutputOpenCalls() { return midi_sim::CallCount(midi_sim::Call::OutOpen); }
+uint32_t LongSendCalls() { return midi_sim::CallCount(midi_sim::Call::OutLongMsg); }
+size_t MessagesSent() { return midi_sim::SentMessages().size(); }
+void QueueInput(const std::vector<uint8_t>& bytes) { midi_sim::QueueInput(bytes); }
+bool WaitUntilListening() { return midi_sim::WaitUntilListening(); }
+
+}  // namespace sim

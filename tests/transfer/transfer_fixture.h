@@ -1,0 +1,103 @@
+// The end-to-end rig for the transfer tests: the real worker and mailbox
+// running RunOperation, the real message and device layers on the
+// simulated MIDI system, a scripted synthesizer on its far side, the
+// virtual clock, and the shell recorder. Tests script the user through
+// triggers: when a given status text or log line appears (on the worker,
+// inside the shell call), start the synthesizer, press Stop, or close the
+// program; the worker waits in the shell call until that is done, so the
+// moment is exact.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "tests/peers/sim_link.h"
+#include "tests/peers/synth_peer.h"
+#include "tests/support/shell_recorder.h"
+
+inline constexpr const char* kInputName = "Sim MIDI In";
+inline constexpr const char* kOutputName = "Sim MIDI Out";
+
+enum class Trigger { Status, Log };
+enum class UserAction { StartPeer, PressStop, CloseProgram };
+
+class TransferTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The settings for the run: synthesizer type, channel setting, and the
+    // simulated devices named in them.
+    void UseSynth(int32_t synthType, int32_t channel = 0);
+    // A bank already in memory.
+    void LoadBank(const std::vector<uint8_t>& image, int32_t kind, int32_t modified = 0);
+
+    void Attach(vexa_peers::SynthPeer& peer);
+    // When a status text (exactly) or a log line (by its start) appears.
+    void When(Trigger trigger, std::string text, UserAction action);
+    // The usual start: the synthesizer's button pressed at the prompt.
+    void StartPeerAt(std::string status) { When(Trigger::Status, std::move(status), UserAction::StartPeer); }
+
+    // Posts the command as the main window does and waits until the worker
+    // is idle again (or, after a close, has ended). False on a hang.
+    bool Run(int32_t command);
+
+    // What the worker told the main window.
+    std::vector<uintptr_t> CompletionCodes() const;
+    std::vector<ShellCall> PostsOf(uint32_t message) const;
+    std::vector<std::string> Statuses() const { return shell_recorder::StatusTexts(); }
+    // Log lines of MIDI traffic: every "(send)" line, and the "(recv)" lines
+    // of System Exclusive messages (the lone F7 records of split messages
+    // come and go with timing).
+    std::vector<std::string> TrafficLog() const;
+    void ExpectDevicesClosed() const;
+
+    vexa_peers::SimPeerLink link;
+
+private:
+    struct Pending {
+        Trigger trigger;
+        std::string text;
+        UserAction action;
+        bool fired = false;
+    };
+    void OnShellCall(const ShellCall& call);
+
+    std::mutex triggerLock_;
+    std::vector<Pending> triggers_;
+    vexa_peers::SynthPeer* peer_ = nullptr;
+};
+
+// The simulated MIDI system as the tests use it. (Test files reach it only
+// through these, since its winmm mirrors and app/settings.h both define a
+// kDeviceNameSize.)
+namespace sim {
+// The long message send number `skip` (0-based, counted from now) fails
+// with a device error.
+void FailLongSend(int skip);
+void RefuseInputOpen();
+void RefuseOutputOpen();
+void SetInputDevices(const std::vector<std::string>& names);
+void SetOutputDevices(const std::vector<std::string>& names);
+uint32_t InputOpenCalls();
+uint32_t OutputOpenCalls();
+uint32_t LongSendCalls();
+size_t MessagesSent();
+void QueueInput(const std::vector<uint8_t>& bytes);
+bool WaitUntilListening();
+}  // namespace sim
+
+// Sets the settings record (lives with app/settings.h).
+void SetTransferSettings(int32_t synthType, int32_t channel, const char* input,
+                         const char* output);
+
+// The log line that LogMidiTraffic writes for a message (at most 8 bytes).
+std::string TrafficLine(bool sent, const std::vector<uint8_t>& bytes);
+// Status texts "<format with n>" for n = first..last.
+std::vector<std::string> Numbered(const char* format, int first, int last, int total = 0);
+std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts);
