@@ -38,6 +38,17 @@ const char kErrorCaption[] = "Vexa Error";
 // callback). The prepared flags are the worker's own record of which headers
 // winmm holds as prepared, so teardown undoes exactly what was done.
 struct MidiPort {
+    // The input headers name their slots from the start, so a header handed
+    // to the callback is always one of ours whole (tests drive the callback
+    // without a device).
+    MidiPort() {
+        for (uint32_t i = 0; i < kInputSlotCount; ++i) {
+            inputHeaders[i].lpData = reinterpret_cast<char*>(inputBuffers[i]);
+            inputHeaders[i].dwBufferLength = kInputSlotOffer;
+            inputHeaders[i].dwUser = i;
+        }
+    }
+
     MidiInCaps* inputDeviceCaps = nullptr;
     uint32_t inputDeviceCount = 0;
     MidiOutCaps* outputDeviceCaps = nullptr;
