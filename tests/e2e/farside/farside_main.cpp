@@ -4,6 +4,7 @@
 // connection ("CTRL"), frames the program's output into whole messages,
 // hands them to the scripted synthesizer chosen over the control
 // connection, and puts the synthesizer's replies on the program's input.
+// WRITEBANK leaves a bank file for the program to open (--files DIR).
 // Each CHECK compares what the program sent with what it should have sent,
 // byte for byte and pause for pause, and prints the verdict.
 #include <arpa/inet.h>
@@ -230,7 +231,7 @@ std::string MakePeer(std::istringstream& words)
     return "OK";
 }
 
-// CHECK complete | stopped [messages] | rejected
+// CHECK complete | stopped [messages] | rejected | nothing
 std::string Check(std::istringstream& words)
 {
     std::string expectation;
@@ -260,7 +261,8 @@ std::string Check(std::istringstream& words)
     if (expectation == "complete") r = e2e::CheckSequence(got, expected, e2e::Outcome::Complete);
     else if (expectation == "stopped") r = e2e::CheckSequence(got, expected, e2e::Outcome::Prefix, prefix);
     else if (expectation == "rejected") r = e2e::CheckRejected(got, expected, s.channel);
-    else return "ERROR expectation must be complete, stopped or rejected";
+    else if (expectation == "nothing") r = e2e::CheckSequence(got, {}, e2e::Outcome::Complete);
+    else return "ERROR expectation must be complete, stopped, rejected or nothing";
     ++checksRun;
     if (!r.pass) ++checksFailed;
     std::string line = (r.pass ? "PASS " : "FAIL ") + r.detail;
@@ -285,6 +287,35 @@ std::string Names()
         for (const std::string& n : e2e::ToneNames(s.image, 32)) out += "TONE " + n + "\n";
     }
     return out + "END";
+}
+
+std::string filesDir = ".";
+
+// WRITEBANK name mks70|jx8p seed: a bank file for the program to open, in
+// the folder given with --files.
+std::string WriteBank(std::istringstream& words)
+{
+    std::string name, kind;
+    uint32_t seed = 0;
+    if (!(words >> name >> kind >> seed) || name.find('/') != std::string::npos) return "ERROR usage";
+    std::vector<e2e::ExpectedMessage> stream;
+    if (kind == "mks70") stream = e2e::Mks70LoadStream(0, MakeM64CContent(seed));
+    else if (kind == "jx8p") {
+        stream = e2e::Jx8pLoadStream(0, MakeM16CContent(seed));
+        stream.pop_back();  // a saved bank has no closing parameter message
+    } else return "ERROR kind";
+    std::vector<uint8_t> bytes;
+    for (const auto& m : stream) bytes.insert(bytes.end(), m.bytes.begin(), m.bytes.end());
+    const std::string path = filesDir + "/" + name;
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f) return "ERROR cannot write " + path;
+    const bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    if (fclose(f) != 0 || !ok) return "ERROR cannot write " + path;
+    {
+        std::lock_guard<std::mutex> g(sessionLock);
+        session.image = kind == "mks70" ? MakeM64CContent(seed) : MakeM16CContent(seed);
+    }
+    return "OK " + std::to_string(bytes.size());
 }
 
 std::string Status()
@@ -329,6 +360,7 @@ void ServeControl(int fd, std::string buffered)
             } else reply = "ERROR no peer";
         } else if (command == "CHECK") reply = Check(words);
         else if (command == "NAMES") reply = Names();
+        else if (command == "WRITEBANK") reply = WriteBank(words);
         else if (command == "STATUS") reply = Status();
         else if (command == "QUIT") {
             quitting = true;
@@ -443,8 +475,10 @@ void Serve(int fd)
 int main(int argc, char** argv)
 {
     const char* portFile = nullptr;
-    for (int i = 1; i + 1 < argc; ++i)
+    for (int i = 1; i + 1 < argc; ++i) {
         if (strcmp(argv[i], "--port-file") == 0) portFile = argv[i + 1];
+        if (strcmp(argv[i], "--files") == 0) filesDir = argv[i + 1];
+    }
     const int listener = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
