@@ -47,18 +47,4 @@ TEST(NormalizeM16CImage, ClearsHeaderGapKeepsSignatureBytesAndCleansTones) {
     }
 }
 
-TEST(NormalizeImages, AreIdempotent) {
-    Bytes m64c = MakeRandomImage(3, kM64CImageSize);
-    NormalizeM64CImage(std::span<uint8_t, kM64CImageSize>(m64c));
-    Bytes again = m64c;
-    NormalizeM64CImage(std::span<uint8_t, kM64CImageSize>(again));
-    EXPECT_EQ(again, m64c);
-
-    Bytes m16c = MakeRandomImage(4, kM16CImageSize);
-    NormalizeM16CImage(std::span<uint8_t, kM16CImageSize>(m16c));
-    Bytes again16 = m16c;
-    NormalizeM16CImage(std::span<uint8_t, kM16CImageSize>(again16));
-    EXPECT_EQ(again16, m16c);
-}
-
 }  // namespace
