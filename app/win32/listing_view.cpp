@@ -61,6 +61,19 @@ HFONT CreateListingFont(HWND list) {
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, face);
 }
 
+int WidestLinePixels(HWND list) {
+    constexpr int kWidestLine = 80;
+    int charWidth = 8;
+    if (HDC dc = GetDC(list)) {
+        HGDIOBJ previous = listingFont != nullptr ? SelectObject(dc, listingFont) : nullptr;
+        TEXTMETRICW metrics{};
+        if (GetTextMetricsW(dc, &metrics) && metrics.tmAveCharWidth > 0) charWidth = metrics.tmAveCharWidth;
+        if (previous != nullptr) SelectObject(dc, previous);
+        ReleaseDC(list, dc);
+    }
+    return kWidestLine * charWidth + 8;
+}
+
 HWND ListingWindow() { return BankListing.load(std::memory_order_acquire); }
 
 int32_t ListCount(void* context) {
@@ -93,6 +106,14 @@ void AppendListingLine(const char* text) {
     AppendToSink(sink, text);
 }
 
+// Draws the list once after a batch of changes: each change alone would
+// update the scroll bars and repaint.
+void SuspendDrawing(HWND list) { SendMessageW(list, WM_SETREDRAW, FALSE, 0); }
+void ResumeDrawing(HWND list) {
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
 // The listing's lines arrive finished: they are appended as they are, so a
 // "%" in a name is never read as a format directive.
 void SinkClear(void*) { ClearListing(); }
@@ -111,11 +132,15 @@ void SinkAppend(void*, const char* line, size_t length) {
 void SetFieldSink(void*, int32_t index, const char* text) { SetStatusField(index, text); }
 
 void RunListingSink(void*, BankListingKind kind) {
+    HWND list = ListingWindow();
+    if (list == nullptr) return;
     const ListingSink sink{nullptr, SinkClear, SinkAppend};
+    SuspendDrawing(list);
     if (kind == BankListingKind::M64C)
         ListM64CBank(std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize), sink);
     else
         ListM16CBank(std::span<const uint8_t, kM16CImageSize>(BankImage.data(), kM16CImageSize), sink);
+    ResumeDrawing(list);
 }
 
 void RefreshOnThisThread() {
@@ -143,9 +168,9 @@ HWND CreateBankListing(HWND parent) {
     // Without a device context the list keeps its default font.
     listingFont = CreateListingFont(list);
     if (listingFont != nullptr) SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(listingFont), FALSE);
-    // Long lines can be scrolled to: a list box scrolls sideways only as far
-    // as it is told.
-    SendMessageW(list, LB_SETHORIZONTALEXTENT, 1000, 0);
+    // A list box scrolls sideways only as far as it is told: as far as the
+    // widest listing line (79 characters) reaches.
+    SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(WidestLinePixels(list)), 0);
     return list;
 }
 
@@ -161,7 +186,11 @@ int ListingPrintf(const char* format, ...) {
     va_start(args, format);
     const int32_t length = FormatTextLine(line, format, args);
     va_end(args);
+    HWND list = ListingWindow();
+    if (list == nullptr) return length;
+    SuspendDrawing(list);
     AppendListingLine(line.text.data());
+    ResumeDrawing(list);
     return length;
 }
 

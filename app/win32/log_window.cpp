@@ -49,7 +49,12 @@ void AppendLogLine(const char* text) {
     sink.deleteFirst = ListDeleteFirst;
     sink.insert = ListInsert;
     sink.setTopIndex = ListSetTop;
+    // The delete, insert and scroll of one line are drawn once: each of them
+    // alone would update the scroll bars and repaint.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     AppendToSink(sink, text);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 }  // namespace

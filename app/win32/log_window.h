@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "app/shell.h"  // LogPrintf, IsLogWindowOpen
+
 // 1 when the log is open afterwards, else 0.
 int OpenLogWindow();
 // Returns 0; the window is gone afterwards.

@@ -84,6 +84,17 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam) {
     return FALSE;
 }
 
+BOOL CALLBACK DescribeChild(HWND child, LPARAM lParam) {
+    char className[64] = {};
+    char text[128] = {};
+    GetClassNameA(child, className, sizeof className);
+    GetWindowTextA(child, text, sizeof text);
+    char line[256] = {};
+    wsprintfA(line, "  id 0x%x %s \"%s\"\n", GetDlgCtrlID(child), className, text);
+    *reinterpret_cast<std::string*>(lParam) += line;
+    return TRUE;
+}
+
 std::array<uint8_t, 0x10000>& Cp437Reverse() {
     static std::array<uint8_t, 0x10000> table = [] {
         std::array<uint8_t, 0x10000> t{};
@@ -155,10 +166,22 @@ bool WaitWindowGone(HWND window, DWORD timeoutMs) {
     return WaitFor([window] { return !IsWindow(window); }, timeoutMs);
 }
 
+std::string DescribeChildren(HWND window) {
+    std::string description;
+    EnumChildWindows(window, DescribeChild, reinterpret_cast<LPARAM>(&description));
+    return description;
+}
+
 std::string MessageBoxText(HWND box) {
     char text[1024] = {};
     GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
     return text;
+}
+
+bool EnterFileName(HWND fileDialog, const std::string& path) {
+    for (int id : {0x47C, 0x480})
+        if (GetDlgItem(fileDialog, id) != nullptr && SetDlgItemTextA(fileDialog, id, path.c_str())) return true;
+    return false;
 }
 
 void PressButton(HWND dialog, int id) {
@@ -211,11 +234,12 @@ std::vector<std::string> ListBoxLinesAnsi(HWND list) {
 int ListBoxTopIndex(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0)); }
 
 std::string StatusText(HWND bar, int part) {
-    const LRESULT length = LOWORD(SendMessageA(bar, SB_GETTEXTLENGTHA, static_cast<WPARAM>(part), 0));
-    std::string text(static_cast<size_t>(length) + 1, '\0');
+    // SB_GETTEXTLENGTH does not know the simple-mode part (255) everywhere;
+    // every text the bar holds fits this buffer.
+    std::array<char, 1024> text{};
     SendMessageA(bar, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(length));
-    return text;
+    text.back() = '\0';
+    return text.data();
 }
 
 std::vector<int> StatusPartEdges(HWND bar) {
@@ -225,6 +249,14 @@ std::vector<int> StatusPartEdges(HWND bar) {
 }
 
 bool StatusIsSimple(HWND bar) { return SendMessageA(bar, SB_ISSIMPLE, 0, 0) != 0; }
+
+std::string StatusSimpleText(HWND bar) {
+    if (!StatusIsSimple(bar)) return "";
+    // Windows reads the simple part as 255; Wine's status window answers
+    // only for the parts it has, and gives the simple text for part 0.
+    std::string text = StatusText(bar, 255);
+    return text.empty() ? StatusText(bar, 0) : text;
+}
 
 void PrepareMenuPopup(HMENU popup, int position) {
     SendMessageA(MainWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(position, FALSE));

@@ -61,8 +61,14 @@ void PostMenuCommand(UINT command);
 HWND FindDialog(const char* caption, HWND owner = nullptr, DWORD timeoutMs = kDefaultTimeoutMs);
 // True once the window is gone (or was never there).
 bool WaitWindowGone(HWND window, DWORD timeoutMs = kDefaultTimeoutMs);
+// One line per child window: id, class and text (for failure messages).
+std::string DescribeChildren(HWND window);
 // The text of a message box (its static text control).
 std::string MessageBoxText(HWND box);
+// Types a path into the file name field of an open or save dialog (the
+// combo box 0x47C of Windows, the edit 0x480 of Wine); false when neither is
+// there.
+bool EnterFileName(HWND fileDialog, const std::string& path);
 // Presses a button of a dialog by its id (BM_CLICK, posted).
 void PressButton(HWND dialog, int id);
 // Finds the message box with this caption on the main window, checks that
@@ -85,6 +91,8 @@ int ListBoxTopIndex(HWND list);
 std::string StatusText(HWND bar, int part);
 std::vector<int> StatusPartEdges(HWND bar);
 bool StatusIsSimple(HWND bar);
+// The text shown in simple mode (the menu help), "" when not simple.
+std::string StatusSimpleText(HWND bar);
 
 // Menus. Opens the popup as the window system does before showing it
 // (WM_INITMENUPOPUP sent to the main window), then reads an item's state.
