@@ -11,10 +11,18 @@ namespace driver {
 
 namespace {
 
-// Wine's and Windows' message boxes both give their text control this id;
-// an Explorer file dialog has the file name box cmb13 (Wine 8 has no edt1).
+// Wine's and Windows' message boxes both give their text control this id.
+// An Explorer file dialog's file name box is cmb13 (0x47C) in the newer
+// template; for a record of the Windows 95 size, as the program passes,
+// Wine 8 uses the older one with the edit box edt1 (0x480).
 constexpr int kMessageBoxTextId = 0xFFFF;
-constexpr int kFileNameBoxId = 0x47C;
+constexpr int kFileNameCombo = 0x47C;
+constexpr int kFileNameEdit = 0x480;
+
+HWND FileNameBox(HWND fileDialog) {
+    const HWND combo = GetDlgItem(fileDialog, kFileNameCombo);
+    return combo != nullptr ? combo : GetDlgItem(fileDialog, kFileNameEdit);
+}
 
 struct Search {
     const char* caption;
@@ -45,7 +53,7 @@ bool Matches(HWND window, const Search& search) {
     }
     switch (search.kind) {
     case DialogKind::MessageBox: return GetDlgItem(window, kMessageBoxTextId) != nullptr;
-    case DialogKind::FileDialog: return GetDlgItem(window, kFileNameBoxId) != nullptr;
+    case DialogKind::FileDialog: return FileNameBox(window) != nullptr;
     case DialogKind::Any: return true;
     }
     return false;
@@ -134,7 +142,7 @@ bool ChooseFile(HWND fileDialog, const std::string& path) {
     // its name box and for the hook's CDN_INITDONE (which centres the box).
     const DWORD start = GetTickCount();
     HWND nameBox = nullptr;
-    while ((nameBox = GetDlgItem(fileDialog, kFileNameBoxId)) == nullptr ||
+    while ((nameBox = FileNameBox(fileDialog)) == nullptr ||
            !IsWindowVisible(nameBox)) {
         if (GetTickCount() - start >= kTimeoutMs) {
             return false;

@@ -35,7 +35,13 @@ std::string TempFolder() {
     return folder;
 }
 
-std::string TempFile(const std::string& name) { return TempFolder() + "\\" + name; }
+// A fresh path each time: files of an earlier run (the process id repeats
+// in a new Wine prefix session) are removed first.
+std::string TempFile(const std::string& name) {
+    const std::string path = TempFolder() + "\\" + name;
+    DeleteFileA(path.c_str());
+    return path;
+}
 
 void WriteFile(const std::string& path, const Bytes& bytes) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -133,19 +139,23 @@ protected:
     }
 
     // Script steps, each run on the driver thread.
-    bool PickFile(const char* title, const std::string& path) {
+    bool PickFile(const char* title, const std::string& path, bool waitGone = true) {
         const HWND dialog = driver::FindDialog(title, owner, driver::DialogKind::FileDialog);
         if (dialog == nullptr) {
             return false;
         }
         dialogCentred = driver::IsCentredOverOwner(dialog, owner);
         const bool chosen = driver::ChooseFile(dialog, path);
-        driver::WaitGone(dialog);
+        if (waitGone) {
+            driver::WaitGone(dialog);
+        }
         return chosen;
     }
 
-    Box Answer(const char* caption, int button) {
-        const HWND box = driver::FindDialog(caption, owner, driver::DialogKind::MessageBox);
+    // A message box on the test window (or, with anyOwner, on a file dialog).
+    Box Answer(const char* caption, int button, bool anyOwner = false) {
+        const HWND box = driver::FindDialog(caption, anyOwner ? nullptr : owner,
+                                            driver::DialogKind::MessageBox);
         if (box == nullptr) {
             return {"(no box)", ""};
         }
@@ -374,6 +384,23 @@ TEST_F(FileFlows, SaveAsWritesTheStreamForTheKindAndSynthesizer) {
         EXPECT_TRUE(BankImage == image);
         EXPECT_EQ(shell_recorder::RefreshCount(), 1);
     }
+}
+
+TEST_F(FileFlows, SavingOverAFileAsksFirst) {
+    const BankStorage image = SampleM16C();
+    SetBank(image, kM16CKind, true, true);
+    const std::string path = TempFile("replace.syx");
+    WriteFile(path, Bytes(100, 0x33));
+    Box prompt;
+    const auto leftOpen = driver::RunWithScript([&] { SaveBankCommand(owner); },
+                                                [&] {
+                                                    PickFile("Save Bank", path, false);
+                                                    prompt = Answer("Save Bank", IDYES, true);
+                                                });
+    EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+    EXPECT_NE(prompt.text.find("replace"), std::string::npos) << prompt.text;
+    EXPECT_TRUE(ReadFile(path) == Jx8pStream(image, 0));
+    EXPECT_EQ(bankModified.load(), 0);
 }
 
 TEST_F(FileFlows, SaveRefusals) {
