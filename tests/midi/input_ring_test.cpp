@@ -18,7 +18,7 @@ void Short(uint32_t packed, uint32_t stamp = 0) {
 // Hands input slot 0 back as a driver would, holding `bytes`.
 void Long(const std::vector<uint8_t>& bytes, uint32_t message = kMimLongData) {
     MidiHeader* h = MidiInputSlotHeader(0);
-    std::memcpy(h->lpData, bytes.data(), bytes.size());
+    if (!bytes.empty()) std::memcpy(h->lpData, bytes.data(), bytes.size());
     h->dwBytesRecorded = static_cast<uint32_t>(bytes.size());
     MidiInputCallback(nullptr, message, 0, reinterpret_cast<uintptr_t>(h), 0);
 }
