@@ -58,14 +58,18 @@ file -b "$driver" | grep -q "PE32+" && loader=/usr/lib/wine/wine64
 coproc DRIVER { "$loader" "$driver" "$(winpath "$vexa")" \
     "$(winpath "$here/examples/jx10-night-session.syx")" \
     "$(winpath "$here/examples/jx8p-studio-tones.syx")" 2>&1; }
+driver_pid=$DRIVER_PID  # bash forgets it once the driver has ended
 taken=0
 while read -r word name x y w h <&"${DRIVER[0]}"; do
-    [ "$word" = SHOT ] || { echo "driver: $word $name $x $y $w $h" >&2; continue; }
+    if [ "$word" != SHOT ]; then
+        echo "driver: $word $name $x $y $w $h" >&2
+        continue
+    fi
     /usr/bin/import -window root "$work/screen.png"
     /usr/bin/convert "$work/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$out/$name.png"
     echo "saved $out/$name.png"
     taken=$((taken + 1))
     echo next >&"${DRIVER[1]}"
 done
-wait "$DRIVER_PID" || { echo "screenshots.sh: the driver failed" >&2; exit 1; }
+wait "$driver_pid" || { echo "screenshots.sh: the driver failed" >&2; exit 1; }
 [ "$taken" -eq 4 ] || { echo "screenshots.sh: $taken of 4 pictures taken" >&2; exit 1; }
