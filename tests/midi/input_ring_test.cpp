@@ -190,14 +190,4 @@ TEST_F(InputRingTest, DriverIsTrustedNoFurtherThanTheSlot) {
     EXPECT_EQ(PeekInputMessage(), 0);
 }
 
-TEST_F(InputRingTest, ReturnedSlotIsMarkedBackWhileInputIsStopped) {
-    // With no input running the callback marks a slot returned and lends it
-    // to nobody.
-    Long(Pattern(10, 1));
-    const MidiPortState state = InspectMidiPort();
-    EXPECT_EQ(state.inputRunning, 0u);
-    EXPECT_EQ(state.inputBusy[0], 0u);
-    EXPECT_EQ(Take(), Pattern(10, 1));
-}
-
 }  // namespace

@@ -131,19 +131,6 @@ TEST_F(MessageLayerTest, TransmitSendsLogsAndSkipsEmptyMessages) {
     EXPECT_EQ(shell_recorder::LogLines().size(), 1u);
 }
 
-TEST_F(MessageLayerTest, StoredHandshakesCarryTheirChannel) {
-    storedAckMessage[3] = 0x07;
-    storedRjcMessage[3] = 0x07;
-    EXPECT_EQ(SendJx10Ack(), 6);
-    EXPECT_EQ(SendJx10Reject(), 6);
-    const auto sent = midi_sim::SentMessages();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[0].bytes, (Bytes{0xF0, 0x41, 0x43, 0x07, 0x24, 0xF7}));
-    EXPECT_EQ(sent[1].bytes, (Bytes{0xF0, 0x41, 0x4F, 0x07, 0x24, 0xF7}));
-    storedAckMessage[3] = 0;
-    storedRjcMessage[3] = 0;
-}
-
 TEST_F(MessageLayerTest, BusyOutputIsRetriedAndStopDoesNotInterruptIt) {
     midi_sim::HoldOutputDone(true);
     const Bytes m = Sysex({0xF0, 0x41, 0x42, 0x00, 0x24}, 263);
