@@ -437,6 +437,9 @@ TEST_F(FileFlows, SaveRefusals) {
                                      [&] { refusal = Answer("Save Bank", IDOK); });
     EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
     EXPECT_EQ(refusal.text, "Error saving file !\n\n");
+    // Open, which would overwrite the buffer and the bank, does nothing.
+    leftOpen = driver::RunWithScript([&] { OpenBankCommand(owner); }, [] {});
+    EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
     EXPECT_TRUE(std::all_of(TransferBuffer.begin(), TransferBuffer.end(),
                             [](uint8_t b) { return b == 0x5A; }));
     EXPECT_EQ(bankModified.load(), 1);
