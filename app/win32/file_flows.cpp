@@ -5,6 +5,7 @@
 #include "app/win32/file_flows.h"
 
 #include <atomic>
+#include <cstddef>
 #include <span>
 
 #include "app/mailbox.h"
@@ -38,15 +39,18 @@ constexpr DWORD kSaveFlags =
     OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
 static_assert(kOpenFlags == 0x81824 && kSaveFlags == 0x80826);
 
+// The Windows 95/NT4 record size: the fields after lpTemplateName are left
+// out, which every comdlg32 accepts. 76 bytes in the 32-bit program.
+constexpr DWORD kRecordSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+static_assert(sizeof(void*) != 4 || kRecordSize == 76);
+
 constexpr const char* kChangedPrompt = "The current bank has changed.\n\nSave it now ?";
 constexpr const char* kOpenCaption = "Open Bank";
 constexpr const char* kSaveCaption = "Save Bank";
 
 void FillRecord(OPENFILENAMEA& record, const char* filter, char* fileName, const char* title) {
     record = OPENFILENAMEA{};
-    // The Windows 95/NT4 record size: the fields after lpTemplateName are
-    // left out, which every comdlg32 accepts.
-    record.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    record.lStructSize = kRecordSize;
     record.lpstrFilter = filter;
     record.nFilterIndex = 0;
     record.lpstrFile = fileName;
