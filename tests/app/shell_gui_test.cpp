@@ -323,6 +323,9 @@ TEST_F(ShellGui, OpenedExampleBanksAreListedWithBoxGlyphs) {
         {"mks70-night-session.syx", "M-64C", kM64CListingLines, "JX-10 M-64C Bank Patches"},
         {"jx10-night-session.c64", "M-64C", kM64CListingLines, "JX-10 M-64C Bank Patches"},
         {"jx8p-studio-tones.c16", "M-16C", kM16CListingLines, "JX-8P M-16C Bank Tones"},
+        {"jx8p-studio-tones-dump.syx", "M-16C", kM16CListingLines, "JX-8P M-16C Bank Tones"},
+        {"jx10-night-session.jx1", "M-64C", kM64CListingLines, "JX-10 M-64C Bank Patches"},
+        {"mks70-night-session.b63", "M-64C", kM64CListingLines, "JX-10 M-64C Bank Patches"},
     };
     HWND list = BankListing.load();
     HWND bar = StatusWindow();
@@ -345,6 +348,18 @@ TEST_F(ShellGui, OpenedExampleBanksAreListedWithBoxGlyphs) {
         EXPECT_NE(top.find(L'\u2550'), std::wstring::npos);  // ═
         EXPECT_EQ(top.find(L'\u00C9'), std::wstring::npos);  // É
     }
+    // The listing's font has the frame's glyphs itself.
+    gui::RunOnUiThread([&] {
+        HDC dc = GetDC(list);
+        ASSERT_NE(dc, nullptr);
+        HGDIOBJ previous = SelectObject(dc, listingFont);
+        WORD glyphs[6] = {};
+        const wchar_t frame[] = L"\u2554\u2557\u255A\u255D\u2550\u2551";
+        EXPECT_EQ(GetGlyphIndicesW(dc, frame, 6, glyphs, GGI_MARK_NONEXISTING_GLYPHS), 6u);
+        for (WORD glyph : glyphs) EXPECT_NE(glyph, 0xFFFF) << "face " << ListingFontFace();
+        SelectObject(dc, previous);
+        ReleaseDC(list, dc);
+    });
     ExpectMenu(0, {{IDM_OPEN, false}, {IDM_SAVEAS, false}}, "idle with a bank");
     ExpectMenu(1, {{IDM_TRANSMIT, false}}, "idle with a bank");
 }
