@@ -114,7 +114,7 @@ void FillCaps(Caps* array, uint32_t count,
         if (getCaps(i, &array[i], sizeof(Caps)) != kMmNoError)
             std::memset(&array[i], 0, sizeof(Caps));
         // A driver's name is trusted no further than the record's size.
-        array[i].szPname[kDeviceNameSize - 1] = '\0';
+        array[i].szPname[kCapsNameSize - 1] = '\0';
     }
 }
 

@@ -27,7 +27,7 @@ static_assert(offsetof(MidiInCaps, wPid) == offsetof(MIDIINCAPSA, wPid));
 static_assert(offsetof(MidiInCaps, vDriverVersion) == offsetof(MIDIINCAPSA, vDriverVersion));
 static_assert(offsetof(MidiInCaps, szPname) == offsetof(MIDIINCAPSA, szPname));
 static_assert(offsetof(MidiInCaps, dwSupport) == offsetof(MIDIINCAPSA, dwSupport));
-static_assert(kDeviceNameSize == MAXPNAMELEN);
+static_assert(kCapsNameSize == MAXPNAMELEN);
 
 static_assert(sizeof(MidiOutCaps) == sizeof(MIDIOUTCAPSA));
 static_assert(offsetof(MidiOutCaps, wMid) == offsetof(MIDIOUTCAPSA, wMid));

@@ -44,14 +44,14 @@ struct MidiHeader {
     uintptr_t dwReserved[8];
 };
 
-inline constexpr size_t kDeviceNameSize = 32;  // MAXPNAMELEN
+inline constexpr size_t kCapsNameSize = 32;  // MAXPNAMELEN
 
 // MIDIINCAPSA, 44 bytes.
 struct MidiInCaps {
     uint16_t wMid;
     uint16_t wPid;
     uint32_t vDriverVersion;
-    char szPname[kDeviceNameSize];
+    char szPname[kCapsNameSize];
     uint32_t dwSupport;
 };
 
@@ -60,7 +60,7 @@ struct MidiOutCaps {
     uint16_t wMid;
     uint16_t wPid;
     uint32_t vDriverVersion;
-    char szPname[kDeviceNameSize];
+    char szPname[kCapsNameSize];
     uint16_t wTechnology;
     uint16_t wVoices;
     uint16_t wNotes;

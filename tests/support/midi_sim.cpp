@@ -355,7 +355,7 @@ MidiResult FillCaps(const std::vector<std::string>& names, uintptr_t id, Caps* c
     std::memset(caps, 0, sizeof(Caps));
     caps->wMid = 0x41;
     caps->wPid = static_cast<uint16_t>(id + 1);
-    std::memcpy(caps->szPname, names[id].data(), std::min(names[id].size(), kDeviceNameSize - 1));
+    std::memcpy(caps->szPname, names[id].data(), std::min(names[id].size(), kCapsNameSize - 1));
     return kMmNoError;
 }
 
@@ -642,7 +642,7 @@ bool WaitFor(uint32_t timeoutMs, Pred pred) {
     return s.changed.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&] { return pred(s); });
 }
 
-std::string CutName(const std::string& name) { return name.substr(0, kDeviceNameSize - 1); }
+std::string CutName(const std::string& name) { return name.substr(0, kCapsNameSize - 1); }
 
 }  // namespace
 
