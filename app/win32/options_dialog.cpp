@@ -12,15 +12,7 @@
 #include "app/settings.h"
 #include "app/shell.h"
 #include "app/win32/center_window.h"
-
-// The device-list calls of midi/midi_port.h, declared here because that
-// header's winmm mirrors define a kDeviceNameSize of their own (32, the
-// capability records' name size) that clashes with the settings' one (128).
-int32_t EnumerateMidiDevices();
-int32_t MidiInputDeviceCount();
-int32_t MidiOutputDeviceCount();
-const char* MidiInputDeviceName(int32_t index);
-const char* MidiOutputDeviceName(int32_t index);
+#include "midi/midi_port.h"
 
 int pendingSynthButton = IDC_SYNTH_JX10;
 int pendingChannelButton = IDC_CHANNEL_1;
