@@ -1,6 +1,7 @@
-// The closing sequence of the running shell: Alt+X during an operation stops
-// the operation, the worker ends and reports it, the log window closes and
-// the main window goes, and the start-up returns 0. No result box appears.
+// The closing sequence of the running shell: a changed bank is asked about
+// first; then Alt+X during an operation stops the operation, the worker ends
+// and reports it, the log window closes and the main window goes, and the
+// start-up returns 0. No result box appears.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "app/mailbox.h"
 #include "app/resource.h"
 #include "app/win32/log_window.h"
+#include "bank/bank_image.h"
 #include "tests/app/gui_harness.h"
 
 namespace {
@@ -68,7 +70,22 @@ TEST(ShellClose, AltXDuringAnOperationEndsTheProgramInOrder) {
     ASSERT_TRUE(gui::WaitFor([] { return operationRunning.load(); }));
     ASSERT_TRUE(IsWorkerRunning());
 
+    // A received bank not saved yet: Cancel keeps everything running.
+    gui::RunOnUiThread([] {
+        bankKind.store(kM64CKind, std::memory_order_release);
+        bankLoaded.store(1, std::memory_order_release);
+        bankModified.store(1, std::memory_order_release);
+    });
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(gui::AnswerMessageBox("Exit Vexa", IDCANCEL), "The current bank has changed.\n\nSave it now ?");
+    Sleep(300);
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_TRUE(operationRunning.load());
+    EXPECT_EQ(IsQuitRequested(), 0);
+
+    // Alt+X, and No: close without saving.
     gui::PressKey('X', {VK_MENU});
+    EXPECT_EQ(gui::AnswerMessageBox("Exit Vexa", IDNO), "The current bank has changed.\n\nSave it now ?");
     int exitCode = -5;
     ASSERT_TRUE(gui::WaitShellEnded(gui::kDefaultTimeoutMs, &exitCode));
     EXPECT_EQ(exitCode, 0);
