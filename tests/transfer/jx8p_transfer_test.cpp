@@ -92,7 +92,8 @@ TEST_F(Jx8pTest, ReceiveCollectsTheSelectedTones) {
     EXPECT_EQ(Statuses(), Join({{"Receiving ..."}, prompts, {"Closing ...", "Ready"}}));
     EXPECT_TRUE(virtual_platform::Pauses().empty());
 
-    std::span<const uint8_t> image(Image());
+    const std::vector<uint8_t> bank = Image();
+    std::span<const uint8_t> image(bank);
     std::vector<std::string> log{
         TrafficLine(true, {0xF0, 0x41, 0x36, 0x00, 0x21, 0x30, 0x01, 0x08}),
         TrafficLine(true, {0xF0, 0x41, 0x36, 0x00, 0x21, 0x30, 0x01, 0x07})};
