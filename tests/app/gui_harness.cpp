@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstdlib>
 
 #include "app/cp437.h"
 #include "app/win32/shell_win32.h"
@@ -52,10 +53,48 @@ DWORD WINAPI UiThread(void*) {
     return 0;
 }
 
+constexpr char kSettingsKey[] = "Software\\Bramwick\\Vexa";
+
+// The settings key is shared with the other tests of the prefix: what was
+// there before a test wrote its own settings is put back when the test
+// program ends.
+struct SavedSettings {
+    bool keyExisted = false;
+    bool optionsExisted = false;
+    std::vector<BYTE> options;
+};
+SavedSettings savedSettings;
+
+void RestoreSettings() {
+    if (!savedSettings.keyExisted) {
+        RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
+        return;
+    }
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    if (savedSettings.optionsExisted)
+        RegSetValueExA(key, "Options", 0, REG_BINARY, savedSettings.options.data(),
+                       static_cast<DWORD>(savedSettings.options.size()));
+    else
+        RegDeleteValueA(key, "Options");
+    RegCloseKey(key);
+}
+
 void WriteSettings(const StartOptions& options) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Bramwick\\Vexa", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        savedSettings.keyExisted = true;
+        DWORD size = 0;
+        if (RegQueryValueExA(key, "Options", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+            savedSettings.optionsExisted = true;
+            savedSettings.options.resize(size);
+            RegQueryValueExA(key, "Options", nullptr, nullptr, savedSettings.options.data(), &size);
+        }
+        RegCloseKey(key);
+    }
+    std::atexit(RestoreSettings);
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
     const BYTE block[4] = {1, static_cast<BYTE>(options.synthType), static_cast<BYTE>(options.midiChannel), 0};
     RegSetValueExA(key, "Options", 0, REG_BINARY, block, sizeof block);

@@ -27,7 +27,8 @@ struct StartOptions {
     // RunOperation.
     void (*operationRunner)(int32_t command) = nullptr;
     // Registry settings are written under HKCU\Software\Bramwick\Vexa before
-    // the start-up reads them, when set.
+    // the start-up reads them, when set; what was stored before is put back
+    // when the test program ends.
     bool writeSettings = false;
     int32_t synthType = 0;
     int32_t midiChannel = 0;
