@@ -73,8 +73,7 @@ class Jx10ReceiveTest : public Jx10Test, public ::testing::WithParamInterface<Re
 TEST_P(Jx10ReceiveTest, DumpBecomesTheBankInMemory) {
     const ReceiveSize size = GetParam();
     KeepOldBank();
-    Jx10Peer peer(link, DumpScript(size.kind));
-    Attach(peer);
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(DumpScript(size.kind));
     StartPeerAt(kDumpPrompt);
     ASSERT_TRUE(Run(kCommandReceive));
 
@@ -118,8 +117,7 @@ TEST_F(Jx10Test, AutoChannelIsWrittenAndComparedAs10h) {
     UseSynth(kSynthJx10, kChannelAuto);
     Jx10Script script = DumpScript(0x64);
     script.channel = 0x10;
-    Jx10Peer peer(link, script);
-    Attach(peer);
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(script);
     StartPeerAt(kDumpPrompt);
     ASSERT_TRUE(Run(kCommandReceive));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
@@ -139,8 +137,7 @@ class Jx10SkipTest : public Jx10Test, public ::testing::WithParamInterface<SkipC
 
 TEST_P(Jx10SkipTest, ReceiveStillSucceeds) {
     KeepOldBank();
-    Jx10Peer peer(link, DumpScript(0x64, GetParam().fault, GetParam().step));
-    Attach(peer);
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(DumpScript(0x64, GetParam().fault, GetParam().step));
     StartPeerAt(kDumpPrompt);
     ASSERT_TRUE(Run(kCommandReceive));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
@@ -176,8 +173,7 @@ class Jx10ReceiveFailureTest : public Jx10Test,
 TEST_P(Jx10ReceiveFailureTest, EndsWithRejection) {
     const ReceiveFailure f = GetParam();
     KeepOldBank();
-    Jx10Peer peer(link, DumpScript(f.kind, f.fault, f.step));
-    Attach(peer);
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(DumpScript(f.kind, f.fault, f.step));
     StartPeerAt(kDumpPrompt);
     if (f.failedSend >= 0)
         sim::FailLongSend(f.failedSend);
@@ -228,8 +224,7 @@ class Jx10ReceiveStopTest : public Jx10Test, public ::testing::WithParamInterfac
 TEST_P(Jx10ReceiveStopTest, EndsTheWait) {
     const ReceiveStop c = GetParam();
     KeepOldBank();
-    Jx10Peer peer(link, DumpScript(0x64, Jx10Fault::Silent, c.silentStep));
-    Attach(peer);
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(DumpScript(0x64, Jx10Fault::Silent, c.silentStep));
     StartPeerAt(kDumpPrompt);
     When(c.trigger, c.text, c.action);
     ASSERT_TRUE(Run(kCommandReceive));
@@ -268,8 +263,7 @@ TEST_F(Jx10Test, DumpOnAnotherChannelIsNeverTaken) {
     KeepOldBank();
     Jx10Script script = DumpScript(0x64);
     script.channel = 3;
-    Jx10Peer peer(link, script);
-    Attach(peer);
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(script);
     StartPeerAt(kDumpPrompt);
     // Stop only once the program has taken (and passed over) the message.
     When(Trigger::Log, "(recv) F0 41 40 03 24", UserAction::PressStop);
@@ -283,8 +277,7 @@ TEST_F(Jx10Test, ImageThatFailsItsSignatureLeavesTheOldBank) {
     KeepOldBank();
     Jx10Script script = DumpScript(0x16);
     script.image[159] = 0x54;
-    Jx10Peer peer(link, script);
-    Attach(peer);
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(script);
     StartPeerAt(kDumpPrompt);
     ASSERT_TRUE(Run(kCommandReceive));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveFailed});
@@ -313,8 +306,7 @@ TEST_P(Jx10TransmitTest, BlocksArePacedFromTheStartOfEachSend) {
     const TransmitCase c = GetParam();
     const std::vector<uint8_t> image = Image64();
     LoadBank(image, kM64CKind, 1);
-    Jx10Peer peer(link, LoadScript(c.requestKind));
-    Attach(peer);
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(LoadScript(c.requestKind));
     link.SetSendCostMs(c.sendCostMs);
     StartPeerAt(kLoadPrompt);
     ASSERT_TRUE(Run(kCommandTransmit));
@@ -374,8 +366,7 @@ class Jx10TransmitFailureTest : public Jx10Test,
 TEST_P(Jx10TransmitFailureTest, EndsWithRejection) {
     const TransmitFailure f = GetParam();
     LoadBank(Image64(), kM64CKind);
-    Jx10Peer peer(link, LoadScript(0x64, f.fault));
-    Attach(peer);
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(LoadScript(0x64, f.fault));
     StartPeerAt(kLoadPrompt);
     if (f.failedSend >= 0)
         sim::FailLongSend(f.failedSend);
@@ -402,8 +393,7 @@ class Jx10RequestSkipTest : public Jx10Test, public ::testing::WithParamInterfac
 
 TEST_P(Jx10RequestSkipTest, TransmitPassesOverOtherMessagesBeforeTheRequest) {
     LoadBank(Image64(), kM64CKind);
-    Jx10Peer peer(link, LoadScript(0x16, GetParam()));
-    Attach(peer);
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(LoadScript(0x16, GetParam()));
     StartPeerAt(kLoadPrompt);
     ASSERT_TRUE(Run(kCommandTransmit));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kTransmitSucceeded});
@@ -428,8 +418,7 @@ class Jx10TransmitStopTest : public Jx10Test, public ::testing::WithParamInterfa
 TEST_P(Jx10TransmitStopTest, IsHeardOnlyBeforeTheRequest) {
     const TransmitStop c = GetParam();
     LoadBank(Image64(), kM64CKind);
-    Jx10Peer peer(link, LoadScript(0x64, c.cancels ? Jx10Fault::Silent : Jx10Fault::None));
-    Attach(peer);
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(LoadScript(0x64, c.cancels ? Jx10Fault::Silent : Jx10Fault::None));
     if (!c.cancels) StartPeerAt(kLoadPrompt);
     When(Trigger::Status, c.status, c.action);
     ASSERT_TRUE(Run(kCommandTransmit));

@@ -79,8 +79,7 @@ protected:
 
 TEST_F(Jx8pTest, ReceiveCollectsTheSelectedTones) {
     KeepOldBank();
-    Jx8pPeer peer(link, Script());
-    Attach(peer);
+    Jx8pPeer& peer = AttachPeer<Jx8pPeer>(Script());
     ASSERT_TRUE(Run(kCommandReceive));
 
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
@@ -119,8 +118,7 @@ class Jx8pSkipTest : public Jx8pTest, public ::testing::WithParamInterface<SkipC
 
 TEST_P(Jx8pSkipTest, ReceiveStillSucceeds) {
     const SkipCase c = GetParam();
-    Jx8pPeer peer(link, Script(c.fault, c.tone));
-    Attach(peer);
+    Jx8pPeer& peer = AttachPeer<Jx8pPeer>(Script(c.fault, c.tone));
     ASSERT_TRUE(Run(kCommandReceive));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
     ExpectNewBank();
@@ -154,8 +152,7 @@ class Jx8pReceiveFailureTest : public Jx8pTest,
 TEST_P(Jx8pReceiveFailureTest, EndsWithoutClosingParameter) {
     const ReceiveFailure c = GetParam();
     KeepOldBank();
-    Jx8pPeer peer(link, Script(c.fault, c.tone));
-    Attach(peer);
+    Jx8pPeer& peer = AttachPeer<Jx8pPeer>(Script(c.fault, c.tone));
     if (c.failedSend >= 0)
         sim::FailLongSend(c.failedSend);
     ASSERT_TRUE(Run(kCommandReceive));
@@ -190,8 +187,7 @@ class Jx8pReceiveStopTest : public Jx8pTest, public ::testing::WithParamInterfac
 TEST_P(Jx8pReceiveStopTest, EndsTheWait) {
     const ReceiveStop c = GetParam();
     KeepOldBank();
-    Jx8pPeer peer(link, Script(Jx8pFault::Silent, c.silentFrom));
-    Attach(peer);
+    Jx8pPeer& peer = AttachPeer<Jx8pPeer>(Script(Jx8pFault::Silent, c.silentFrom));
     When(c.trigger, c.text, c.action);
     ASSERT_TRUE(Run(kCommandReceive));
     const bool closing = c.action == UserAction::CloseProgram;
@@ -228,8 +224,7 @@ TEST_P(Jx8pTransmitTest, TonesArePacedFromTheStartOfEachSend) {
     LoadBank(image, kM16CKind);
     Jx8pScript script = Script();
     script.channel = 11;
-    Jx8pPeer peer(link, script);
-    Attach(peer);
+    Jx8pPeer& peer = AttachPeer<Jx8pPeer>(script);
     link.SetSendCostMs(cost);
     ASSERT_TRUE(Run(kCommandTransmit));
 
@@ -282,8 +277,7 @@ class Jx8pTransmitEndTest : public Jx8pTest, public ::testing::WithParamInterfac
 TEST_P(Jx8pTransmitEndTest, EndsBeforeTheNextTone) {
     const TransmitEnd c = GetParam();
     LoadBank(Image(), kM16CKind);
-    Jx8pPeer peer(link, Script());
-    Attach(peer);
+    Jx8pPeer& peer = AttachPeer<Jx8pPeer>(Script());
     if (c.failedSend >= 0)
         sim::FailLongSend(c.failedSend);
     if (c.status != nullptr) When(Trigger::Status, c.status, c.action);

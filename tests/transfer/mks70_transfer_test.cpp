@@ -70,8 +70,7 @@ protected:
 
 TEST_F(Mks70Test, ReceiveCollectsTheWholeDump) {
     KeepOldBank();
-    Mks70Peer peer(link, Script());
-    Attach(peer);
+    Mks70Peer& peer = AttachPeer<Mks70Peer>(Script());
     StartPeerAt(kDumpPrompt);
     ASSERT_TRUE(Run(kCommandReceive));
 
@@ -102,8 +101,7 @@ struct SkipCase {
 class Mks70SkipTest : public Mks70Test, public ::testing::WithParamInterface<SkipCase> {};
 
 TEST_P(Mks70SkipTest, OtherMessagesInTheDumpArePassedOver) {
-    Mks70Peer peer(link, Script(Mks70Fault::ForeignBefore, GetParam().index));
-    Attach(peer);
+    Mks70Peer& peer = AttachPeer<Mks70Peer>(Script(Mks70Fault::ForeignBefore, GetParam().index));
     StartPeerAt(kDumpPrompt);
     ASSERT_TRUE(Run(kCommandReceive));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
@@ -128,8 +126,7 @@ class Mks70ReceiveFailureTest : public Mks70Test,
 
 TEST_P(Mks70ReceiveFailureTest, OutOfPlaceMessageEndsTheReceive) {
     KeepOldBank();
-    Mks70Peer peer(link, Script(GetParam().fault, GetParam().index));
-    Attach(peer);
+    Mks70Peer& peer = AttachPeer<Mks70Peer>(Script(GetParam().fault, GetParam().index));
     StartPeerAt(kDumpPrompt);
     ASSERT_TRUE(Run(kCommandReceive));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveFailed});
@@ -166,8 +163,7 @@ class Mks70ReceiveStopTest : public Mks70Test, public ::testing::WithParamInterf
 TEST_P(Mks70ReceiveStopTest, EndsTheWait) {
     const ReceiveStop c = GetParam();
     KeepOldBank();
-    Mks70Peer peer(link, Script(Mks70Fault::Silent, c.silentFrom));
-    Attach(peer);
+    Mks70Peer& peer = AttachPeer<Mks70Peer>(Script(Mks70Fault::Silent, c.silentFrom));
     StartPeerAt(kDumpPrompt);
     When(Trigger::Status, c.status, c.action);
     ASSERT_TRUE(Run(kCommandReceive));
@@ -196,8 +192,7 @@ TEST_F(Mks70Test, DumpOnAnotherChannelIsNeverTaken) {
     KeepOldBank();
     Mks70Script script = Script();
     script.channel = 9;
-    Mks70Peer peer(link, script);
-    Attach(peer);
+    Mks70Peer& peer = AttachPeer<Mks70Peer>(script);
     StartPeerAt(kDumpPrompt);
     // A tone message of the dump has been taken and passed over.
     When(Trigger::Log, "(recv) F0 41 37 09 24 20 01 00", UserAction::PressStop);
@@ -215,8 +210,7 @@ TEST_P(Mks70TransmitTest, MessagesArePacedFromTheStartOfEachSend) {
     LoadBank(image, kM64CKind);
     Mks70Script script = Script();
     script.channel = 5;
-    Mks70Peer peer(link, script);
-    Attach(peer);
+    Mks70Peer& peer = AttachPeer<Mks70Peer>(script);
     link.SetSendCostMs(cost);
     ASSERT_TRUE(Run(kCommandTransmit));
 
@@ -267,8 +261,7 @@ class Mks70TransmitEndTest : public Mks70Test, public ::testing::WithParamInterf
 TEST_P(Mks70TransmitEndTest, EndsBeforeTheNextMessage) {
     const TransmitEnd c = GetParam();
     LoadBank(Image(), kM64CKind);
-    Mks70Peer peer(link, Script());
-    Attach(peer);
+    Mks70Peer& peer = AttachPeer<Mks70Peer>(Script());
     if (c.failedSend >= 0)
         sim::FailLongSend(c.failedSend);
     if (c.status != nullptr) When(Trigger::Status, c.status, c.action);

@@ -34,6 +34,8 @@ void TransferTest::TearDown() {
     RequestQuit();
     virtual_platform::JoinThreads();
     link.Detach();
+    peer_ = nullptr;
+    ownedPeer_.reset();
     midi_sim::Uninstall();
     virtual_platform::Uninstall();
     shell_recorder::Reset();

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -37,7 +38,16 @@ protected:
     // A bank already in memory.
     void LoadBank(const std::vector<uint8_t>& image, int32_t kind, int32_t modified = 0);
 
-    void Attach(vexa_peers::SynthPeer& peer);
+    // The scripted synthesizer of the run, on the simulated system's far
+    // side. The rig owns it and detaches it before it goes away.
+    template <class Peer, class Script>
+    Peer& AttachPeer(Script script) {
+        auto peer = std::make_unique<Peer>(link, std::move(script));
+        Peer& ref = *peer;
+        ownedPeer_ = std::move(peer);
+        Attach(ref);
+        return ref;
+    }
     // When a status text (exactly) or a log line (by its start) appears.
     void When(Trigger trigger, std::string text, UserAction action);
     // The usual start: the synthesizer's button pressed at the prompt.
@@ -60,6 +70,8 @@ protected:
     vexa_peers::SimPeerLink link;
 
 private:
+    void Attach(vexa_peers::SynthPeer& peer);
+
     struct Pending {
         Trigger trigger;
         std::string text;
@@ -71,6 +83,7 @@ private:
     std::mutex triggerLock_;
     std::vector<Pending> triggers_;
     vexa_peers::SynthPeer* peer_ = nullptr;
+    std::unique_ptr<vexa_peers::SynthPeer> ownedPeer_;
 };
 
 // The simulated MIDI system as the tests use it. (Test files reach it only
