@@ -56,6 +56,18 @@ bool SendAll(int fd, const uint8_t* bytes, size_t length)
     return true;
 }
 
+// VEXA_FARSIDE_TRACE=1 prints every event on the cable.
+const bool tracing = getenv("VEXA_FARSIDE_TRACE") != nullptr;
+
+void Trace(const char* what, std::span<const uint8_t> bytes)
+{
+    if (!tracing) return;
+    printf("farside: %8.3f %s", static_cast<double>(MonotonicMicros()) / 1e6, what);
+    for (size_t i = 0; i < bytes.size() && i < 10; ++i) printf(" %02X", bytes[i]);
+    printf(bytes.size() > 10 ? " ... (%zu bytes)\n" : "\n", bytes.size());
+    fflush(stdout);
+}
+
 // The program's end of the cable as the peers see it.
 class CableLink : public PeerLink {
 public:
@@ -71,7 +83,11 @@ public:
         if (fd_ == fd) fd_ = -1;
         listening_ = false;
     }
-    void SetListening(bool on) { listening_ = on; }
+    void SetListening(bool on)
+    {
+        if (on) ++starts_;  // counted before the peer hears of it
+        listening_ = on;
+    }
     bool Connected()
     {
         std::lock_guard<std::mutex> g(lock_);
@@ -80,6 +96,7 @@ public:
     void SendToProgram(std::span<const uint8_t> bytes) override
     {
         uint8_t packet[kPacketHeader + kStampSize + 4096];
+        Trace("to program  ", bytes);
         std::lock_guard<std::mutex> g(lock_);
         ++sent_;
         for (size_t at = 0; at < bytes.size() && fd_ >= 0; at += 4096) {
@@ -90,6 +107,7 @@ public:
     }
     uint32_t NowMs() override { return static_cast<uint32_t>(MonotonicMicros() / 1000); }
     bool ProgramListening() override { return listening_; }
+    uint32_t ProgramInputStarts() override { return starts_; }
     size_t Sent()
     {
         std::lock_guard<std::mutex> g(lock_);
@@ -100,6 +118,7 @@ private:
     std::mutex lock_;
     int fd_ = -1;
     std::atomic<bool> listening_{false};
+    std::atomic<uint32_t> starts_{0};
     size_t sent_ = 0;
 };
 
@@ -391,11 +410,13 @@ void ServeMidi(int fd, std::string buffered)
     bool haveOffset = false;
     int64_t offset = 0;
     auto deliver = [](const std::vector<uint8_t>& bytes, uint32_t timeMs) {
+        Trace("from program", bytes);
         if (auto peer = CurrentPeer()) peer->OnProgramMessage(bytes, timeMs);
     };
     FeedLink(decoder, reinterpret_cast<const uint8_t*>(buffered.data()), buffered.size(), packets);
     for (;;) {
         for (const LinkPacket& p : packets) {
+            if (p.kind != kPacketMidi) Trace(p.kind == kPacketListening ? "input listens" : "input quiet", {});
             if (p.kind == kPacketListening) {
                 cable.SetListening(true);
                 if (auto peer = CurrentPeer()) peer->OnProgramListening();

@@ -159,7 +159,13 @@ std::string StartFirst(Context& c)
 {
     if (!StartVexa(c.vexa, c.exe)) return "Vexa.exe did not start or show its window";
     if (WaitForStatus(c.vexa, "Ready", 10000) < 0) return "status is " + Quote(StatusText(c.vexa, 0));
-    return Options(c, kJx10, "JX-10");
+    std::string problem = Options(c, kJx10, "JX-10");
+    if (!problem.empty()) {
+        // The device lists the program logged at start-up tell why.
+        problem += "; the log says:";
+        for (const std::string& line : LogLines(c.vexa)) problem += " [" + line + "]";
+    }
+    return problem;
 }
 
 std::string ReceiveJx10(Context& c)
@@ -169,9 +175,12 @@ std::string ReceiveJx10(Context& c)
     const double cpu0 = CpuMillis(c.vexa);
     Sleep(5000);
     const double cpu1 = CpuMillis(c.vexa);
-    if (cpu0 >= 0 && cpu1 >= 0)
+    if (cpu0 > 0 && cpu1 >= cpu0)
         Figure(c, "CPU while waiting 5 s for the synthesizer: %.2f %% of a core (goal under 2 %%)",
-               (cpu1 - cpu0) / 5000.0 * 100.0);
+               (cpu1 - cpu0) / 5000.0 * 100.0),
+            Figure(c, "  (GetProcessTimes: %.0f ms of CPU in those 5 s)", cpu1 - cpu0);
+    else
+        Figure(c, "CPU while waiting: GetProcessTimes gave no figure (%.0f ms used in all)", cpu1);
     ControlCommand("START");
     problem = Outcome(c, kReceived, 30000);
     if (problem.empty()) problem = FarCheck("complete");

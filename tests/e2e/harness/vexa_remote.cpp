@@ -245,7 +245,8 @@ std::string SelectByName(HWND combo, const std::string& name)
         }
         seen += " [" + Narrow(text) + "]";
     }
-    return "\"" + name + "\" is not listed; the list holds" + (seen.empty() ? " nothing" : seen);
+    return "\"" + name + "\" is not listed; the list holds" + (seen.empty() ? " nothing" : seen) + " (" +
+           std::to_string(count) + " entries)";
 }
 }  // namespace
 
