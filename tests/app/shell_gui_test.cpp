@@ -138,6 +138,30 @@ TEST_F(ShellGui, MenusWhileIdleWithoutABank) {
     EXPECT_EQ(IsBusy(), 0);
 }
 
+// The menu opened from the keyboard, as a person does: the window system
+// itself asks the main window for the popup's states.
+TEST_F(ShellGui, MidiMenuOpenedWithAltM) {
+    HMENU midi = gui::MenuBarPopup(1);
+    ASSERT_NE(midi, nullptr);
+    // Start from states the menu's opening has to change.
+    EnableMenuItem(midi, IDM_RECEIVE, MF_BYCOMMAND | MF_GRAYED);
+    EnableMenuItem(midi, IDM_STOP, MF_BYCOMMAND | MF_ENABLED);
+    gui::PressKey('M', {VK_MENU});
+    const bool opened = gui::WaitFor([] { return FindWindowA("#32768", nullptr) != nullptr; }, 3000);
+    EXPECT_TRUE(opened) << "the MIDI menu did not open";
+    if (opened) {
+        EXPECT_FALSE(gui::MenuState(midi, IDM_RECEIVE).grayed);
+        EXPECT_TRUE(gui::MenuState(midi, IDM_STOP).grayed);
+        EXPECT_TRUE(gui::MenuState(midi, IDM_TEST).grayed);
+    }
+    gui::PressKey(VK_ESCAPE);
+    gui::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(gui::WaitFor([] { return FindWindowA("#32768", nullptr) == nullptr; }, 3000));
+    // The keys closed the menu; none of them reached the accelerators.
+    Sleep(200);
+    EXPECT_EQ(IsBusy(), 0);
+}
+
 TEST_F(ShellGui, MenusWhileBusyAndEscStops) {
     StartWatch();
     ASSERT_EQ(lastCommand.load(), kCommandWatch);
