@@ -20,8 +20,10 @@ void SimPeerLink::Attach(SynthPeer& peer) {
         if (cost > 0) virtual_platform::Advance(cost);
     });
     watching_.store(true, std::memory_order_release);
-    watcher_ = std::thread([this] {
-        uint32_t seen = midi_sim::InputStartCount();
+    // The count is taken here, not on the new thread: under load the thread
+    // may first run after the program has opened and restarted its input,
+    // and would then never see those starts.
+    watcher_ = std::thread([this, seen = midi_sim::InputStartCount()]() mutable {
         while (watching_.load(std::memory_order_acquire)) {
             const uint32_t starts = midi_sim::InputStartCount();
             if (starts != seen) {

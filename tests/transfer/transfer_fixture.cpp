@@ -103,7 +103,14 @@ bool TransferTest::Run(int32_t command) {
         const bool over = IsQuitRequested() != 0 ? IsWorkerRunning() == 0 : IsBusy() == 0;
         if (over) return true;
         if (std::chrono::steady_clock::now() > deadline) {
-            ADD_FAILURE() << "the operation did not end";
+            std::string trail;
+            for (const ShellCall& c : shell_recorder::Calls())
+                if (c.kind == ShellCall::Kind::Status || c.kind == ShellCall::Kind::Log)
+                    trail += "\n  " + c.text;
+            ADD_FAILURE() << "the operation did not end; input starts "
+                          << midi_sim::InputStartCount() << ", input bytes lost "
+                          << midi_sim::LostInputBytes() << ", peer sent "
+                          << (peer_ != nullptr ? peer_->SentCount() : 0) << "; the shell saw:" << trail;
             RequestQuit();
             return false;
         }
