@@ -5,17 +5,22 @@
 #include "tests/support/virtual_platform.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <new>
-#include <system_error>
 #include <thread>
+#include <utility>
 
 #include "app/platform.h"
 
 namespace {
+
+// The wake-up event is the system table's own (a condition variable on the
+// host, a Win32 event under Wine), so it is real and stays the same event
+// whichever table is installed. A strict wait is made of short system waits.
+constexpr uint32_t kStrictWaitSliceMs = 10;
 
 struct VirtualState {
     std::atomic<uint32_t> now{0};
@@ -23,17 +28,12 @@ struct VirtualState {
     std::mutex pauseLock;
     std::vector<virtual_platform::Pause> pauses;
 
-    std::mutex eventLock;
-    std::condition_variable eventChanged;
-    bool signalled = false;
-    bool strictWaits = false;
+    std::atomic<bool> strictWaits{false};
 
     std::mutex hookLock;
     std::function<void()> uiWaitHook;
 
-    std::mutex threadLock;
-    std::condition_variable threadEnded;
-    int runningThreads = 0;
+    std::atomic<int> runningThreads{0};
 };
 
 // Never destroyed: detached test threads may outlive the test program's
@@ -63,64 +63,55 @@ void VirtualSleep(uint32_t ms) {
     std::this_thread::sleep_for(std::chrono::microseconds(2));
 }
 
-bool VirtualCreateWakeEvent() {
-    VirtualState& s = State();
-    std::lock_guard<std::mutex> guard(s.eventLock);
-    s.signalled = false;
+bool VirtualCreateWakeEvent() { return DefaultPlatform().createWakeEvent(); }
+
+void VirtualSignalWakeEvent() { DefaultPlatform().signalWakeEvent(); }
+
+bool VirtualWaitWakeEvent(uint32_t timeoutMs) {
+    const PlatformOps& system = DefaultPlatform();
+    if (!State().strictWaits.load(std::memory_order_acquire)) return system.waitWakeEvent(timeoutMs);
+    // Strict: only a signal ends the wait (or the test turning strictness
+    // off); the slices are not time-outs of the caller's.
+    while (!system.waitWakeEvent(kStrictWaitSliceMs))
+        if (!State().strictWaits.load(std::memory_order_acquire)) return false;
     return true;
 }
 
-void VirtualSignalWakeEvent() {
-    VirtualState& s = State();
-    {
-        std::lock_guard<std::mutex> guard(s.eventLock);
-        s.signalled = true;
-    }
-    s.eventChanged.notify_all();
+// Threads start through the system table (a detached std::thread on the
+// host, _beginthreadex under Wine, where detached std::threads were seen
+// never to run). Its start takes no argument, so each start borrows one of
+// a few slots, each with its own trampoline that takes the procedure out of
+// the slot, runs it and counts the thread as ended.
+constexpr size_t kThreadSlots = 16;
+std::array<std::atomic<void (*)()>, kThreadSlots> slotProcs{};
+
+template <size_t Slot>
+void RunFromSlot() {
+    void (*proc)() = slotProcs[Slot].exchange(nullptr, std::memory_order_acq_rel);
+    if (proc != nullptr) proc();
+    State().runningThreads.fetch_sub(1, std::memory_order_acq_rel);
 }
 
-bool VirtualWaitWakeEvent(uint32_t timeoutMs) {
-    VirtualState& s = State();
-    std::unique_lock<std::mutex> guard(s.eventLock);
-    if (s.strictWaits)
-        s.eventChanged.wait(guard, [&s] { return s.signalled; });
-    else
-        s.eventChanged.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&s] { return s.signalled; });
-    bool wasSignalled = s.signalled;
-    s.signalled = false;
-    return wasSignalled;
+template <size_t... Slots>
+constexpr std::array<void (*)(), kThreadSlots> MakeTrampolines(std::index_sequence<Slots...>) {
+    return {RunFromSlot<Slots>...};
 }
 
-struct ThreadEnd {
-    ~ThreadEnd() {
-        VirtualState& s = State();
-        {
-            std::lock_guard<std::mutex> guard(s.threadLock);
-            --s.runningThreads;
-        }
-        s.threadEnded.notify_all();
-    }
-};
-
-void RunCounted(void (*proc)()) {
-    ThreadEnd end;
-    proc();
-}
+constexpr std::array<void (*)(), kThreadSlots> kTrampolines =
+    MakeTrampolines(std::make_index_sequence<kThreadSlots>{});
 
 bool VirtualStartThread(void (*proc)()) {
     VirtualState& s = State();
-    {
-        std::lock_guard<std::mutex> guard(s.threadLock);
-        ++s.runningThreads;
-    }
-    try {
-        std::thread(RunCounted, proc).detach();
-    } catch (const std::system_error&) {
-        std::lock_guard<std::mutex> guard(s.threadLock);
-        --s.runningThreads;
+    for (size_t slot = 0; slot < kThreadSlots; ++slot) {
+        void (*expected)() = nullptr;
+        if (!slotProcs[slot].compare_exchange_strong(expected, proc, std::memory_order_acq_rel)) continue;
+        s.runningThreads.fetch_add(1, std::memory_order_acq_rel);
+        if (DefaultPlatform().startThread(kTrampolines[slot])) return true;
+        slotProcs[slot].store(nullptr, std::memory_order_release);
+        s.runningThreads.fetch_sub(1, std::memory_order_acq_rel);
         return false;
     }
-    return true;
+    return false;  // more threads starting at once than any test needs
 }
 
 void CallUiWaitHook() {
@@ -154,11 +145,7 @@ void Install(uint32_t startMs) {
     VirtualState& s = State();
     s.now.store(startMs, std::memory_order_release);
     ClearPauses();
-    {
-        std::lock_guard<std::mutex> guard(s.eventLock);
-        s.signalled = false;
-        s.strictWaits = false;
-    }
+    s.strictWaits.store(false, std::memory_order_release);
     SetUiWaitHook(nullptr);
     SetPlatform(&kVirtualTable);
 }
@@ -187,19 +174,11 @@ void SetUiWaitHook(std::function<void()> hook) {
     s.uiWaitHook = std::move(hook);
 }
 
-void SetStrictWakeWaits(bool strict) {
-    VirtualState& s = State();
-    {
-        std::lock_guard<std::mutex> guard(s.eventLock);
-        s.strictWaits = strict;
-    }
-    s.eventChanged.notify_all();
-}
+void SetStrictWakeWaits(bool strict) { State().strictWaits.store(strict, std::memory_order_release); }
 
 void JoinThreads() {
-    VirtualState& s = State();
-    std::unique_lock<std::mutex> guard(s.threadLock);
-    s.threadEnded.wait(guard, [&s] { return s.runningThreads == 0; });
+    while (State().runningThreads.load(std::memory_order_acquire) != 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 }  // namespace virtual_platform

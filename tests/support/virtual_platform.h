@@ -1,7 +1,7 @@
 // A PlatformOps table for tests whose clock is virtual: sleeping advances
 // the clock at once (and records the pause), so paced transfers run in
 // milliseconds and every pause can be checked exactly. The wake-up event is
-// real (a condition variable), and so is the time a wait on it may block.
+// real (the system table's own), and so is the time a wait on it may block.
 #pragma once
 
 #include <cstdint>
