@@ -331,23 +331,27 @@ TEST_F(WorkerTest, DoubleStopDuringAReceiveDoesNotDeadlock) {
     EXPECT_EQ(CommandsRun(), (std::vector<int32_t>{kCommandReceive, kCommandStop}));
 }
 
-// Once nobody will take a pending command, a further post must not wait
-// for it: the UI thread would hang and never see WM_USER.
-TEST_F(WorkerTest, PostsDoNotWaitForAWorkerThatHasEnded) {
-    Start();
-    RequestQuit();
-    PumpUntil(WorkerEndedPosted);
-    PostCommand(kCommandReceive);
-    PostCommand(kCommandStop);
-    PostCommand(kCommandStop);
-    EXPECT_TRUE(CommandsRun().empty());
-}
-
-TEST_F(WorkerTest, PostsDoNotWaitForAWorkerThatNeverStarted) {
-    PostCommand(kCommandWatch);
-    PostCommand(kCommandStop);
-    EXPECT_EQ(IsBusy(), 1);
-    EXPECT_EQ(TakeCommand(), kCommandWatch);
+// Once nobody will take a pending command (the worker has ended, or never
+// started), a further post must not wait for it: the UI thread would hang
+// and never see WM_USER.
+TEST_F(WorkerTest, PostsDoNotWaitForAWorkerThatIsGone) {
+    for (bool started : {true, false}) {
+        SCOPED_TRACE(started ? "ended" : "never started");
+        ResetMailboxForTest();
+        if (started) {
+            Start();
+            RequestQuit();
+            PumpUntil(WorkerEndedPosted);
+        }
+        PostCommand(kCommandReceive);
+        PostCommand(kCommandStop);
+        PostCommand(kCommandStop);
+        EXPECT_EQ(IsBusy(), 1);
+        EXPECT_TRUE(CommandsRun().empty());
+        // The first post is still the one pending: the later ones did not
+        // overwrite it.
+        EXPECT_EQ(TakeCommand(), kCommandReceive);
+    }
 }
 
 }  // namespace

@@ -68,17 +68,6 @@ TEST_P(PlatformTableTest, StartedThreadRunsAndItsSignalWakesTheWaiter) {
     }
 }
 
-TEST_P(PlatformTableTest, ClockDoesNotRunBackwardsOverASleep) {
-    const PlatformOps& p = Platform();
-    uint32_t before = p.milliseconds();
-    p.sleep(5);
-    uint32_t elapsed = p.milliseconds() - before;
-    EXPECT_GE(elapsed, 1u);
-    EXPECT_LT(elapsed, 0x80000000u);
-    p.sleep(0);
-    p.uiWait(1);
-}
-
 INSTANTIATE_TEST_SUITE_P(Tables, PlatformTableTest,
                          ::testing::Values(TableCase{"System", false}, TableCase{"Virtual", true}),
                          [](const ::testing::TestParamInfo<TableCase>& info) { return info.param.name; });
