@@ -51,15 +51,6 @@ protected:
         TransferTest::SetUp();
         UseSynth(kSynthJx10);
     }
-    // The bank that a failed receive must leave alone.
-    void KeepOldBank() { LoadBank(OldBank(), kM16CKind, 0); }
-    void ExpectOldBank() {
-        std::vector<uint8_t> old = OldBank();
-        EXPECT_TRUE(std::equal(old.begin(), old.end(), BankImage.begin()));
-        EXPECT_EQ(bankKind.load(), kM16CKind);
-        EXPECT_EQ(bankLoaded.load(), 1);
-        EXPECT_EQ(bankModified.load(), 0);
-    }
 };
 
 struct ReceiveSize {
@@ -72,7 +63,7 @@ class Jx10ReceiveTest : public Jx10Test, public ::testing::WithParamInterface<Re
 
 TEST_P(Jx10ReceiveTest, DumpBecomesTheBankInMemory) {
     const ReceiveSize size = GetParam();
-    KeepOldBank();
+    KeepOldBank(OldBank(), kM16CKind);
     Jx10Peer& peer = AttachPeer<Jx10Peer>(DumpScript(size.kind));
     StartPeerAt(kDumpPrompt);
     ASSERT_TRUE(Run(kCommandReceive));
@@ -136,7 +127,7 @@ struct SkipCase {
 class Jx10SkipTest : public Jx10Test, public ::testing::WithParamInterface<SkipCase> {};
 
 TEST_P(Jx10SkipTest, ReceiveStillSucceeds) {
-    KeepOldBank();
+    KeepOldBank(OldBank(), kM16CKind);
     Jx10Peer& peer = AttachPeer<Jx10Peer>(DumpScript(0x64, GetParam().fault, GetParam().step));
     StartPeerAt(kDumpPrompt);
     ASSERT_TRUE(Run(kCommandReceive));
@@ -172,7 +163,7 @@ class Jx10ReceiveFailureTest : public Jx10Test,
 
 TEST_P(Jx10ReceiveFailureTest, EndsWithRejection) {
     const ReceiveFailure f = GetParam();
-    KeepOldBank();
+    KeepOldBank(OldBank(), kM16CKind);
     Jx10Peer& peer = AttachPeer<Jx10Peer>(DumpScript(f.kind, f.fault, f.step));
     StartPeerAt(kDumpPrompt);
     if (f.failedSend >= 0)
@@ -182,11 +173,7 @@ TEST_P(Jx10ReceiveFailureTest, EndsWithRejection) {
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveFailed});
     EXPECT_EQ(peer.RejectCount(), 1);
     EXPECT_EQ(peer.BlocksSent(), f.blocksSent);
-    const std::vector<std::string> s = Statuses();
-    ASSERT_GE(s.size(), 3u);
-    EXPECT_EQ(s[s.size() - 2], "Cancelling operation ...");
-    EXPECT_EQ(s.back(), "Ready");
-    EXPECT_EQ(std::count(s.begin(), s.end(), "Closing ..."), 0);
+    ExpectCancelled();
     EXPECT_EQ(shell_recorder::RefreshCount(), 1);
     EXPECT_EQ(transferLength.load(), -1);
     ExpectOldBank();
@@ -223,7 +210,7 @@ class Jx10ReceiveStopTest : public Jx10Test, public ::testing::WithParamInterfac
 
 TEST_P(Jx10ReceiveStopTest, EndsTheWait) {
     const ReceiveStop c = GetParam();
-    KeepOldBank();
+    KeepOldBank(OldBank(), kM16CKind);
     Jx10Peer& peer = AttachPeer<Jx10Peer>(DumpScript(0x64, Jx10Fault::Silent, c.silentStep));
     StartPeerAt(kDumpPrompt);
     When(c.trigger, c.text, c.action);
@@ -233,10 +220,7 @@ TEST_P(Jx10ReceiveStopTest, EndsTheWait) {
     EXPECT_EQ(CompletionCodes(),
               closing ? std::vector<uintptr_t>{} : std::vector<uintptr_t>{kReceiveFailed});
     EXPECT_EQ(peer.RejectCount(), 1);
-    const std::vector<std::string> s = Statuses();
-    ASSERT_GE(s.size(), 2u);
-    EXPECT_EQ(s[s.size() - 2], "Cancelling operation ...");
-    EXPECT_EQ(s.back(), "Ready");
+    ExpectCancelled();
     EXPECT_EQ(shell_recorder::RefreshCount(), 1);
     ExpectOldBank();
     ExpectDevicesClosed();
@@ -260,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Jx10Test, DumpOnAnotherChannelIsNeverTaken) {
-    KeepOldBank();
+    KeepOldBank(OldBank(), kM16CKind);
     Jx10Script script = DumpScript(0x64);
     script.channel = 3;
     Jx10Peer& peer = AttachPeer<Jx10Peer>(script);
@@ -273,23 +257,37 @@ TEST_F(Jx10Test, DumpOnAnotherChannelIsNeverTaken) {
     ExpectOldBank();
 }
 
-TEST_F(Jx10Test, ImageThatFailsItsSignatureLeavesTheOldBank) {
-    KeepOldBank();
-    Jx10Script script = DumpScript(0x16);
-    script.image[159] = 0x54;
+struct Refused {
+    uint8_t kind;
+    size_t offset;  // a signature byte the image gets wrong
+    int acks;
+};
+
+class Jx10RefusedTest : public Jx10Test, public ::testing::WithParamInterface<Refused> {};
+
+TEST_P(Jx10RefusedTest, ImageThatFailsItsSignatureLeavesTheOldBank) {
+    const Refused c = GetParam();
+    KeepOldBank(OldBank(), kM16CKind);
+    Jx10Script script = DumpScript(c.kind);
+    script.image[c.offset] ^= 0x01;
     Jx10Peer& peer = AttachPeer<Jx10Peer>(script);
     StartPeerAt(kDumpPrompt);
     ASSERT_TRUE(Run(kCommandReceive));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveFailed});
-    EXPECT_EQ(peer.AckCount(), 18);
+    EXPECT_EQ(peer.AckCount(), c.acks);  // the dump itself went well
     EXPECT_EQ(peer.RejectCount(), 0);
-    EXPECT_EQ(transferLength.load(), 2048);
+    EXPECT_EQ(transferLength.load(), (c.acks - 2) * 128);
     ExpectOldBank();
     const std::vector<std::string> s = Statuses();
     EXPECT_EQ(std::count(s.begin(), s.end(), "Closing ..."), 0);
     EXPECT_EQ(s.back(), "Ready");
     EXPECT_EQ(shell_recorder::RefreshCount(), 1);
+    ExpectDevicesClosed();
 }
+
+INSTANTIATE_TEST_SUITE_P(Signatures, Jx10RefusedTest,
+                         ::testing::Values(Refused{0x16, 159, 18}, Refused{0x64, 0, 66},
+                                           Refused{0x64, 1, 66}));
 
 // Transmit: the JX-10 asks, the blocks go out 750 ms apart from the start
 // of each send, then the end-of-file marker.
@@ -375,9 +373,7 @@ TEST_P(Jx10TransmitFailureTest, EndsWithRejection) {
     EXPECT_EQ(peer.Blocks().size(), f.blocksArrived);
     EXPECT_FALSE(peer.EofTime().has_value());
     EXPECT_EQ(peer.RejectCount(), 1);
-    const std::vector<std::string> s = Statuses();
-    EXPECT_EQ(s[s.size() - 2], "Cancelling operation ...");
-    EXPECT_EQ(s.back(), "Ready");
+    ExpectCancelled();
     ExpectDevicesClosed();
 }
 

@@ -54,20 +54,6 @@ protected:
         TransferTest::SetUp();
         UseSynth(kSynthJx8p);
     }
-    void KeepOldBank() { LoadBank(OldBank(), kM64CKind, 0); }
-    void ExpectOldBank() {
-        const std::vector<uint8_t> old = OldBank();
-        EXPECT_TRUE(std::equal(old.begin(), old.end(), BankImage.begin()));
-        EXPECT_EQ(bankKind.load(), kM64CKind);
-        EXPECT_EQ(bankModified.load(), 0);
-    }
-    void ExpectCancelled() {
-        const std::vector<std::string> s = Statuses();
-        ASSERT_GE(s.size(), 2u);
-        EXPECT_EQ(s[s.size() - 2], "Cancelling operation ...");
-        EXPECT_EQ(s.back(), "Ready");
-        EXPECT_EQ(std::count(s.begin(), s.end(), "Closing ..."), 0);
-    }
     void ExpectNewBank() {
         const std::vector<uint8_t> image = Image();
         EXPECT_TRUE(std::equal(image.begin(), image.end(), BankImage.begin()));
@@ -78,7 +64,7 @@ protected:
 };
 
 TEST_F(Jx8pTest, ReceiveCollectsTheSelectedTones) {
-    KeepOldBank();
+    KeepOldBank(OldBank(), kM64CKind);
     Jx8pPeer& peer = AttachPeer<Jx8pPeer>(Script());
     ASSERT_TRUE(Run(kCommandReceive));
 
@@ -151,7 +137,7 @@ class Jx8pReceiveFailureTest : public Jx8pTest,
 // stays at 1Fh on the synthesizer.
 TEST_P(Jx8pReceiveFailureTest, EndsWithoutClosingParameter) {
     const ReceiveFailure c = GetParam();
-    KeepOldBank();
+    KeepOldBank(OldBank(), kM64CKind);
     Jx8pPeer& peer = AttachPeer<Jx8pPeer>(Script(c.fault, c.tone));
     if (c.failedSend >= 0)
         sim::FailLongSend(c.failedSend);
@@ -186,7 +172,7 @@ class Jx8pReceiveStopTest : public Jx8pTest, public ::testing::WithParamInterfac
 
 TEST_P(Jx8pReceiveStopTest, EndsTheWait) {
     const ReceiveStop c = GetParam();
-    KeepOldBank();
+    KeepOldBank(OldBank(), kM64CKind);
     Jx8pPeer& peer = AttachPeer<Jx8pPeer>(Script(Jx8pFault::Silent, c.silentFrom));
     When(c.trigger, c.text, c.action);
     ASSERT_TRUE(Run(kCommandReceive));

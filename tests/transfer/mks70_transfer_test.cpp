@@ -52,24 +52,10 @@ protected:
         TransferTest::SetUp();
         UseSynth(kSynthMks70);
     }
-    void KeepOldBank() { LoadBank(OldBank(), kM64CKind, 0); }
-    void ExpectOldBank() {
-        const std::vector<uint8_t> old = OldBank();
-        EXPECT_TRUE(std::equal(old.begin(), old.end(), BankImage.begin()));
-        EXPECT_EQ(bankKind.load(), kM64CKind);
-        EXPECT_EQ(bankModified.load(), 0);
-    }
-    void ExpectCancelled() {
-        const std::vector<std::string> s = Statuses();
-        ASSERT_GE(s.size(), 2u);
-        EXPECT_EQ(s[s.size() - 2], "Cancelling operation ...");
-        EXPECT_EQ(s.back(), "Ready");
-        EXPECT_EQ(std::count(s.begin(), s.end(), "Closing ..."), 0);
-    }
 };
 
 TEST_F(Mks70Test, ReceiveCollectsTheWholeDump) {
-    KeepOldBank();
+    KeepOldBank(OldBank(), kM64CKind);
     Mks70Peer& peer = AttachPeer<Mks70Peer>(Script());
     StartPeerAt(kDumpPrompt);
     ASSERT_TRUE(Run(kCommandReceive));
@@ -125,7 +111,7 @@ class Mks70ReceiveFailureTest : public Mks70Test,
                                 public ::testing::WithParamInterface<ReceiveFailure> {};
 
 TEST_P(Mks70ReceiveFailureTest, OutOfPlaceMessageEndsTheReceive) {
-    KeepOldBank();
+    KeepOldBank(OldBank(), kM64CKind);
     Mks70Peer& peer = AttachPeer<Mks70Peer>(Script(GetParam().fault, GetParam().index));
     StartPeerAt(kDumpPrompt);
     ASSERT_TRUE(Run(kCommandReceive));
@@ -162,7 +148,7 @@ class Mks70ReceiveStopTest : public Mks70Test, public ::testing::WithParamInterf
 
 TEST_P(Mks70ReceiveStopTest, EndsTheWait) {
     const ReceiveStop c = GetParam();
-    KeepOldBank();
+    KeepOldBank(OldBank(), kM64CKind);
     Mks70Peer& peer = AttachPeer<Mks70Peer>(Script(Mks70Fault::Silent, c.silentFrom));
     StartPeerAt(kDumpPrompt);
     When(Trigger::Status, c.status, c.action);
@@ -189,7 +175,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Mks70Test, DumpOnAnotherChannelIsNeverTaken) {
-    KeepOldBank();
+    KeepOldBank(OldBank(), kM64CKind);
     Mks70Script script = Script();
     script.channel = 9;
     Mks70Peer& peer = AttachPeer<Mks70Peer>(script);

@@ -1,6 +1,7 @@
 // The end-to-end rig for the transfer tests.
 #include "tests/transfer/transfer_fixture.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -51,6 +52,27 @@ void TransferTest::LoadBank(const std::vector<uint8_t>& image, int32_t kind, int
     bankKind.store(kind);
     bankLoaded.store(1);
     bankModified.store(modified);
+}
+
+void TransferTest::KeepOldBank(const std::vector<uint8_t>& image, int32_t kind) {
+    oldBank_ = image;
+    oldKind_ = kind;
+    LoadBank(image, kind, 0);
+}
+
+void TransferTest::ExpectOldBank() const {
+    EXPECT_TRUE(std::equal(oldBank_.begin(), oldBank_.end(), BankImage.begin()));
+    EXPECT_EQ(bankKind.load(), oldKind_);
+    EXPECT_EQ(bankLoaded.load(), 1);
+    EXPECT_EQ(bankModified.load(), 0);
+}
+
+void TransferTest::ExpectCancelled() const {
+    const std::vector<std::string> s = Statuses();
+    ASSERT_GE(s.size(), 2u);
+    EXPECT_EQ(s[s.size() - 2], "Cancelling operation ...");
+    EXPECT_EQ(s.back(), "Ready");
+    EXPECT_EQ(std::count(s.begin(), s.end(), "Closing ..."), 0);
 }
 
 void TransferTest::Attach(vexa_peers::SynthPeer& peer) {

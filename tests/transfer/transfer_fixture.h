@@ -37,6 +37,13 @@ protected:
     void UseSynth(int32_t synthType, int32_t channel = 0);
     // A bank already in memory.
     void LoadBank(const std::vector<uint8_t>& image, int32_t kind, int32_t modified = 0);
+    // A bank in memory that a failed receive must leave as it is, and the
+    // check that it did.
+    void KeepOldBank(const std::vector<uint8_t>& image, int32_t kind);
+    void ExpectOldBank() const;
+    // The status line of a failed or cancelled transfer ends in
+    // "Cancelling operation ...", "Ready", and never passed "Closing ...".
+    void ExpectCancelled() const;
 
     // The scripted synthesizer of the run, on the simulated system's far
     // side. The rig owns it and detaches it before it goes away.
@@ -83,6 +90,8 @@ private:
     std::mutex triggerLock_;
     std::vector<Pending> triggers_;
     vexa_peers::SynthPeer* peer_ = nullptr;
+    std::vector<uint8_t> oldBank_;
+    int32_t oldKind_ = 0;
     std::unique_ptr<vexa_peers::SynthPeer> ownedPeer_;
 };
 
