@@ -1,8 +1,10 @@
-// Steps that the three synthesizers' procedures share: the channel byte of
-// the running transfer, formatted progress texts, the cancellation check
-// before each paced message, and sending one message with its pause.
-// Knows the message layer and the clock seam; nothing of the shell beyond
-// ShowStatus.
+// Steps that the three synthesizers' procedures share: the settings a
+// transfer reads (channel byte, device names), formatted progress texts,
+// the cancellation check before each paced message, and sending one message
+// with its pause. Knows the settings, the message layer and the clock seam;
+// nothing of the shell beyond ShowStatus. The settings are read only here
+// and in protocols.cpp, never beside the device layer's header (both
+// define a kDeviceNameSize).
 #pragma once
 
 #include <cstddef>
