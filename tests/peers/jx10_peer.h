@@ -15,8 +15,10 @@
 // WsdMessage or RqdMessage, 1..N for the data blocks, N + 1 for the
 // EofMessage of a dump.
 //
-// The peer holds its output back after each System Exclusive message until
-// OnProgramListening() (see synth_peer.h).
+// After each System Exclusive message the peer holds its output back until
+// the link's ProgramInputStarts() has moved on, i.e. until the program has
+// restarted its input (see synth_peer.h); script.gateOnRestart = false
+// turns that off for a link that cannot count starts.
 #pragma once
 
 #include <optional>
