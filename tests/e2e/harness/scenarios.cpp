@@ -32,10 +32,10 @@ std::string Quote(const std::string& s)
     return out + "\"";
 }
 
-std::string Peer(const std::string& spec)
+std::string Peer(const std::string& choice)
 {
-    const std::string reply = ControlCommand("PEER " + spec);
-    return reply == "OK" ? "" : "far side refused PEER " + spec + ": " + reply;
+    const std::string reply = ControlCommand("PEER " + choice);
+    return reply == "OK" ? "" : "far side refused PEER " + choice + ": " + reply;
 }
 
 std::string FarCheck(const std::string& expectation)
