@@ -75,8 +75,10 @@ LoadResult LoadBank(const char* path, LoadedBank& bank) {
                        std::to_string(kTransferBufferSize) + ")");
         return LoadResult::Failed;
     }
+    // The limit is the buffer's size, not the size just measured: the file
+    // may have grown since, and a measured 0 would mean "no limit".
     uint8_t* data = buffer.data();
-    int32_t length = size;
+    int32_t length = static_cast<int32_t>(kTransferBufferSize);
     if (ReadBankFile(path, &data, &length) < 0) {
         Fail(path, "cannot read file");
         return LoadResult::Failed;
