@@ -37,13 +37,20 @@ std::vector<std::string> ListBoxLines(HWND list)
     std::vector<std::string> lines;
     if (!list) return lines;
     const LRESULT count = Send(list, LB_GETCOUNT, 0, 0);
+    // The list may change between two messages (a watch logs lines while
+    // the oldest are dropped), so item i can be longer by the time its text
+    // is fetched than LB_GETTEXTLEN said. LB_GETTEXT takes no buffer size:
+    // the buffer is sized for the longest line the program ever makes
+    // (511 characters) with room to spare, and the length it returns is used.
+    constexpr size_t kLineRoom = 4096;
+    std::wstring line(kLineRoom + 1, L'\0');
     for (LRESULT i = 0; i < count; ++i) {
         const LRESULT length = Send(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-        if (length < 0 || length > 4096) continue;
-        std::wstring line(static_cast<size_t>(length) + 1, L'\0');
-        Send(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()));
-        line.resize(static_cast<size_t>(length));
-        lines.push_back(Narrow(line));
+        if (length < 0 || length > static_cast<LRESULT>(kLineRoom)) continue;
+        line.assign(kLineRoom + 1, L'\0');
+        const LRESULT copied = Send(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()));
+        if (copied < 0 || copied > static_cast<LRESULT>(kLineRoom)) continue;
+        lines.push_back(Narrow(line.substr(0, static_cast<size_t>(copied))));
     }
     return lines;
 }
