@@ -17,6 +17,7 @@
 #include "app/settings.h"
 #include "app/shell.h"
 #include "app/text_lines.h"
+#include "app/win32/list_box_sink.h"
 #include "bank/bank_image.h"
 
 std::atomic<HWND> BankListing{nullptr};
@@ -76,13 +77,6 @@ int WidestLinePixels(HWND list) {
 
 HWND ListingWindow() { return BankListing.load(std::memory_order_acquire); }
 
-int32_t ListCount(void* context) {
-    return static_cast<int32_t>(SendMessageW(static_cast<HWND>(context), LB_GETCOUNT, 0, 0));
-}
-void ListDeleteFirst(void* context) { SendMessageW(static_cast<HWND>(context), LB_DELETESTRING, 0, 0); }
-void ListSetTop(void* context, int32_t index) {
-    SendMessageW(static_cast<HWND>(context), LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
-}
 // text is a finished line of code page 437 bytes.
 void ListInsert(void* context, int32_t index, const char* text) {
     std::array<wchar_t, kTextLineSize> wide{};
@@ -97,13 +91,7 @@ void ListInsert(void* context, int32_t index, const char* text) {
 void AppendListingLine(const char* text) {
     HWND list = ListingWindow();
     if (list == nullptr) return;
-    TextLineSink sink;
-    sink.context = list;
-    sink.count = ListCount;
-    sink.deleteFirst = ListDeleteFirst;
-    sink.insert = ListInsert;
-    sink.setTopIndex = ListSetTop;
-    AppendToSink(sink, text);
+    AppendToSink(ListBoxLineSink(list, ListInsert), text);
 }
 
 // Draws the list once after a batch of changes: each change alone would

@@ -20,6 +20,7 @@
 #include "app/resource.h"
 #include "app/shell.h"
 #include "app/text_lines.h"
+#include "app/win32/list_box_sink.h"
 #include "app/win32/shell_win32.h"
 
 namespace {
@@ -27,28 +28,16 @@ namespace {
 std::atomic<HWND> logDialog{nullptr};
 std::atomic<HWND> logList{nullptr};
 
-int32_t ListCount(void* context) {
-    return static_cast<int32_t>(SendMessageA(static_cast<HWND>(context), LB_GETCOUNT, 0, 0));
-}
-void ListDeleteFirst(void* context) { SendMessageA(static_cast<HWND>(context), LB_DELETESTRING, 0, 0); }
 void ListInsert(void* context, int32_t index, const char* text) {
     SendMessageA(static_cast<HWND>(context), LB_INSERTSTRING, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(text));
-}
-void ListSetTop(void* context, int32_t index) {
-    SendMessageA(static_cast<HWND>(context), LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
 }
 
 // On the UI thread.
 void AppendLogLine(const char* text) {
     HWND list = logList.load(std::memory_order_acquire);
     if (list == nullptr) return;
-    TextLineSink sink;
-    sink.context = list;
-    sink.count = ListCount;
-    sink.deleteFirst = ListDeleteFirst;
-    sink.insert = ListInsert;
-    sink.setTopIndex = ListSetTop;
+    const TextLineSink sink = ListBoxLineSink(list, ListInsert);
     // The delete, insert and scroll of one line are drawn once: each of them
     // alone would update the scroll bars and repaint.
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
