@@ -8,7 +8,7 @@ set -eu
 SUDO=""
 if [ "$(id -u)" != "0" ]; then SUDO="sudo"; fi
 
-PACKAGES="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev \
+PACKAGES="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest libbenchmark-dev \
 mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
 wine64 wine32:i386 fonts-wine xvfb x11-apps imagemagick python3 file"
 
