@@ -4,7 +4,8 @@
 #include "bank/bank_image.h"
 
 const char* SynthName(int32_t synthType) {
-    if (synthType < 0 || synthType >= static_cast<int32_t>(SynthNames.size())) return kUnknownSettingName;
+    if (synthType < 0 || synthType >= static_cast<int32_t>(SynthNames.size()))
+        return kUnknownSettingName;
     return SynthNames[static_cast<size_t>(synthType)];
 }
 
@@ -21,7 +22,8 @@ BankListingKind RefreshBankViewOver(const BankViewState& state, const BankViewSi
         sink.setField(sink.context, kBankKindPane, "");
         return BankListingKind::None;
     }
-    const BankListingKind kind = state.bankKind == kM64CKind ? BankListingKind::M64C : BankListingKind::M16C;
+    const BankListingKind kind =
+        state.bankKind == kM64CKind ? BankListingKind::M64C : BankListingKind::M16C;
     sink.setField(sink.context, kBankKindPane, kind == BankListingKind::M64C ? "M-64C" : "M-16C");
     sink.runListing(sink.context, kind);
     return kind;

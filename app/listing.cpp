@@ -118,7 +118,8 @@ void RunToneRows(const ListingRowStep* script, const ToneTemplates& templates, i
             char* cell = line.bytes.data() + 16 * i;
             cell[1] = static_cast<char>('0' + tone / 10);
             cell[2] = static_cast<char>('0' + tone % 10);
-            CopyName(cell + 4, image + kToneOffset + kToneRecordSize * static_cast<size_t>(tone - 1),
+            CopyName(cell + 4,
+                     image + kToneOffset + kToneRecordSize * static_cast<size_t>(tone - 1),
                      kToneNameSize);
         }
         Append(sink, std::string_view(line.bytes.data(), line.length));
@@ -130,7 +131,8 @@ void RunPatchRows(const uint8_t* image, const ListingSink& sink) {
         TemplateLine line = M64CPatchTemplates[step->templateIndex];
         const int code = step->rowCode;
         if (code >= 17) {
-            for (int i = 0; i < 4; ++i) line.bytes[3 + 19 * i] = static_cast<char>('A' + 4 * (code - 17) + i);
+            for (int i = 0; i < 4; ++i)
+                line.bytes[3 + 19 * i] = static_cast<char>('A' + 4 * (code - 17) + i);
         } else if (code >= 1) {
             // Both blocks number their rows 1..8.
             const int row = code <= 8 ? code : code - 8;
@@ -138,8 +140,8 @@ void RunPatchRows(const uint8_t* image, const ListingSink& sink) {
             line.bytes[1] = static_cast<char>('0' + row);
             for (int i = 0; i < 4; ++i) {
                 const size_t patch = static_cast<size_t>(first + (row - 1) + 8 * i);
-                CopyName(line.bytes.data() + 3 + 19 * i, image + kPatchOffset + kPatchRecordSize * patch,
-                         kPatchNameSize);
+                CopyName(line.bytes.data() + 3 + 19 * i,
+                         image + kPatchOffset + kPatchRecordSize * patch, kPatchNameSize);
             }
         }
         Append(sink, std::string_view(line.bytes.data(), line.length));
@@ -149,18 +151,39 @@ void RunPatchRows(const uint8_t* image, const ListingSink& sink) {
 }  // namespace
 
 constexpr ListingRowStep M16CToneRows[] = {
-    {0, 1}, {1, 2}, {2, 2}, {3, 2}, {4, 2}, {5, 2}, {6, 2}, {7, 2}, {8, 2}, {0, 3}, {kRowScriptEnd, 0},
+    {0, 1},
+    {1, 2},
+    {2, 2},
+    {3, 2},
+    {4, 2},
+    {5, 2},
+    {6, 2},
+    {7, 2},
+    {8, 2},
+    {0, 3},
+    {kRowScriptEnd, 0},
 };
 
 constexpr ListingRowStep M64CToneRows[] = {
-    {0, 1}, {1, 2}, {2, 2}, {3, 2}, {4, 2}, {5, 2}, {6, 2},
-    {7, 2}, {8, 2}, {9, 2}, {10, 2}, {0, 3}, {kRowScriptEnd, 0},
+    {0, 1},
+    {1, 2},
+    {2, 2},
+    {3, 2},
+    {4, 2},
+    {5, 2},
+    {6, 2},
+    {7, 2},
+    {8, 2},
+    {9, 2},
+    {10, 2},
+    {0, 3},
+    {kRowScriptEnd, 0},
 };
 
 constexpr ListingRowStep M64CPatchRows[] = {
-    {0, 1},  {17, 2}, {0, 3},  {1, 4},  {2, 4},  {3, 4},  {4, 4},  {5, 4},  {6, 4},
-    {7, 4},  {8, 4},  {0, 5},  {18, 2}, {0, 3},  {9, 4},  {10, 4}, {11, 4}, {12, 4},
-    {13, 4}, {14, 4}, {15, 4}, {16, 4}, {0, 6},  {kRowScriptEnd, 0},
+    {0, 1},  {17, 2}, {0, 3},  {1, 4},  {2, 4},  {3, 4},  {4, 4}, {5, 4},
+    {6, 4},  {7, 4},  {8, 4},  {0, 5},  {18, 2}, {0, 3},  {9, 4}, {10, 4},
+    {11, 4}, {12, 4}, {13, 4}, {14, 4}, {15, 4}, {16, 4}, {0, 6}, {kRowScriptEnd, 0},
 };
 
 void ListM16CBank(std::span<const uint8_t, kM16CImageSize> image, const ListingSink& sink) {

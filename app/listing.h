@@ -46,6 +46,4 @@ void ListBank(BankKind kind, std::span<const uint8_t, kBankStorageSize> storage,
 
 // The name character rule: bytes 0..9 show as the digits "0".."9", every
 // other byte as itself.
-constexpr char ListingNameChar(uint8_t b) {
-    return static_cast<char>(b < 10 ? '0' + b : b);
-}
+constexpr char ListingNameChar(uint8_t b) { return static_cast<char>(b < 10 ? '0' + b : b); }

@@ -81,11 +81,13 @@ bool HostStartThread(void (*proc)()) {
     return true;
 }
 
-void HostUiWait(uint32_t timeoutMs) { std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs)); }
+void HostUiWait(uint32_t timeoutMs) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+}
 
 constexpr PlatformOps kHostTable{
-    HostMilliseconds,   HostSleep,       HostCreateWakeEvent, HostSignalWakeEvent,
-    HostWaitWakeEvent,  HostStartThread, HostUiWait,
+    HostMilliseconds,  HostSleep,       HostCreateWakeEvent, HostSignalWakeEvent,
+    HostWaitWakeEvent, HostStartThread, HostUiWait,
 };
 
 }  // namespace

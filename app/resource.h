@@ -3,38 +3,38 @@
 #ifndef VEXA_RESOURCE_H
 #define VEXA_RESOURCE_H
 
-#define IDI_VEXA            101
-#define IDR_MAINMENU        102
-#define IDD_ABOUT           103
-#define IDR_ACCELERATORS    104
-#define IDD_OPTIONS         106
-#define IDD_LOGWINDOW       898
-#define IDC_LOGLIST         899
+#define IDI_VEXA         101
+#define IDR_MAINMENU     102
+#define IDD_ABOUT        103
+#define IDR_ACCELERATORS 104
+#define IDD_OPTIONS      106
+#define IDD_LOGWINDOW    898
+#define IDC_LOGLIST      899
 
 /* Menu commands; the string table holds each one's help text under the
    same number, and the four menu bar popups' texts under 0..3. */
-#define IDM_ABOUT           40001
-#define IDM_EXIT            40002
-#define IDM_OPEN            40003
-#define IDM_SAVE            40004
-#define IDM_SAVEAS          40005
-#define IDM_LOGWINDOW       40006
-#define IDM_TRANSMIT        40007
-#define IDM_RECEIVE         40008
-#define IDM_TEST            40009
-#define IDM_WATCH           40010
-#define IDM_STOP            40011
-#define IDM_OPTIONS         40012
-#define IDM_HELPTOPICS      40013
+#define IDM_ABOUT      40001
+#define IDM_EXIT       40002
+#define IDM_OPEN       40003
+#define IDM_SAVE       40004
+#define IDM_SAVEAS     40005
+#define IDM_LOGWINDOW  40006
+#define IDM_TRANSMIT   40007
+#define IDM_RECEIVE    40008
+#define IDM_TEST       40009
+#define IDM_WATCH      40010
+#define IDM_STOP       40011
+#define IDM_OPTIONS    40012
+#define IDM_HELPTOPICS 40013
 
 /* Options dialog controls. */
-#define IDC_SYNTH_JX10      1009
-#define IDC_SYNTH_MKS70     1010
-#define IDC_SYNTH_JX8P      1011
-#define IDC_CHANNEL_1       1012
-#define IDC_CHANNEL_16      1027
-#define IDC_CHANNEL_AUTO    1028
-#define IDC_INPUT_DEVICE    1029
-#define IDC_OUTPUT_DEVICE   1030
+#define IDC_SYNTH_JX10    1009
+#define IDC_SYNTH_MKS70   1010
+#define IDC_SYNTH_JX8P    1011
+#define IDC_CHANNEL_1     1012
+#define IDC_CHANNEL_16    1027
+#define IDC_CHANNEL_AUTO  1028
+#define IDC_INPUT_DEVICE  1029
+#define IDC_OUTPUT_DEVICE 1030
 
 #endif

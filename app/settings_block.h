@@ -28,7 +28,7 @@ struct OptionsReading {
     int32_t midiChannel = 0;
     uint8_t storedSynth = 0;
     uint8_t storedChannel = 0;
-    bool shortBlock = false;      // fewer than 3 bytes: missing bytes read as 0
+    bool shortBlock = false;  // fewer than 3 bytes: missing bytes read as 0
     bool synthReplaced = false;
     bool channelReplaced = false;
 };

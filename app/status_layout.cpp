@@ -11,7 +11,8 @@ void RecordPaneConfiguration(StatusBarRecord& record, int32_t count, const int32
         return;
     }
     record.paneCount = count < kMaxStatusPanes ? count : kMaxStatusPanes;
-    for (int32_t i = 0; i < record.paneCount; ++i) record.paneWidths[static_cast<size_t>(i)] = widths[i];
+    for (int32_t i = 0; i < record.paneCount; ++i)
+        record.paneWidths[static_cast<size_t>(i)] = widths[i];
 }
 
 std::span<char> PaneText(StatusBarRecord& record, int32_t index) {

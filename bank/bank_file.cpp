@@ -14,8 +14,8 @@
 // portable code), yet stdio's rename() on Windows refuses to replace an
 // existing file. This one kernel32 function does the replace.
 extern "C" __declspec(dllimport) int __stdcall MoveFileExA(const char* existingFileName,
-                                                          const char* newFileName,
-                                                          unsigned long flags);
+                                                           const char* newFileName,
+                                                           unsigned long flags);
 #endif
 
 namespace {
@@ -110,8 +110,8 @@ int32_t WriteBankFile(const char* fileName, const uint8_t* data, int32_t length)
     if (file == nullptr) return -1;
     bool written = true;
     if (length != 0) {
-        written = std::fwrite(data, 1, static_cast<size_t>(length), file) ==
-                  static_cast<size_t>(length);
+        written =
+            std::fwrite(data, 1, static_cast<size_t>(length), file) == static_cast<size_t>(length);
     }
     // A full disk often shows only at the flush or the close.
     written = std::fflush(file) == 0 && written;

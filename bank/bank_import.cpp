@@ -30,7 +30,9 @@ struct Layout {
     Converter convert;
 };
 
-uint8_t* ToneAt(uint8_t* image, size_t tone) { return image + kToneOffset + kToneRecordSize * tone; }
+uint8_t* ToneAt(uint8_t* image, size_t tone) {
+    return image + kToneOffset + kToneRecordSize * tone;
+}
 
 // The M-16C header as every M-16C converter writes it: zero up to 158, 55h at
 // 159. Real cartridge dumps carry other values in bytes 0..1; they are not
@@ -126,10 +128,16 @@ constexpr SignatureRange kM16CImageSignature[] = {
     {159, "\x55"sv},
 };
 constexpr SignatureRange kJx8pToneDumpSignature[] = {
-    {0, "\xF0\x41\x35"sv}, {4, "\x21\x20\x01"sv}, {67, "\xF0\x41\x35"sv}, {71, "\x21\x20\x01"sv},
+    {0, "\xF0\x41\x35"sv},
+    {4, "\x21\x20\x01"sv},
+    {67, "\xF0\x41\x35"sv},
+    {71, "\x21\x20\x01"sv},
 };
 constexpr SignatureRange kJx8pLongRecordSignature[] = {
-    {0, "\xF0\x41\x35"sv}, {4, "\x21\x20\x01"sv}, {77, "\xF0\x41\x35"sv}, {81, "\x21\x20\x01"sv},
+    {0, "\xF0\x41\x35"sv},
+    {4, "\x21\x20\x01"sv},
+    {77, "\xF0\x41\x35"sv},
+    {81, "\x21\x20\x01"sv},
 };
 constexpr SignatureRange kJx8pBankStreamSignature[] = {
     {0, "\xF0\x41\x35"sv},   {4, "\x21\x20\x01"sv},   {67, "\xF0\x41\x34"sv},
@@ -155,7 +163,7 @@ constexpr SignatureRange kForeignM64CSignature[] = {
     {90, "\x0A\x05\x02\x0C"sv},
 };
 constexpr SignatureRange kJx10BulkSignature[] = {
-    {0, "\xF0\x41\x40"sv},       {4, "\x24\x64\x1C\xF7\xF0\x41\x42"sv},
+    {0, "\xF0\x41\x40"sv},         {4, "\x24\x64\x1C\xF7\xF0\x41\x42"sv},
     {16576, "\xF7\xF0\x41\x42"sv}, {16839, "\xF7\xF0\x41\x45"sv},
     {16844, "\x24\xF7"sv},
 };

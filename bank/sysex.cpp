@@ -157,8 +157,7 @@ std::array<uint8_t, kJx8pParameterMessageSize> MakeJx8pParameterMessage(uint8_t 
     return message;
 }
 
-std::array<uint8_t, kJx8pProgramMessageSize> MakeJx8pProgramMessage(uint8_t channel,
-                                                                    uint8_t tone) {
+std::array<uint8_t, kJx8pProgramMessageSize> MakeJx8pProgramMessage(uint8_t channel, uint8_t tone) {
     std::array<uint8_t, kJx8pProgramMessageSize> message{};
     WriteJx8pProgramMessage(message.data(), channel, tone);
     return message;

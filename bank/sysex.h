@@ -40,7 +40,7 @@ inline constexpr size_t kJx8pProgramMessageSize = 11;
 inline constexpr size_t kJx8pParameterMessageSize = 10;
 inline constexpr size_t kMks70PatchMessageSize = 106;
 inline constexpr size_t kMks70ToneMessageSize = 69;
-inline constexpr size_t kKindHandshakeSize = 8;   // WsdMessage, RqdMessage
+inline constexpr size_t kKindHandshakeSize = 8;  // WsdMessage, RqdMessage
 inline constexpr size_t kDatMessageSize = 263;
 inline constexpr size_t kShortHandshakeSize = 6;  // Ack, Eof, Err, Rjc
 inline constexpr size_t kDatBlockBytes = 128;     // image bytes per DatMessage
@@ -53,7 +53,7 @@ inline constexpr size_t kJx8pStreamStep = 78;
 inline constexpr size_t kMks70ToneStreamOffset = 6784;
 inline constexpr size_t kJx10FirstBlockOffset = 8;
 inline constexpr size_t kJx10EofOffset = 16840;
-inline constexpr size_t kJx8pReceiveSize = 2144;       // 32 tone messages back to back
+inline constexpr size_t kJx8pReceiveSize = 2144;  // 32 tone messages back to back
 
 // Encoders: write exactly the stream's length, never fail, never look at
 // bankKind. The channel byte is written unchanged (the "Auto" setting, 16,
@@ -74,8 +74,7 @@ void MakeDatMessage(uint8_t channel, std::span<const uint8_t, kDatBlockBytes> da
 std::array<uint8_t, kJx8pParameterMessageSize> MakeJx8pParameterMessage(uint8_t channel,
                                                                         uint8_t parameter,
                                                                         uint8_t value);
-std::array<uint8_t, kJx8pProgramMessageSize> MakeJx8pProgramMessage(uint8_t channel,
-                                                                    uint8_t tone);
+std::array<uint8_t, kJx8pProgramMessageSize> MakeJx8pProgramMessage(uint8_t channel, uint8_t tone);
 std::array<uint8_t, kJx8pToneMessageSize> MakeJx8pToneMessage(
     uint8_t channel, std::span<const uint8_t, kToneRecordSize> tone);
 std::array<uint8_t, kMks70PatchMessageSize> MakeMks70PatchMessage(

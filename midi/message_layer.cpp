@@ -17,10 +17,10 @@
 
 std::array<uint8_t, kReceiveBufferSize> ReceiveBuffer{};
 uint8_t activeChannel = 0;
-std::array<uint8_t, 6> storedAckMessage = {kSysexStart, kRolandId, kAckOp, 0, kJx10Model,
-                                           kSysexEnd};
-std::array<uint8_t, 6> storedRjcMessage = {kSysexStart, kRolandId, kRjcOp, 0, kJx10Model,
-                                           kSysexEnd};
+std::array<uint8_t, 6> storedAckMessage = {kSysexStart, kRolandId,  kAckOp,
+                                           0,           kJx10Model, kSysexEnd};
+std::array<uint8_t, 6> storedRjcMessage = {kSysexStart, kRolandId,  kRjcOp,
+                                           0,           kJx10Model, kSysexEnd};
 
 namespace {
 
@@ -76,8 +76,8 @@ int32_t TransmitBytes(const uint8_t* bytes, int32_t length) {
         result = SendMidiBytes(bytes, length);
         if (result != 0) break;
         if (NowMilliseconds() - start >= kSendTimeoutMs) {
-            LogPrintf("MIDI output busy for %u ms; message of %d bytes not sent.\n",
-                      kSendTimeoutMs, length);
+            LogPrintf("MIDI output busy for %u ms; message of %d bytes not sent.\n", kSendTimeoutMs,
+                      length);
             result = -1;
             break;
         }
@@ -143,8 +143,8 @@ void LogMidiTraffic(const uint8_t* bytes, int32_t length, MidiDirection directio
                              direction == MidiDirection::Received ? "(recv) " : "(send) ");
     const int32_t shown = length < kLoggedBytes ? length : kLoggedBytes;
     for (int32_t i = 0; i < shown; ++i)
-        used += std::snprintf(line + used, sizeof line - static_cast<size_t>(used), "%02X ",
-                              bytes[i]);
+        used +=
+            std::snprintf(line + used, sizeof line - static_cast<size_t>(used), "%02X ", bytes[i]);
     line[used - 1] = '\n';
     // Passed as an argument, never as the format.
     LogPrintf("%s", line);

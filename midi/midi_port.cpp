@@ -108,8 +108,7 @@ bool ResizeCaps(Caps*& array, uint32_t& count, uint32_t wanted, const char* side
 }
 
 template <typename Caps>
-void FillCaps(Caps* array, uint32_t count,
-              MidiResult (*getCaps)(uintptr_t, Caps*, uint32_t)) {
+void FillCaps(Caps* array, uint32_t count, MidiResult (*getCaps)(uintptr_t, Caps*, uint32_t)) {
     for (uint32_t i = 0; i < count; ++i) {
         if (getCaps(i, &array[i], sizeof(Caps)) != kMmNoError)
             std::memset(&array[i], 0, sizeof(Caps));
@@ -252,8 +251,8 @@ bool OpenInput(int32_t index) {
 bool OpenOutput(int32_t index) {
     const WinmmOps& mm = Winmm();
     MidiOutHandle device = nullptr;
-    const MidiResult result = mm.outOpen(&device, static_cast<uint32_t>(index),
-                                         MidiOutputCallback, 0, kCallbackFunction);
+    const MidiResult result =
+        mm.outOpen(&device, static_cast<uint32_t>(index), MidiOutputCallback, 0, kCallbackFunction);
     if (result != kMmNoError || device == nullptr) return false;
     port.outputDevice = device;
     for (uint32_t i = 0; i < kOutputBufferCount; ++i) {
@@ -366,8 +365,7 @@ int32_t OpenMidiPorts(uintptr_t ownerWindow, const char* inputName, const char* 
         }
     }
     if (outputName != nullptr) {
-        const int32_t index =
-            FindDevice(port.outputDeviceCaps, port.outputDeviceCount, outputName);
+        const int32_t index = FindDevice(port.outputDeviceCaps, port.outputDeviceCount, outputName);
         const bool opened = index >= 0 && OpenOutput(index);
         if (!opened) {
             ShowMessageBox(ownerWindow, kOutputErrorText, kErrorCaption, kMbOk | kMbIconError);
@@ -421,9 +419,7 @@ void VEXA_MIDI_CALLBACK MidiInputCallback(MidiInHandle device, uint32_t message,
                                           uintptr_t param2) {
     switch (message) {
     case kMimOpen:
-    case kMimClose:
-        RingReset();
-        return;
+    case kMimClose: RingReset(); return;
     case kMimData:
     case kMimMoreData:
         if (RingStoreShort(static_cast<uint32_t>(param1), static_cast<uint32_t>(param2)))
@@ -444,8 +440,7 @@ void VEXA_MIDI_CALLBACK MidiInputCallback(MidiInHandle device, uint32_t message,
         if (!lent) port.inputBusy[slot].store(0, std::memory_order_release);
         return;
     }
-    default:
-        return;
+    default: return;
     }
 }
 

@@ -40,12 +40,10 @@ int32_t SendMidiBytes(const uint8_t* bytes, int32_t length);
 
 // The callbacks given to midiInOpen and midiOutOpen (contract in
 // midi_port.cpp). Tests call them directly to drive the ring.
-void VEXA_MIDI_CALLBACK MidiInputCallback(MidiInHandle device, uint32_t message,
-                                          uintptr_t instance, uintptr_t param1,
-                                          uintptr_t param2);
+void VEXA_MIDI_CALLBACK MidiInputCallback(MidiInHandle device, uint32_t message, uintptr_t instance,
+                                          uintptr_t param1, uintptr_t param2);
 void VEXA_MIDI_CALLBACK MidiOutputCallback(MidiOutHandle device, uint32_t message,
-                                           uintptr_t instance, uintptr_t param1,
-                                           uintptr_t param2);
+                                           uintptr_t instance, uintptr_t param1, uintptr_t param2);
 
 // The header of input slot 0..2 (what the driver hands back as param1 of
 // MIM_LONGDATA); nullptr out of range.

@@ -61,9 +61,7 @@ int32_t JudgeJx10Handshake(const uint8_t* bytes, int32_t length, uint8_t channel
     case kAckOp:
     case kEofOp:
     case kErrOp:
-    case kRjcOp:
-        return length == static_cast<int32_t>(kShortHandshakeSize) ? op : kRejectMessage;
-    default:
-        return kSkipMessage;
+    case kRjcOp: return length == static_cast<int32_t>(kShortHandshakeSize) ? op : kRejectMessage;
+    default: return kSkipMessage;
     }
 }

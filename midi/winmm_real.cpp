@@ -120,8 +120,8 @@ MidiResult OutLongMsg(MidiOutHandle device, MidiHeader* header, uint32_t size) {
 MidiResult OutClose(MidiOutHandle device) { return midiOutClose(Out(device)); }
 
 constexpr WinmmOps kRealTable = {
-    InGetNumDevs, OutGetNumDevs, InGetDevCaps, OutGetDevCaps, InOpen,      InPrepare,
-    InUnprepare,  InAddBuffer,   InStart,      InReset,       InClose,     OutOpen,
+    InGetNumDevs, OutGetNumDevs, InGetDevCaps, OutGetDevCaps, InOpen,   InPrepare,
+    InUnprepare,  InAddBuffer,   InStart,      InReset,       InClose,  OutOpen,
     OutPrepare,   OutUnprepare,  OutShortMsg,  OutLongMsg,    OutClose,
 };
 

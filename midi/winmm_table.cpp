@@ -28,8 +28,8 @@ MidiResult NoOutShort(MidiOutHandle, uint32_t) { return kMmInvalidHandle; }
 MidiResult NoOutCall(MidiOutHandle) { return kMmInvalidHandle; }
 
 constexpr WinmmOps kNoneTable = {
-    NoDevices,  NoDevices,   NoInCaps,    NoOutCaps,  NoInOpen,   NoInHeader,
-    NoInHeader, NoInHeader,  NoInCall,    NoInCall,   NoInCall,   NoOutOpen,
+    NoDevices,   NoDevices,   NoInCaps,   NoOutCaps,   NoInOpen,  NoInHeader,
+    NoInHeader,  NoInHeader,  NoInCall,   NoInCall,    NoInCall,  NoOutOpen,
     NoOutHeader, NoOutHeader, NoOutShort, NoOutHeader, NoOutCall,
 };
 

@@ -95,16 +95,16 @@ inline constexpr MidiResult kMidiErrStillPlaying = 65;
 inline constexpr MidiResult kMidiErrNotReady = 67;
 
 // Callback messages.
-inline constexpr uint32_t kMimOpen = 0x3C1;      // 961
-inline constexpr uint32_t kMimClose = 0x3C2;     // 962
-inline constexpr uint32_t kMimData = 0x3C3;      // 963
-inline constexpr uint32_t kMimLongData = 0x3C4;  // 964
-inline constexpr uint32_t kMimError = 0x3C5;     // 965
-inline constexpr uint32_t kMimLongError = 0x3C6; // 966
-inline constexpr uint32_t kMimMoreData = 0x3CC;  // 972
-inline constexpr uint32_t kMomOpen = 0x3C7;      // 967
-inline constexpr uint32_t kMomClose = 0x3C8;     // 968
-inline constexpr uint32_t kMomDone = 0x3C9;      // 969
+inline constexpr uint32_t kMimOpen = 0x3C1;       // 961
+inline constexpr uint32_t kMimClose = 0x3C2;      // 962
+inline constexpr uint32_t kMimData = 0x3C3;       // 963
+inline constexpr uint32_t kMimLongData = 0x3C4;   // 964
+inline constexpr uint32_t kMimError = 0x3C5;      // 965
+inline constexpr uint32_t kMimLongError = 0x3C6;  // 966
+inline constexpr uint32_t kMimMoreData = 0x3CC;   // 972
+inline constexpr uint32_t kMomOpen = 0x3C7;       // 967
+inline constexpr uint32_t kMomClose = 0x3C8;      // 968
+inline constexpr uint32_t kMomDone = 0x3C9;       // 969
 
 inline constexpr uint32_t kCallbackFunction = 0x30000;
 

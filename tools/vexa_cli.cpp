@@ -96,17 +96,15 @@ int Identify(int count, char** files) {
     for (int i = 0; i < count; ++i) {
         LoadedBank bank;
         switch (LoadBank(files[i], bank)) {
-            case LoadResult::Loaded:
-                std::printf("%s: %s, %d bytes, %s\n", files[i], DescribeBankLayout(bank.length),
-                            static_cast<int>(bank.length), KindName(bank.kind));
-                break;
-            case LoadResult::NotABank:
-                std::printf("%s: unknown format, %d bytes\n", files[i], static_cast<int>(bank.length));
-                status = kExitFailed;
-                break;
-            case LoadResult::Failed:
-                status = kExitFailed;
-                break;
+        case LoadResult::Loaded:
+            std::printf("%s: %s, %d bytes, %s\n", files[i], DescribeBankLayout(bank.length),
+                        static_cast<int>(bank.length), KindName(bank.kind));
+            break;
+        case LoadResult::NotABank:
+            std::printf("%s: unknown format, %d bytes\n", files[i], static_cast<int>(bank.length));
+            status = kExitFailed;
+            break;
+        case LoadResult::Failed: status = kExitFailed; break;
         }
     }
     return status;
@@ -151,19 +149,28 @@ struct ConvertOptions {
 };
 
 bool ParseTarget(std::string_view text, Target& target) {
-    if (text == "jx8p") target = Target::Jx8p;
-    else if (text == "jx10") target = Target::Jx10;
-    else if (text == "mks70") target = Target::Mks70;
-    else if (text == "image") target = Target::Image;
-    else return false;
+    if (text == "jx8p")
+        target = Target::Jx8p;
+    else if (text == "jx10")
+        target = Target::Jx10;
+    else if (text == "mks70")
+        target = Target::Mks70;
+    else if (text == "image")
+        target = Target::Image;
+    else
+        return false;
     return true;
 }
 
 bool ParseSynth(std::string_view text, Synth& synth) {
-    if (text == "jx10") synth = Synth::Jx10;
-    else if (text == "mks70") synth = Synth::Mks70;
-    else if (text == "jx8p") synth = Synth::Jx8p;
-    else return false;
+    if (text == "jx10")
+        synth = Synth::Jx10;
+    else if (text == "mks70")
+        synth = Synth::Mks70;
+    else if (text == "jx8p")
+        synth = Synth::Jx8p;
+    else
+        return false;
     return true;
 }
 
@@ -204,7 +211,8 @@ int ParseConvert(int argc, char** argv, ConvertOptions& options) {
         };
         if (arg == "-o" || is("--output")) {
             const char* value = OptionValue(argc, argv, i, arg == "-o" ? "-o" : "--output");
-            if (value == nullptr || *value == '\0') return UsageError("option -o needs a file name");
+            if (value == nullptr || *value == '\0')
+                return UsageError("option -o needs a file name");
             options.output = value;
         } else if (is("--to")) {
             const char* value = OptionValue(argc, argv, i, "--to");
@@ -254,13 +262,15 @@ int Convert(int argc, char** argv) {
         options.target == Target::SaveAs ? SaveAsTarget(bank.kind, options.synth) : options.target;
     const bool m64c = bank.kind == kM64CKind;
     if (target == Target::Jx8p && m64c) {
-        Fail(options.input, "an M-64C bank cannot be written as a JX-8P stream (it holds M-16C banks)");
+        Fail(options.input,
+             "an M-64C bank cannot be written as a JX-8P stream (it holds M-16C banks)");
         return kExitFailed;
     }
     if ((target == Target::Jx10 || target == Target::Mks70) && !m64c) {
-        Fail(options.input, std::string("an M-16C bank cannot be written as ") +
-                                (target == Target::Jx10 ? "a JX-10 bulk dump" : "an MKS-70 stream") +
-                                " (it holds M-64C banks)");
+        Fail(options.input,
+             std::string("an M-16C bank cannot be written as ") +
+                 (target == Target::Jx10 ? "a JX-10 bulk dump" : "an MKS-70 stream") +
+                 " (it holds M-64C banks)");
         return kExitFailed;
     }
 
@@ -268,29 +278,29 @@ int Convert(int argc, char** argv) {
     const std::span<const uint8_t, kM64CImageSize> image(bank.image);
     size_t length = 0;
     switch (target) {
-        case Target::Jx8p:
-            EncodeJx8pBank(image.first<kM16CImageSize>(),
-                           std::span<uint8_t, kTransferBufferSize>(stream).first<kJx8pBankStreamSize>(),
-                           options.channel);
-            length = kJx8pBankStreamSize;
-            break;
-        case Target::Jx10:
-            EncodeJx10Bulk(image,
-                           std::span<uint8_t, kTransferBufferSize>(stream).first<kJx10BulkStreamSize>(),
-                           options.channel);
-            length = kJx10BulkStreamSize;
-            break;
-        case Target::Mks70:
-            EncodeMks70Bank(image,
-                            std::span<uint8_t, kTransferBufferSize>(stream).first<kMks70BankStreamSize>(),
-                            options.channel);
-            length = kMks70BankStreamSize;
-            break;
-        case Target::Image:
-        case Target::SaveAs:
-            length = m64c ? kM64CImageSize : kM16CImageSize;
-            std::memcpy(stream.data(), bank.image.data(), length);
-            break;
+    case Target::Jx8p:
+        EncodeJx8pBank(image.first<kM16CImageSize>(),
+                       std::span<uint8_t, kTransferBufferSize>(stream).first<kJx8pBankStreamSize>(),
+                       options.channel);
+        length = kJx8pBankStreamSize;
+        break;
+    case Target::Jx10:
+        EncodeJx10Bulk(image,
+                       std::span<uint8_t, kTransferBufferSize>(stream).first<kJx10BulkStreamSize>(),
+                       options.channel);
+        length = kJx10BulkStreamSize;
+        break;
+    case Target::Mks70:
+        EncodeMks70Bank(
+            image, std::span<uint8_t, kTransferBufferSize>(stream).first<kMks70BankStreamSize>(),
+            options.channel);
+        length = kMks70BankStreamSize;
+        break;
+    case Target::Image:
+    case Target::SaveAs:
+        length = m64c ? kM64CImageSize : kM16CImageSize;
+        std::memcpy(stream.data(), bank.image.data(), length);
+        break;
     }
     if (WriteBankFile(options.output, stream.data(), static_cast<int32_t>(length)) < 0) {
         Fail(options.output, "cannot write file");

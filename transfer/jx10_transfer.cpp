@@ -68,9 +68,9 @@ int32_t ReceiveJx10Bulk(std::span<uint8_t> buffer) {
 
     int32_t blocks = 0;
     switch (ReceiveBuffer[kKindByte]) {
-        case kM16CKind: blocks = kM16CBlocks; break;
-        case kM64CKind: blocks = kM64CBlocks; break;
-        default: return FailWithReject();
+    case kM16CKind: blocks = kM16CBlocks; break;
+    case kM64CKind: blocks = kM64CBlocks; break;
+    default: return FailWithReject();
     }
     if (SendJx10Ack() < 0) return FailWithReject();
 

@@ -64,8 +64,7 @@ int32_t TransmitMks70Bank(std::span<uint8_t> stream) {
         ShowProgress("Transmitting MKS-70 tone %d of 50 ...", tone);
         const uint8_t* message = stream.data() + kMks70ToneStreamOffset +
                                  static_cast<size_t>(tone - 1) * kMks70ToneMessageSize;
-        if (SendPaced(message, kMks70ToneMessageSize, kMessagePauseMs) < 0)
-            return CancelTransfer();
+        if (SendPaced(message, kMks70ToneMessageSize, kMessagePauseMs) < 0) return CancelTransfer();
     }
     return static_cast<int32_t>(kMks70BankStreamSize);
 }

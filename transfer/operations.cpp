@@ -93,8 +93,7 @@ void RunWatch() {
     if (IsLogWindowOpen() == 0) PostToMainWindow(kWmCommand, kCommandLogWindow, 0);
     // WaitForMessage logs every message it takes; it returns -1 on Stop,
     // any other new command, or quit.
-    while (WaitForMessage() >= 0) {
-    }
+    while (WaitForMessage() >= 0) {}
     ShowStatus("Cancelling operation ...");
     CloseMidiPorts();
     ShowStatus("Ready");
@@ -104,13 +103,13 @@ void RunWatch() {
 
 void RunOperation(int32_t command) {
     switch (command) {
-        case kCommandTransmit: RunTransmit(); break;
-        case kCommandReceive: RunReceive(); break;
-        case kCommandWatch: RunWatch(); break;
-        // Test does nothing; Stop's arrival already ended the operation it
-        // was meant for.
-        case kCommandTest:
-        case kCommandStop:
-        default: break;
+    case kCommandTransmit: RunTransmit(); break;
+    case kCommandReceive: RunReceive(); break;
+    case kCommandWatch: RunWatch(); break;
+    // Test does nothing; Stop's arrival already ended the operation it
+    // was meant for.
+    case kCommandTest:
+    case kCommandStop:
+    default: break;
     }
 }

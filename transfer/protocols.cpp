@@ -12,24 +12,24 @@
 namespace {
 
 void EncodeJx8p(uint8_t channel) {
-    EncodeJx8pBank(std::span<const uint8_t, kM16CImageSize>(BankImage.data(), kM16CImageSize),
-                   std::span<uint8_t, kJx8pBankStreamSize>(TransferBuffer.data(),
-                                                           kJx8pBankStreamSize),
-                   channel);
+    EncodeJx8pBank(
+        std::span<const uint8_t, kM16CImageSize>(BankImage.data(), kM16CImageSize),
+        std::span<uint8_t, kJx8pBankStreamSize>(TransferBuffer.data(), kJx8pBankStreamSize),
+        channel);
 }
 
 void EncodeJx10(uint8_t channel) {
-    EncodeJx10Bulk(std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
-                   std::span<uint8_t, kJx10BulkStreamSize>(TransferBuffer.data(),
-                                                           kJx10BulkStreamSize),
-                   channel);
+    EncodeJx10Bulk(
+        std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
+        std::span<uint8_t, kJx10BulkStreamSize>(TransferBuffer.data(), kJx10BulkStreamSize),
+        channel);
 }
 
 void EncodeMks70(uint8_t channel) {
-    EncodeMks70Bank(std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
-                    std::span<uint8_t, kMks70BankStreamSize>(TransferBuffer.data(),
-                                                             kMks70BankStreamSize),
-                    channel);
+    EncodeMks70Bank(
+        std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
+        std::span<uint8_t, kMks70BankStreamSize>(TransferBuffer.data(), kMks70BankStreamSize),
+        channel);
 }
 
 constexpr std::array<TransferProtocol, 3> kProtocols{{

@@ -11,9 +11,7 @@
 #include "app/shell.h"
 #include "midi/message_layer.h"
 
-uint8_t TransferChannelByte() {
-    return static_cast<uint8_t>(appSettings.midiChannel & 0xFF);
-}
+uint8_t TransferChannelByte() { return static_cast<uint8_t>(appSettings.midiChannel & 0xFF); }
 
 const char* TransferInputDevice() { return appSettings.inputDeviceName; }
 const char* TransferOutputDevice() { return appSettings.outputDeviceName; }

@@ -6,19 +6,14 @@
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
-    case WM_INITDIALOG:
-        CenterWindow(dialog, GetWindow(dialog, GW_OWNER));
-        return TRUE;
+    case WM_INITDIALOG: CenterWindow(dialog, GetWindow(dialog, GW_OWNER)); return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
             EndDialog(dialog, 1);
             return TRUE;
         }
         return FALSE;
-    case WM_CLOSE:
-        EndDialog(dialog, 0);
-        return TRUE;
-    default:
-        return FALSE;
+    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
+    default: return FALSE;
     }
 }

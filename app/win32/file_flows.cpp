@@ -80,22 +80,22 @@ int32_t EncodeAndWrite(const char* fileName) {
     const BankKind kind = bankKind.load(std::memory_order_acquire);
     size_t length = 0;
     if (kind == kM16CKind) {
-        EncodeJx8pBank(std::span<const uint8_t, kM16CImageSize>(BankImage.data(), kM16CImageSize),
-                       std::span<uint8_t, kJx8pBankStreamSize>(TransferBuffer.data(),
-                                                               kJx8pBankStreamSize),
-                       channel);
+        EncodeJx8pBank(
+            std::span<const uint8_t, kM16CImageSize>(BankImage.data(), kM16CImageSize),
+            std::span<uint8_t, kJx8pBankStreamSize>(TransferBuffer.data(), kJx8pBankStreamSize),
+            channel);
         length = kJx8pBankStreamSize;
     } else if (kind == kM64CKind && appSettings.synthType == kSynthJx10) {
-        EncodeJx10Bulk(std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
-                       std::span<uint8_t, kJx10BulkStreamSize>(TransferBuffer.data(),
-                                                               kJx10BulkStreamSize),
-                       channel);
+        EncodeJx10Bulk(
+            std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
+            std::span<uint8_t, kJx10BulkStreamSize>(TransferBuffer.data(), kJx10BulkStreamSize),
+            channel);
         length = kJx10BulkStreamSize;
     } else if (kind == kM64CKind) {
-        EncodeMks70Bank(std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
-                        std::span<uint8_t, kMks70BankStreamSize>(TransferBuffer.data(),
-                                                                 kMks70BankStreamSize),
-                        channel);
+        EncodeMks70Bank(
+            std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
+            std::span<uint8_t, kMks70BankStreamSize>(TransferBuffer.data(), kMks70BankStreamSize),
+            channel);
         length = kMks70BankStreamSize;
     } else {
         return -1;
@@ -157,10 +157,8 @@ bool ConfirmDiscard(HWND window) {
         // closes again once the bank is saved.
         PostMessageA(window, WM_COMMAND, IDM_SAVEAS, 0);
         return false;
-    case IDNO:
-        return true;
-    default:
-        return false;
+    case IDNO: return true;
+    default: return false;
     }
 }
 

@@ -16,7 +16,8 @@ void ListSetTop(void* list, int32_t index) {
 
 }  // namespace
 
-TextLineSink ListBoxLineSink(HWND list, void (*insert)(void* list, int32_t index, const char* text)) {
+TextLineSink ListBoxLineSink(HWND list,
+                             void (*insert)(void* list, int32_t index, const char* text)) {
     TextLineSink sink;
     sink.context = list;
     sink.count = ListCount;

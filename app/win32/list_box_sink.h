@@ -8,4 +8,5 @@
 
 #include "app/text_lines.h"
 
-TextLineSink ListBoxLineSink(HWND list, void (*insert)(void* list, int32_t index, const char* text));
+TextLineSink ListBoxLineSink(HWND list,
+                             void (*insert)(void* list, int32_t index, const char* text));

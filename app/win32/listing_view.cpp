@@ -28,7 +28,8 @@ namespace {
 constexpr int kListingId = 3;
 constexpr int kListingPoints = 9;
 // Fixed-pitch faces with box-drawing glyphs, in order of preference.
-constexpr std::array<const char*, 3> kListingFaces = {"Lucida Console", "Courier New", "DejaVu Sans Mono"};
+constexpr std::array<const char*, 3> kListingFaces = {"Lucida Console", "Courier New",
+                                                      "DejaVu Sans Mono"};
 char chosenFace[LF_FACESIZE] = {};
 
 int CALLBACK FaceFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
@@ -58,8 +59,9 @@ HFONT CreateListingFont(HWND list) {
     }
     ReleaseDC(list, dc);
     strncpy(chosenFace, face, LF_FACESIZE - 1);
-    return CreateFontA(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, face);
+    return CreateFontA(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
+                       face);
 }
 
 int WidestLinePixels(HWND list) {
@@ -68,7 +70,8 @@ int WidestLinePixels(HWND list) {
     if (HDC dc = GetDC(list)) {
         HGDIOBJ previous = listingFont != nullptr ? SelectObject(dc, listingFont) : nullptr;
         TEXTMETRICW metrics{};
-        if (GetTextMetricsW(dc, &metrics) && metrics.tmAveCharWidth > 0) charWidth = metrics.tmAveCharWidth;
+        if (GetTextMetricsW(dc, &metrics) && metrics.tmAveCharWidth > 0)
+            charWidth = metrics.tmAveCharWidth;
         if (previous != nullptr) SelectObject(dc, previous);
         ReleaseDC(list, dc);
     }
@@ -107,7 +110,8 @@ void ResumeDrawing(HWND list) {
 void SinkClear(void*) { ClearListing(); }
 void SinkAppend(void*, const char* line, size_t length) {
     TextLine copy;
-    const size_t kept = length < static_cast<size_t>(kTextLineSize - 1) ? length : kTextLineSize - 1;
+    const size_t kept =
+        length < static_cast<size_t>(kTextLineSize - 1) ? length : kTextLineSize - 1;
     std::memcpy(copy.text.data(), line, kept);
     copy.text[kept] = '\0';
     // A zero byte cannot be shown inside a list box item; the listing shows
@@ -125,9 +129,11 @@ void RunListingSink(void*, BankListingKind kind) {
     const ListingSink sink{nullptr, SinkClear, SinkAppend};
     SuspendDrawing(list);
     if (kind == BankListingKind::M64C)
-        ListM64CBank(std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize), sink);
+        ListM64CBank(std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
+                     sink);
     else
-        ListM16CBank(std::span<const uint8_t, kM16CImageSize>(BankImage.data(), kM16CImageSize), sink);
+        ListM16CBank(std::span<const uint8_t, kM16CImageSize>(BankImage.data(), kM16CImageSize),
+                     sink);
     ResumeDrawing(list);
 }
 
@@ -145,17 +151,19 @@ void RefreshOnThisThread() {
 }  // namespace
 
 HWND CreateBankListing(HWND parent) {
-    HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, "listbox", "",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOSEL |
-                                    LBS_DISABLENOSCROLL | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListingId)),
-                                reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
+    HWND list = CreateWindowExA(
+        WS_EX_CLIENTEDGE, "listbox", "",
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOSEL | LBS_DISABLENOSCROLL |
+            LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListingId)),
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
     if (list == nullptr) return nullptr;
     BankListing.store(list, std::memory_order_release);
     // Without a device context the list keeps its default font.
     listingFont = CreateListingFont(list);
-    if (listingFont != nullptr) SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(listingFont), FALSE);
+    if (listingFont != nullptr)
+        SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(listingFont), FALSE);
     // A list box scrolls sideways only as far as it is told: as far as the
     // widest listing line (79 characters) reaches.
     SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(WidestLinePixels(list)), 0);

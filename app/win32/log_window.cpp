@@ -55,8 +55,8 @@ int IsLogWindowOpen() { return logDialog.load(std::memory_order_acquire) != null
 
 int OpenLogWindow() {
     if (IsLogWindowOpen()) return 1;
-    HWND dialog = CreateDialogParamA(shellHandles.instance, MAKEINTRESOURCEA(IDD_LOGWINDOW), nullptr,
-                                     LogDialogProc, 0);
+    HWND dialog = CreateDialogParamA(shellHandles.instance, MAKEINTRESOURCEA(IDD_LOGWINDOW),
+                                     nullptr, LogDialogProc, 0);
     if (dialog == nullptr) return 0;
     logDialog.store(dialog, std::memory_order_release);
     LogPrintf("Log window opened ...\n");
@@ -80,11 +80,8 @@ INT_PTR CALLBACK LogDialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam)
         logDialog.store(nullptr, std::memory_order_release);
         DestroyWindow(dialog);
         return TRUE;
-    case kLogLineMessage:
-        AppendLogLine(reinterpret_cast<const char*>(lParam));
-        return TRUE;
-    default:
-        return FALSE;
+    case kLogLineMessage: AppendLogLine(reinterpret_cast<const char*>(lParam)); return TRUE;
+    default: return FALSE;
     }
 }
 

@@ -90,7 +90,8 @@ bool OnInitMenuPopup(HMENU popup) {
         return true;
     }
     if (popup == shellHandles.viewMenu) {
-        CheckMenuItem(popup, IDM_LOGWINDOW, MF_BYCOMMAND | (IsLogWindowOpen() ? MF_CHECKED : MF_UNCHECKED));
+        CheckMenuItem(popup, IDM_LOGWINDOW,
+                      MF_BYCOMMAND | (IsLogWindowOpen() ? MF_CHECKED : MF_UNCHECKED));
         return true;
     }
     return false;
@@ -103,17 +104,12 @@ void PostWhenIdle(int32_t command) {
 bool OnCommand(HWND window, UINT command) {
     switch (command) {
     case IDM_ABOUT:
-        DialogBoxParamA(shellHandles.instance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDialogProc, 0);
+        DialogBoxParamA(shellHandles.instance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDialogProc,
+                        0);
         return true;
-    case IDM_EXIT:
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        return true;
-    case IDM_OPEN:
-        OpenBankCommand(window);
-        return true;
-    case IDM_SAVEAS:
-        SaveBankCommand(window);
-        return true;
+    case IDM_EXIT: PostMessageA(window, WM_CLOSE, 0, 0); return true;
+    case IDM_OPEN: OpenBankCommand(window); return true;
+    case IDM_SAVEAS: SaveBankCommand(window); return true;
     case IDM_LOGWINDOW:
         if (IsLogWindowOpen())
             CloseLogWindow();
@@ -123,45 +119,33 @@ bool OnCommand(HWND window, UINT command) {
     case IDM_TRANSMIT:
         if (BankIsLoaded()) PostWhenIdle(kCommandTransmit);
         return true;
-    case IDM_RECEIVE:
-        PostWhenIdle(kCommandReceive);
-        return true;
-    case IDM_TEST:
-        PostWhenIdle(kCommandTest);
-        return true;
-    case IDM_WATCH:
-        PostWhenIdle(kCommandWatch);
-        return true;
+    case IDM_RECEIVE: PostWhenIdle(kCommandReceive); return true;
+    case IDM_TEST: PostWhenIdle(kCommandTest); return true;
+    case IDM_WATCH: PostWhenIdle(kCommandWatch); return true;
     case IDM_STOP:
         // Always: a new command is what a running operation polls for.
         PostCommand(kCommandStop);
         return true;
     case IDM_OPTIONS:
-        DialogBoxParamA(shellHandles.instance, MAKEINTRESOURCEA(IDD_OPTIONS), window, OptionsDialogProc, 0);
+        DialogBoxParamA(shellHandles.instance, MAKEINTRESOURCEA(IDD_OPTIONS), window,
+                        OptionsDialogProc, 0);
         return true;
     case IDM_HELPTOPICS:
-        MessageBoxA(window, "Sorry, there is no help available at this time.\n", "Vexa", MB_ICONEXCLAMATION);
+        MessageBoxA(window, "Sorry, there is no help available at this time.\n", "Vexa",
+                    MB_ICONEXCLAMATION);
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
 bool OnTransferComplete(HWND window, WPARAM result) {
     const char* text = nullptr;
     switch (result) {
-    case kReceiveSucceeded:
-        text = "Bank successfully received !\n";
-        break;
+    case kReceiveSucceeded: text = "Bank successfully received !\n"; break;
     case kReceiveFailed:
-    case kTransmitFailed:
-        text = "Operation cancelled or an error occurred !\n";
-        break;
-    case kTransmitSucceeded:
-        text = "Bank successfully transmitted !\n";
-        break;
-    default:
-        return false;
+    case kTransmitFailed: text = "Operation cancelled or an error occurred !\n"; break;
+    case kTransmitSucceeded: text = "Bank successfully transmitted !\n"; break;
+    default: return false;
     }
     MessageBoxA(window, text, "Vexa", MB_ICONEXCLAMATION);
     return true;
@@ -185,35 +169,25 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        return OnCreate(window);
-    case WM_SIZE:
-        return OnSize(lParam);
-    case WM_CLOSE:
-        return OnClose(window);
-    case kWorkerEndedMessage:
-        return OnWorkerEnded(window);
-    case WM_DESTROY:
-        return OnDestroy(window);
-    case WM_QUERYENDSESSION:
-        return 1;
+    case WM_CREATE: return OnCreate(window);
+    case WM_SIZE: return OnSize(lParam);
+    case WM_CLOSE: return OnClose(window);
+    case kWorkerEndedMessage: return OnWorkerEnded(window);
+    case WM_DESTROY: return OnDestroy(window);
+    case WM_QUERYENDSESSION: return 1;
     case WM_INITMENUPOPUP:
         if (HIWORD(lParam) == 0 && OnInitMenuPopup(reinterpret_cast<HMENU>(wParam))) return 0;
         break;
-    case WM_MENUSELECT:
-        return ShowMenuHelp(wParam, lParam);
+    case WM_MENUSELECT: return ShowMenuHelp(wParam, lParam);
     case WM_COMMAND:
         if (OnCommand(window, LOWORD(wParam))) return 0;
         break;
     case TransferCompleteMessage:
         if (OnTransferComplete(window, wParam)) return 0;
         break;
-    case kPaneTextMessage:
-        return OnPaneTextMessage(wParam, lParam);
-    case kRefreshBankViewMessage:
-        return OnRefreshBankViewMessage();
-    default:
-        break;
+    case kPaneTextMessage: return OnPaneTextMessage(wParam, lParam);
+    case kRefreshBankViewMessage: return OnRefreshBankViewMessage();
+    default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -97,9 +97,7 @@ void OnOk(HWND dialog) {
 
 INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog(dialog);
-        return TRUE;
+    case WM_INITDIALOG: OnInitDialog(dialog); return TRUE;
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         if (id >= IDC_SYNTH_JX10 && id <= IDC_SYNTH_JX8P) {
@@ -122,10 +120,7 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         }
         return FALSE;
     }
-    case WM_CLOSE:
-        EndDialog(dialog, 0);
-        return TRUE;
-    default:
-        return FALSE;
+    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
+    default: return FALSE;
     }
 }

@@ -68,8 +68,8 @@ bool Win32StartThread(void (*proc)()) {
     // _beginthreadex, not CreateThread, so the C runtime is set up for the
     // new thread. The thread runs detached: its handle is not needed.
     unsigned threadId = 0;
-    uintptr_t handle = _beginthreadex(nullptr, 0, ThreadStart, reinterpret_cast<void*>(proc), 0,
-                                      &threadId);
+    uintptr_t handle =
+        _beginthreadex(nullptr, 0, ThreadStart, reinterpret_cast<void*>(proc), 0, &threadId);
     if (handle == 0) return false;
     CloseHandle(reinterpret_cast<HANDLE>(handle));
     return true;

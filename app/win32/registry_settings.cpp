@@ -31,9 +31,9 @@ void LogRegistryError(const char* action, LONG code) {
         reinterpret_cast<char*>(&systemText), 0, nullptr);
     char line[512];
     if (length == 0 || systemText == nullptr) {
-        std::snprintf(line, sizeof line, "Registry: %s: error %lu (no text: FormatMessage failed with %lu)",
-                      action, static_cast<unsigned long>(error),
-                      static_cast<unsigned long>(GetLastError()));
+        std::snprintf(
+            line, sizeof line, "Registry: %s: error %lu (no text: FormatMessage failed with %lu)",
+            action, static_cast<unsigned long>(error), static_cast<unsigned long>(GetLastError()));
     } else {
         size_t end = std::strlen(systemText);
         while (end > 0 && (systemText[end - 1] == '\n' || systemText[end - 1] == '\r' ||
@@ -232,9 +232,9 @@ int LoadSettings() {
 int SaveSettings() {
     HKEY key = nullptr;
     char noClass[] = "";
-    const LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, noClass,
-                                    REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                                    nullptr);
+    const LONG rc =
+        RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, noClass, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr);
     if (rc != ERROR_SUCCESS) {
         LogRegistryError("creating HKEY_CURRENT_USER\\Software\\Bramwick\\Vexa", rc);
         return -1;

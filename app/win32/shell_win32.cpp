@@ -13,10 +13,12 @@ bool PostToMainWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     // PostMessage with no window would post to the calling thread's queue,
     // where nobody reads: report it as not posted instead.
     if (window == nullptr) return false;
-    return PostMessageA(window, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)) != FALSE;
+    return PostMessageA(window, message, static_cast<WPARAM>(wParam),
+                        static_cast<LPARAM>(lParam)) != FALSE;
 }
 
 int ShowMessageBox(uintptr_t owner, const char* text, const char* caption, uint32_t style) {
-    HWND ownerWindow = owner != 0 ? reinterpret_cast<HWND>(owner) : mainWindow.load(std::memory_order_acquire);
+    HWND ownerWindow =
+        owner != 0 ? reinterpret_cast<HWND>(owner) : mainWindow.load(std::memory_order_acquire);
     return MessageBoxA(ownerWindow, text, caption, style);
 }

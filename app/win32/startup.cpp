@@ -31,9 +31,10 @@ void LoadMenusAndAccelerators(HINSTANCE instance) {
 }
 
 HWND CreateMainWindow(HINSTANCE instance) {
-    return CreateWindowExA(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                           shellHandles.mainMenu, instance, nullptr);
+    return CreateWindowExA(0, kMainWindowClass, kMainWindowTitle,
+                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, shellHandles.mainMenu, instance,
+                           nullptr);
 }
 
 // Retry until a timer is had; Cancel closes the program through its normal

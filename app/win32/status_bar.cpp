@@ -80,7 +80,8 @@ void SetPaneFromAnyThread(int32_t pane, const char* text) {
     // returns once it has, so the text may live on the caller's stack.
     HWND parent = GetParent(bar);
     if (parent != nullptr)
-        SendMessageA(parent, kPaneTextMessage, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(text));
+        SendMessageA(parent, kPaneTextMessage, static_cast<WPARAM>(pane),
+                     reinterpret_cast<LPARAM>(text));
 }
 
 }  // namespace
@@ -90,8 +91,10 @@ bool InitCommonControlsByOrdinal() {
         HMODULE module = LoadLibraryA("comctl32.dll");
         if (module == nullptr) return false;
         commonControls.module = module;
-        commonControls.initCommonControls = LoadOrdinal<InitCommonControlsFn>(module, kInitCommonControlsOrdinal);
-        commonControls.createStatusWindow = LoadOrdinal<CreateStatusWindowFn>(module, kCreateStatusWindowOrdinal);
+        commonControls.initCommonControls =
+            LoadOrdinal<InitCommonControlsFn>(module, kInitCommonControlsOrdinal);
+        commonControls.createStatusWindow =
+            LoadOrdinal<CreateStatusWindowFn>(module, kCreateStatusWindowOrdinal);
         commonControls.menuHelp = LoadOrdinal<MenuHelpFn>(module, kMenuHelpOrdinal);
     }
     if (commonControls.initCommonControls == nullptr) return false;
@@ -124,8 +127,10 @@ int LayoutStatusBar(int32_t count, const int32_t* widths) {
     const PaneLayout layout = ComputePaneLayout(record, bounds.right - bounds.left);
     record.laidOutCount = layout.shownPanes;
     std::array<int, kMaxStatusPanes + 1> edges{};
-    for (int32_t i = 0; i < layout.partCount(); ++i) edges[static_cast<size_t>(i)] = layout.rightEdges[static_cast<size_t>(i)];
-    SendMessageA(bar, SB_SETPARTS, static_cast<WPARAM>(layout.partCount()), reinterpret_cast<LPARAM>(edges.data()));
+    for (int32_t i = 0; i < layout.partCount(); ++i)
+        edges[static_cast<size_t>(i)] = layout.rightEdges[static_cast<size_t>(i)];
+    SendMessageA(bar, SB_SETPARTS, static_cast<WPARAM>(layout.partCount()),
+                 reinterpret_cast<LPARAM>(edges.data()));
     // The part under the size grip has neither border nor text.
     SendMessageA(bar, SB_SETTEXTA, static_cast<WPARAM>(layout.shownPanes) | SBT_NOBORDERS,
                  reinterpret_cast<LPARAM>(""));
@@ -159,15 +164,18 @@ int ShowMenuHelp(WPARAM selection, LPARAM menu) {
         // base id alone and show nothing for 0, so the text is put into the
         // bar's simple mode here, the way the common controls do it; they
         // still restore the panes when the menu closes.
-        const UINT stringId = menuHelpIds[static_cast<size_t>(2 * choice.pairIndex + 1)] + LOWORD(selection);
+        const UINT stringId =
+            menuHelpIds[static_cast<size_t>(2 * choice.pairIndex + 1)] + LOWORD(selection);
         char text[kFirstPaneTextSize] = {};
-        if (LoadStringA(shellHandles.instance, stringId, text, static_cast<int>(sizeof text)) <= 0) text[0] = '\0';
+        if (LoadStringA(shellHandles.instance, stringId, text, static_cast<int>(sizeof text)) <= 0)
+            text[0] = '\0';
         SendMessageA(bar, SB_SETTEXTA, 255 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(text));
         SendMessageA(bar, SB_SIMPLE, TRUE, 0);
         return 0;
     }
-    HMENU mainMenuArgument = reinterpret_cast<HMENU>(static_cast<uintptr_t>(choice.mainMenuArgument));
-    commonControls.menuHelp(WM_MENUSELECT, selection, menu, mainMenuArgument, shellHandles.instance, bar,
-                            &menuHelpIds[static_cast<size_t>(2 * choice.pairIndex)]);
+    HMENU mainMenuArgument =
+        reinterpret_cast<HMENU>(static_cast<uintptr_t>(choice.mainMenuArgument));
+    commonControls.menuHelp(WM_MENUSELECT, selection, menu, mainMenuArgument, shellHandles.instance,
+                            bar, &menuHelpIds[static_cast<size_t>(2 * choice.pairIndex)]);
     return 0;
 }

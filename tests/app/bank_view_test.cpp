@@ -21,7 +21,8 @@ BankViewSink SinkOver(Recorded& r) {
         static_cast<Recorded*>(c)->calls.push_back(std::to_string(index) + ":" + text);
     };
     sink.runListing = [](void* c, BankListingKind kind) {
-        static_cast<Recorded*>(c)->calls.push_back(kind == BankListingKind::M64C ? "list M-64C" : "list M-16C");
+        static_cast<Recorded*>(c)->calls.push_back(kind == BankListingKind::M64C ? "list M-64C"
+                                                                                 : "list M-16C");
     };
     return sink;
 }

@@ -71,7 +71,8 @@ void RestoreSettings() {
         return;
     }
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
     if (savedSettings.optionsExisted)
         RegSetValueExA(key, "Options", 0, REG_BINARY, savedSettings.options.data(),
                        static_cast<DWORD>(savedSettings.options.size()));
@@ -93,10 +94,11 @@ void WriteSettings(const StartOptions& options) {
         RegCloseKey(key);
     }
     std::atexit(RestoreSettings);
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
-    const BYTE block[4] = {1, static_cast<BYTE>(options.synthType), static_cast<BYTE>(options.midiChannel), 0};
+    const BYTE block[4] = {1, static_cast<BYTE>(options.synthType),
+                           static_cast<BYTE>(options.midiChannel), 0};
     RegSetValueExA(key, "Options", 0, REG_BINARY, block, sizeof block);
     RegCloseKey(key);
 }
@@ -138,7 +140,8 @@ std::array<uint8_t, 0x10000>& Cp437Reverse() {
     static std::array<uint8_t, 0x10000> table = [] {
         std::array<uint8_t, 0x10000> t{};
         t.fill('?');
-        for (int b = 255; b >= 1; --b) t[Cp437ToUtf16(static_cast<uint8_t>(b))] = static_cast<uint8_t>(b);
+        for (int b = 255; b >= 1; --b)
+            t[Cp437ToUtf16(static_cast<uint8_t>(b))] = static_cast<uint8_t>(b);
         return t;
     }();
     return table;
@@ -149,7 +152,8 @@ std::array<uint8_t, 0x10000>& Cp437Reverse() {
 HWND StartShell(const StartOptions& options) {
     if (harness.uiThread == nullptr) {
         if (options.writeSettings) WriteSettings(options);
-        harness.runner = options.operationRunner != nullptr ? options.operationRunner : RunOperation;
+        harness.runner =
+            options.operationRunner != nullptr ? options.operationRunner : RunOperation;
         harness.helperReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         harness.uiThread = CreateThread(nullptr, 0, UiThread, nullptr, 0, nullptr);
         if (harness.uiThread == nullptr) return nullptr;
@@ -187,7 +191,9 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     }
 }
 
-void PostMenuCommand(UINT command) { PostMessageA(MainWindow(), WM_COMMAND, MAKEWPARAM(command, 0), 0); }
+void PostMenuCommand(UINT command) {
+    PostMessageA(MainWindow(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
 
 HWND FindDialog(const char* caption, HWND owner, DWORD timeoutMs) {
     DialogSearch search{caption, owner, nullptr};
@@ -219,12 +225,14 @@ std::string MessageBoxText(HWND box) {
 
 bool EnterFileName(HWND fileDialog, const std::string& path) {
     for (int id : {0x47C, 0x480})
-        if (GetDlgItem(fileDialog, id) != nullptr && SetDlgItemTextA(fileDialog, id, path.c_str())) return true;
+        if (GetDlgItem(fileDialog, id) != nullptr && SetDlgItemTextA(fileDialog, id, path.c_str()))
+            return true;
     return false;
 }
 
 void PressButton(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 std::string AnswerMessageBox(const char* caption, int button, DWORD timeoutMs) {
@@ -243,7 +251,8 @@ std::vector<std::wstring> ListBoxLinesW(HWND list) {
         const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
         if (length < 0) break;
         std::wstring line(static_cast<size_t>(length) + 1, L'\0');
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()));
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(line.data()));
         line.resize(static_cast<size_t>(length));
         lines.push_back(line);
     }
@@ -254,7 +263,8 @@ std::vector<std::string> ListBoxLinesCp437(HWND list) {
     std::vector<std::string> lines;
     for (const std::wstring& wide : ListBoxLinesW(list)) {
         std::string line;
-        for (wchar_t c : wide) line.push_back(static_cast<char>(Cp437Reverse()[static_cast<uint16_t>(c)]));
+        for (wchar_t c : wide)
+            line.push_back(static_cast<char>(Cp437Reverse()[static_cast<uint16_t>(c)]));
         lines.push_back(line);
     }
     return lines;
@@ -270,20 +280,24 @@ std::vector<std::string> ListBoxLinesAnsi(HWND list) {
     return lines;
 }
 
-int ListBoxTopIndex(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0)); }
+int ListBoxTopIndex(HWND list) {
+    return static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+}
 
 std::string StatusText(HWND bar, int part) {
     // SB_GETTEXTLENGTH does not know the simple-mode part (255) everywhere;
     // every text the bar holds fits this buffer.
     std::array<char, 1024> text{};
-    SendMessageA(bar, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.data()));
+    SendMessageA(bar, SB_GETTEXTA, static_cast<WPARAM>(part),
+                 reinterpret_cast<LPARAM>(text.data()));
     text.back() = '\0';
     return text.data();
 }
 
 std::vector<int> StatusPartEdges(HWND bar) {
     std::array<int, 256> edges{};
-    const LRESULT count = SendMessageA(bar, SB_GETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    const LRESULT count =
+        SendMessageA(bar, SB_GETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
     return {edges.begin(), edges.begin() + (count > 0 ? count : 0)};
 }
 
@@ -298,7 +312,8 @@ std::string StatusSimpleText(HWND bar) {
 }
 
 void PrepareMenuPopup(HMENU popup, int position) {
-    SendMessageA(MainWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(position, FALSE));
+    SendMessageA(MainWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup),
+                 MAKELPARAM(position, FALSE));
 }
 
 MenuItemState MenuState(HMENU popup, UINT command) {

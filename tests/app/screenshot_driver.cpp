@@ -20,7 +20,8 @@ HWND WaitWindow(const char* className, const char* title, HWND owner) {
     for (int i = 0; i < 500; ++i) {
         for (HWND w = FindWindowExA(nullptr, nullptr, className, title); w != nullptr;
              w = FindWindowExA(nullptr, w, className, title))
-            if ((owner == nullptr || GetWindow(w, GW_OWNER) == owner) && IsWindowVisible(w)) return w;
+            if ((owner == nullptr || GetWindow(w, GW_OWNER) == owner) && IsWindowVisible(w))
+                return w;
         Sleep(20);
     }
     return nullptr;
@@ -36,7 +37,8 @@ void Shot(const char* name, HWND w) {
     Sleep(300);
     RECT r{};
     GetWindowRect(w, &r);
-    std::printf("SHOT %s %ld %ld %ld %ld\n", name, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    std::printf("SHOT %s %ld %ld %ld %ld\n", name, r.left, r.top, r.right - r.left,
+                r.bottom - r.top);
     std::fflush(stdout);
     char answer[16];
     if (std::fgets(answer, sizeof answer, stdin) == nullptr) std::exit(3);
@@ -47,7 +49,8 @@ bool OpenBank(HWND main, HWND listing, const char* path, LRESULT lines) {
     HWND dialog = WaitWindow("#32770", "Open Bank", main);
     if (dialog == nullptr) return false;
     // The file name field: a combo box on Windows, an edit control on Wine.
-    if (!SetDlgItemTextA(dialog, kFileNameField, path) && !SetDlgItemTextA(dialog, kFileNameEdit, path))
+    if (!SetDlgItemTextA(dialog, kFileNameField, path) &&
+        !SetDlgItemTextA(dialog, kFileNameEdit, path))
         return false;
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     if (!WaitGone(dialog)) return false;
@@ -71,8 +74,8 @@ int main(int argc, char** argv) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     std::string commandLine = std::string("\"") + argv[1] + "\"";
-    if (!CreateProcessA(argv[1], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!CreateProcessA(argv[1], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
         return Fail("cannot start Vexa.exe");
     WaitForInputIdle(process.hProcess, 10000);
     HWND main = WaitWindow("Vexa", "Vexa", nullptr);

@@ -21,8 +21,8 @@ Process Start(const std::string& exe) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + exe + "\"";
-    p.started = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &p.info) != FALSE;
+    p.started = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &p.info) != FALSE;
     return p;
 }
 
@@ -53,7 +53,8 @@ TEST(SecondInstance, BringsTheFirstForwardAndExitsWithZero) {
     DWORD secondExit = 99;
     GetExitCodeProcess(second.info.hProcess, &secondExit);
     EXPECT_EQ(secondExit, 0u);
-    EXPECT_TRUE(gui::WaitFor([&] { return IsIconic(window) == FALSE; })) << "first copy still minimized";
+    EXPECT_TRUE(gui::WaitFor([&] { return IsIconic(window) == FALSE; }))
+        << "first copy still minimized";
     EXPECT_EQ(GetForegroundWindow(), window);
     EXPECT_EQ(VexaWindowCount(), 1);
 

@@ -38,7 +38,8 @@ HHOOK hook = nullptr;
 LRESULT CALLBACK WatchMainWindow(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        if (sent->hwnd == gui::MainWindow() && sent->message == WM_DESTROY) destroyedAt.store(++sequence);
+        if (sent->hwnd == gui::MainWindow() && sent->message == WM_DESTROY)
+            destroyedAt.store(++sequence);
     }
     return CallNextHookEx(hook, code, wParam, lParam);
 }
@@ -77,7 +78,8 @@ TEST(ShellClose, AltXDuringAnOperationEndsTheProgramInOrder) {
         bankModified.store(1, std::memory_order_release);
     });
     PostMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(gui::AnswerMessageBox("Exit Vexa", IDCANCEL), "The current bank has changed.\n\nSave it now ?");
+    EXPECT_EQ(gui::AnswerMessageBox("Exit Vexa", IDCANCEL),
+              "The current bank has changed.\n\nSave it now ?");
     Sleep(300);
     EXPECT_TRUE(IsWindow(window));
     EXPECT_TRUE(operationRunning.load());
@@ -85,7 +87,8 @@ TEST(ShellClose, AltXDuringAnOperationEndsTheProgramInOrder) {
 
     // Alt+X, and No: close without saving.
     gui::PressKey('X', {VK_MENU});
-    EXPECT_EQ(gui::AnswerMessageBox("Exit Vexa", IDNO), "The current bank has changed.\n\nSave it now ?");
+    EXPECT_EQ(gui::AnswerMessageBox("Exit Vexa", IDNO),
+              "The current bank has changed.\n\nSave it now ?");
     int exitCode = -5;
     ASSERT_TRUE(gui::WaitShellEnded(gui::kDefaultTimeoutMs, &exitCode));
     EXPECT_EQ(exitCode, 0);

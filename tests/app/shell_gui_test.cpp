@@ -43,7 +43,7 @@ void StandInOperation(int32_t command) {
 }
 
 class ShellGui : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         gui::StartOptions options;
         options.operationRunner = StandInOperation;
@@ -92,10 +92,11 @@ void OpenBankThroughDialog(const std::string& unixPath) {
 
 std::vector<std::string> ExpectedListing() {
     std::vector<std::string> lines;
-    const ListingSink sink{&lines, [](void* c) { static_cast<std::vector<std::string>*>(c)->clear(); },
-                           [](void* c, const char* line, size_t length) {
-                               static_cast<std::vector<std::string>*>(c)->emplace_back(line, length);
-                           }};
+    const ListingSink sink{
+        &lines, [](void* c) { static_cast<std::vector<std::string>*>(c)->clear(); },
+        [](void* c, const char* line, size_t length) {
+            static_cast<std::vector<std::string>*>(c)->emplace_back(line, length);
+        }};
     gui::RunOnUiThread([&] { ListBank(bankKind.load(), BankImage, sink); });
     return lines;
 }
@@ -147,7 +148,8 @@ TEST_F(ShellGui, MidiMenuOpenedWithAltM) {
     EnableMenuItem(midi, IDM_RECEIVE, MF_BYCOMMAND | MF_GRAYED);
     EnableMenuItem(midi, IDM_STOP, MF_BYCOMMAND | MF_ENABLED);
     gui::PressKey('M', {VK_MENU});
-    const bool opened = gui::WaitFor([] { return FindWindowA("#32768", nullptr) != nullptr; }, 3000);
+    const bool opened =
+        gui::WaitFor([] { return FindWindowA("#32768", nullptr) != nullptr; }, 3000);
     EXPECT_TRUE(opened) << "the MIDI menu did not open";
     if (opened) {
         EXPECT_FALSE(gui::MenuState(midi, IDM_RECEIVE).grayed);
@@ -218,7 +220,8 @@ TEST_F(ShellGui, LogWindowToggleCheckMarkAndCap) {
     SendMessageA(gui::MainWindow(), WM_COMMAND, IDM_LOGWINDOW, 0);
     ASSERT_TRUE(IsLogWindowOpen());
     EXPECT_TRUE(checked());
-    EXPECT_EQ(gui::ListBoxLinesAnsi(LogListHandle()), (std::vector<std::string>{"Log window opened ...", ""}));
+    EXPECT_EQ(gui::ListBoxLinesAnsi(LogListHandle()),
+              (std::vector<std::string>{"Log window opened ...", ""}));
 
     // From this thread, not the window's: each line is still one item.
     for (int i = 0; i < 300; ++i) LogPrintf("line %d\n", i);
@@ -292,7 +295,8 @@ TEST_F(ShellGui, MenuHelpTexts) {
         {MAKEWPARAM(3, MF_POPUP | MF_HILITE), GetMenu(window), "Help functions."},
         {MAKEWPARAM(IDM_TRANSMIT, MF_HILITE), shellHandles.midiMenu,
          "Transmit the current bank of sounds to the synthesizer."},
-        {MAKEWPARAM(IDM_LOGWINDOW, MF_HILITE), shellHandles.viewMenu, "Toggle the debugging window on/off."},
+        {MAKEWPARAM(IDM_LOGWINDOW, MF_HILITE), shellHandles.viewMenu,
+         "Toggle the debugging window on/off."},
         {MAKEWPARAM(IDM_EXIT, MF_HILITE), shellHandles.fileMenu, "Quit the program."},
     };
     for (const Case& c : cases) {

@@ -90,12 +90,12 @@ TEST(MenuHelp, PopupsOfTheMenuBarUseTheirPair) {
         uint32_t mainMenu;
     };
     const Case cases[] = {
-        {(0x10u << 16) | 0, menuBar, 1, menuBar},           // File title
-        {(0x90u << 16) | 3, menuBar, 1, menuBar},           // Help title, highlighted
-        {(0x10u << 16) | 1, 0x5678, 2, 0},                  // popup of another menu
-        {(0x2010u << 16) | 0, menuBar, 0, 0},               // system menu popup
-        {(0x80u << 16) | 40007, 0x5678, 0, 0},              // a command
-        {0xFFFF0000u, 0, 0, 0},                             // the menu closed
+        {(0x10u << 16) | 0, menuBar, 1, menuBar},  // File title
+        {(0x90u << 16) | 3, menuBar, 1, menuBar},  // Help title, highlighted
+        {(0x10u << 16) | 1, 0x5678, 2, 0},         // popup of another menu
+        {(0x2010u << 16) | 0, menuBar, 0, 0},      // system menu popup
+        {(0x80u << 16) | 40007, 0x5678, 0, 0},     // a command
+        {0xFFFF0000u, 0, 0, 0},                    // the menu closed
     };
     for (const Case& c : cases) {
         const MenuHelpChoice choice = ChooseMenuHelpPair(table, c.selection, c.menu);

@@ -17,7 +17,9 @@ struct FakeList {
 TextLineSink SinkOver(FakeList& list) {
     TextLineSink sink;
     sink.context = &list;
-    sink.count = [](void* c) { return static_cast<int32_t>(static_cast<FakeList*>(c)->lines.size()); };
+    sink.count = [](void* c) {
+        return static_cast<int32_t>(static_cast<FakeList*>(c)->lines.size());
+    };
     sink.deleteFirst = [](void* c) {
         auto& l = static_cast<FakeList*>(c)->lines;
         l.erase(l.begin());
@@ -26,7 +28,9 @@ TextLineSink SinkOver(FakeList& list) {
         auto& l = static_cast<FakeList*>(c)->lines;
         l.insert(l.begin() + index, text);
     };
-    sink.setTopIndex = [](void* c, int32_t index) { static_cast<FakeList*>(c)->tops.push_back(index); };
+    sink.setTopIndex = [](void* c, int32_t index) {
+        static_cast<FakeList*>(c)->tops.push_back(index);
+    };
     return sink;
 }
 
@@ -86,7 +90,7 @@ TEST(PlanAppend, CapAndTopIndex) {
         int32_t top;
     };
     const Case cases[] = {
-        {-1, false, 0, 0}, {0, false, 0, 0},     {5, false, 5, 0},      {6, false, 6, 1},
+        {-1, false, 0, 0},  {0, false, 0, 0},       {5, false, 5, 0},      {6, false, 6, 1},
         {10, false, 10, 5}, {192, false, 192, 187}, {193, true, 192, 187}, {250, true, 249, 244},
     };
     for (const Case& c : cases) {

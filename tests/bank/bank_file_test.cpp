@@ -117,7 +117,8 @@ TEST(WriteBankFile, FailsCleanlyWhenTheTargetCannotBeReplaced) {
     std::filesystem::create_directory(folder.Path() / "a-folder");
     EXPECT_EQ(WriteBankFile(folder.File("a-folder").c_str(), bytes.data(), 2048), -1);
     EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / "a-folder"));
-    EXPECT_EQ(WriteBankFile((folder.Path() / "missing" / "bank.syx").string().c_str(), bytes.data(), 2048),
+    EXPECT_EQ(WriteBankFile((folder.Path() / "missing" / "bank.syx").string().c_str(), bytes.data(),
+                            2048),
               -1);
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"a-folder"});
 }
@@ -138,7 +139,8 @@ TEST(WriteBankFile, KeepsTheOldFileWhenTheDiskFillsUp) {
     rlimit limited = saved;
     limited.rlim_cur = 4000;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const int32_t result = WriteBankFile(target.c_str(), bytes.data(), static_cast<int32_t>(bytes.size()));
+    const int32_t result =
+        WriteBankFile(target.c_str(), bytes.data(), static_cast<int32_t>(bytes.size()));
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 

@@ -37,7 +37,8 @@ struct Imported {
 Imported Import(const Bytes& data, uint8_t marker = 0xEE) {
     Imported result{kUnknownKind, Bytes(kBankStorageSize, marker)};
     Bytes source = data;  // ImportBank may use its source as scratch space
-    result.kind = ImportBank(result.storage.data(), source.data(), static_cast<int32_t>(source.size()));
+    result.kind =
+        ImportBank(result.storage.data(), source.data(), static_cast<int32_t>(source.size()));
     return result;
 }
 
@@ -68,21 +69,35 @@ struct LayoutCase {
 const std::vector<LayoutCase>& Layouts() {
     static const std::vector<LayoutCase> cases = {
         {"M-16C image 2048", kM16CKind, [] { return RawM16C(1); }, {{159, 1}}},
-        {"JX-8P tone dump 2144", kM16CKind, [] { return BuildJx8pToneDump(RawM16C(2), 3); },
+        {"JX-8P tone dump 2144",
+         kM16CKind,
+         [] { return BuildJx8pToneDump(RawM16C(2), 3); },
          {{0, 3}, {4, 3}, {67, 3}, {71, 3}}},
-        {"JX-8P long records 2464", kM16CKind, [] { return BuildJx8pLongRecordDump(RawM16C(3), 0); },
+        {"JX-8P long records 2464",
+         kM16CKind,
+         [] { return BuildJx8pLongRecordDump(RawM16C(3), 0); },
          {{0, 3}, {4, 3}, {77, 3}, {81, 3}}},
-        {"JX-8P bank stream 2496", kM16CKind, [] { return BuildJx8pBankStream(RawM16C(4), 9); },
+        {"JX-8P bank stream 2496",
+         kM16CKind,
+         [] { return BuildJx8pBankStream(RawM16C(4), 9); },
          {{0, 3}, {4, 3}, {67, 3}, {71, 3}, {78, 3}, {82, 3}, {145, 3}, {149, 3}}},
         {"foreign JX-8P 3455", kM16CKind, [] { return BuildForeignJx8p(RawM16C(5)); }, {{0, 10}}},
         {"M-64C image 8192", kM64CKind, [] { return RawM64C(6); }, {{0, 2}, {159, 1}}},
-        {"MKS-70 stream 10234", kM64CKind, [] { return BuildMks70BankStream(RawM64C(7), 1); },
+        {"MKS-70 stream 10234",
+         kM64CKind,
+         [] { return BuildMks70BankStream(RawM64C(7), 1); },
          {{0, 3}, {4, 5}, {6784, 3}, {6788, 5}}},
-        {"foreign M-64C 16538", kM64CKind, [] { return BuildForeignM64C(RawM64C(8)); },
+        {"foreign M-64C 16538",
+         kM64CKind,
+         [] { return BuildForeignM64C(RawM64C(8)); },
          {{12, 4}, {28, 4}, {90, 4}}},
-        {"JX-10 bulk 16846", kM64CKind, [] { return BuildJx10BulkStream(RawM64C(9), 16); },
+        {"JX-10 bulk 16846",
+         kM64CKind,
+         [] { return BuildJx10BulkStream(RawM64C(9), 16); },
          {{0, 3}, {4, 7}, {16576, 4}, {16839, 4}, {16844, 2}}},
-        {"foreign MKS-70 6208", kM64CKind, [] { return BuildForeignMks70(RawM64C(10), 6208); },
+        {"foreign MKS-70 6208",
+         kM64CKind,
+         [] { return BuildForeignMks70(RawM64C(10), 6208); },
          {{29, 13}, {109, 7}, {3248, 4}}},
     };
     return cases;
@@ -117,8 +132,8 @@ TEST(ImportBank, TestCallWritesNothingAndM16CConversionStaysInTheFirst2048Bytes)
         EXPECT_EQ(source, valid) << layout.name;
         if (layout.kind == kM16CKind) {
             const Imported imported = Import(valid, 0xEE);
-            EXPECT_TRUE(std::all_of(imported.storage.begin() + kM16CImageSize, imported.storage.end(),
-                                    [](uint8_t b) { return b == 0xEE; }))
+            EXPECT_TRUE(std::all_of(imported.storage.begin() + kM16CImageSize,
+                                    imported.storage.end(), [](uint8_t b) { return b == 0xEE; }))
                 << layout.name;
         }
     }
@@ -132,8 +147,9 @@ TEST(ImportBank, EveryEncodedStreamImportsBackToTheSameBankOnEveryChannel) {
     for (int channel = 0; channel <= 16; ++channel) {
         const auto ch = static_cast<uint8_t>(channel);
         for (const Bytes* bank : {&m16c, &random16}) {
-            for (const Bytes& stream : {BuildJx8pBankStream(*bank, ch), BuildJx8pToneDump(*bank, ch),
-                                        BuildJx8pLongRecordDump(*bank, ch)}) {
+            for (const Bytes& stream :
+                 {BuildJx8pBankStream(*bank, ch), BuildJx8pToneDump(*bank, ch),
+                  BuildJx8pLongRecordDump(*bank, ch)}) {
                 Imported imported = Import(stream);
                 ASSERT_EQ(imported.kind, kM16CKind) << stream.size() << " channel " << channel;
                 imported.storage.resize(kM16CImageSize);
@@ -141,7 +157,8 @@ TEST(ImportBank, EveryEncodedStreamImportsBackToTheSameBankOnEveryChannel) {
             }
         }
         for (const Bytes* bank : {&m64c, &random64}) {
-            for (const Bytes& stream : {BuildMks70BankStream(*bank, ch), BuildJx10BulkStream(*bank, ch)}) {
+            for (const Bytes& stream :
+                 {BuildMks70BankStream(*bank, ch), BuildJx10BulkStream(*bank, ch)}) {
                 const Imported imported = Import(stream);
                 ASSERT_EQ(imported.kind, kM64CKind) << stream.size() << " channel " << channel;
                 ASSERT_EQ(imported.storage, *bank) << stream.size() << " channel " << channel;
@@ -157,9 +174,9 @@ TEST(ImportBank, ForeignFilesAndImagesCarryTheSameBankAsTheStreams) {
     ASSERT_EQ(jx8.kind, kM16CKind);
     jx8.storage.resize(kM16CImageSize);
     EXPECT_EQ(jx8.storage, m16c);
-    for (const Bytes& file : {BuildForeignM64C(MakeExampleM64CImage()),
-                              BuildForeignMks70(MakeExampleM64CImage(), 6208),
-                              BuildForeignMks70(MakeExampleM64CImage(), 9000)}) {
+    for (const Bytes& file :
+         {BuildForeignM64C(MakeExampleM64CImage()), BuildForeignMks70(MakeExampleM64CImage(), 6208),
+          BuildForeignMks70(MakeExampleM64CImage(), 9000)}) {
         const Imported imported = Import(file);
         ASSERT_EQ(imported.kind, kM64CKind) << file.size();
         EXPECT_EQ(imported.storage, m64c) << file.size();
@@ -173,7 +190,8 @@ TEST(ImportBank, ImportedImagesAreCanonical) {
     raw[kPatchOffset + 30] = 0xC3;
     const Imported m64c = Import(raw);
     ASSERT_EQ(m64c.kind, kM64CKind);
-    EXPECT_TRUE(std::equal(DefaultM64CHeader.begin(), DefaultM64CHeader.end(), m64c.storage.begin()));
+    EXPECT_TRUE(
+        std::equal(DefaultM64CHeader.begin(), DefaultM64CHeader.end(), m64c.storage.begin()));
     EXPECT_TRUE(std::all_of(m64c.storage.begin() + kM64CZeroTail, m64c.storage.end(),
                             [](uint8_t b) { return b == 0; }));
     EXPECT_EQ(m64c.storage[kPatchOffset + 30], 0xC3);
@@ -184,7 +202,8 @@ TEST(ImportBank, ImportedImagesAreCanonical) {
     }
 
     Bytes header = Import(RawM16C(32)).storage;
-    EXPECT_TRUE(std::all_of(header.begin(), header.begin() + 159, [](uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(header.begin(), header.begin() + 159, [](uint8_t b) { return b == 0; }));
     EXPECT_EQ(header[159], 0x55);
 }
 
@@ -216,8 +235,8 @@ TEST(ImportBank, CatchAllRowRefusesDataShorterThanItReads) {
         int32_t length;
         BankKind expected;
     } cases[] = {
-        {-1, kUnknownKind},   {-17408, kUnknownKind}, {0, kUnknownKind},       {1, kUnknownKind},
-        {3252, kUnknownKind}, {6207, kUnknownKind},   {6208, kM64CKind},       {6209, kM64CKind},
+        {-1, kUnknownKind},   {-17408, kUnknownKind}, {0, kUnknownKind},      {1, kUnknownKind},
+        {3252, kUnknownKind}, {6207, kUnknownKind},   {6208, kM64CKind},      {6209, kM64CKind},
         {12000, kM64CKind},   {17408, kM64CKind},     {17409 - 1, kM64CKind},
     };
     for (const auto& c : cases) {
@@ -225,7 +244,8 @@ TEST(ImportBank, CatchAllRowRefusesDataShorterThanItReads) {
         Bytes storage(kBankStorageSize, 0xEE);
         EXPECT_EQ(ImportBank(storage.data(), buffer.data(), c.length), c.expected) << c.length;
         if (c.expected == kUnknownKind) {
-            EXPECT_TRUE(std::all_of(storage.begin(), storage.end(), [](uint8_t b) { return b == 0xEE; }));
+            EXPECT_TRUE(
+                std::all_of(storage.begin(), storage.end(), [](uint8_t b) { return b == 0xEE; }));
         }
     }
     for (int32_t length : {0, 2048, 6208, 16846}) {

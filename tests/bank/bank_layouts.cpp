@@ -43,21 +43,24 @@ constexpr std::string_view kM16CToneNames[] = {
 // Tone and patch names of the M-64C example. "\x01".."\x05" are the front
 // panel's digit glyphs; the listing shows them as digits.
 constexpr std::string_view kM64CToneNames[] = {
-    "Night Pad "sv, "Harbor Str"sv, "Moss Bass "sv, "Chime \x01   "sv, "Chime \x02   "sv,
-    "Lantern Br"sv, "Reed Organ"sv, "Fog Horn  "sv, "Polar Lead"sv, "Cedar Koto"sv,
-    "Ember Saw "sv, "Drift Pad "sv, "Velour Str"sv, "Quartz Bel"sv, "Dune Bass "sv,
-    "Ash Choir "sv, "Tide \x03    "sv, "Tide \x04    "sv, "Static Nz "sv, "Copper Pln"sv,
-    "Slate Clav"sv, "Mist Flute"sv, "Iron Brass"sv, "Pulse \x05   "sv, "Plume Pad "sv,
-    "Gravel Bs "sv, "Nova Sync "sv, "Hush Str  "sv, "Glint Bell"sv, "Marsh Reed"sv,
-    "Orbit Lead"sv, "Umber Pad "sv, "Frost Keys"sv, "Ridge Bass"sv, "Silk Str  "sv,
-    "Flint Perc"sv, "Haze Choir"sv, "Rust Brass"sv, "Comet Lead"sv, "Pebble Bel"sv,
-    "Delta Pad "sv, "Cinder Saw"sv, "Lumen Str "sv, "Basalt Bs "sv, "Wisp Flute"sv,
-    "Zenith Ld "sv, "Shore Pad "sv, "Vexa \x01\x00\x00  "sv, "Vexa \x02\x00\x00  "sv, "Test Sine "sv,
+    "Night Pad "sv,          "Harbor Str"sv,    "Moss Bass "sv, "Chime \x01   "sv,
+    "Chime \x02   "sv,       "Lantern Br"sv,    "Reed Organ"sv, "Fog Horn  "sv,
+    "Polar Lead"sv,          "Cedar Koto"sv,    "Ember Saw "sv, "Drift Pad "sv,
+    "Velour Str"sv,          "Quartz Bel"sv,    "Dune Bass "sv, "Ash Choir "sv,
+    "Tide \x03    "sv,       "Tide \x04    "sv, "Static Nz "sv, "Copper Pln"sv,
+    "Slate Clav"sv,          "Mist Flute"sv,    "Iron Brass"sv, "Pulse \x05   "sv,
+    "Plume Pad "sv,          "Gravel Bs "sv,    "Nova Sync "sv, "Hush Str  "sv,
+    "Glint Bell"sv,          "Marsh Reed"sv,    "Orbit Lead"sv, "Umber Pad "sv,
+    "Frost Keys"sv,          "Ridge Bass"sv,    "Silk Str  "sv, "Flint Perc"sv,
+    "Haze Choir"sv,          "Rust Brass"sv,    "Comet Lead"sv, "Pebble Bel"sv,
+    "Delta Pad "sv,          "Cinder Saw"sv,    "Lumen Str "sv, "Basalt Bs "sv,
+    "Wisp Flute"sv,          "Zenith Ld "sv,    "Shore Pad "sv, "Vexa \x01\x00\x00  "sv,
+    "Vexa \x02\x00\x00  "sv, "Test Sine "sv,
 };
 
 constexpr std::string_view kPatchWords[] = {
-    "Harbor"sv, "Lantern"sv, "Moss"sv, "Polar"sv, "Cedar"sv, "Ember"sv, "Drift"sv, "Quartz"sv,
-    "Dune"sv,   "Ash"sv,     "Slate"sv, "Mist"sv, "Iron"sv,  "Plume"sv, "Nova"sv,  "Hush"sv,
+    "Harbor"sv, "Lantern"sv, "Moss"sv,  "Polar"sv, "Cedar"sv, "Ember"sv, "Drift"sv, "Quartz"sv,
+    "Dune"sv,   "Ash"sv,     "Slate"sv, "Mist"sv,  "Iron"sv,  "Plume"sv, "Nova"sv,  "Hush"sv,
 };
 constexpr std::string_view kPatchKinds[] = {"Strings"sv, "Brass"sv, "Keys"sv, "Pad"sv};
 
@@ -124,8 +127,8 @@ Bytes BuildJx8pToneDump(const Bytes& m16c, uint8_t channel) {
     Bytes dump;
     for (size_t t = 0; t < static_cast<size_t>(kM16CToneCount); ++t) {
         const auto message = MakeJx8pToneMessage(
-            channel, std::span<const uint8_t, kToneRecordSize>(m16c.data() + kToneOffset + kToneRecordSize * t,
-                                                               kToneRecordSize));
+            channel, std::span<const uint8_t, kToneRecordSize>(
+                         m16c.data() + kToneOffset + kToneRecordSize * t, kToneRecordSize));
         dump.insert(dump.end(), message.begin(), message.end());
     }
     return dump;
@@ -186,7 +189,8 @@ Bytes BuildForeignMks70(const Bytes& m64c, size_t length) {
     std::memcpy(file.data() + 29, "Roland MKS-70", 13);
     std::memcpy(file.data() + 109, "Patches", 7);
     std::memcpy(file.data() + 3248, "ones", 4);
-    std::copy_n(m64c.begin() + kPatchOffset, kPatchRecordSize * kM64CPatchCount, file.begin() + 122);
+    std::copy_n(m64c.begin() + kPatchOffset, kPatchRecordSize * kM64CPatchCount,
+                file.begin() + 122);
     std::copy_n(m64c.begin() + kToneOffset, kToneRecordSize * kM64CToneCount, file.begin() + 3258);
     return file;
 }

@@ -25,15 +25,17 @@ TEST(Cp437, ListingGlyphsBecomeTheirBoxDrawingCharacters) {
     const struct {
         uint8_t byte;
         char16_t unicode;
-    } cases[] = {{0xC9, u'╔'}, {0xBB, u'╗'}, {0xC8, u'╚'}, {0xBC, u'╝'}, {0xCD, u'═'},
-                 {0xBA, u'║'}, {0xCB, u'╦'}, {0xCA, u'╩'}, {0xCE, u'╬'}, {0xB9, u'╣'},
+    } cases[] = {{0xC9, u'╔'}, {0xBB, u'╗'}, {0xC8, u'╚'},   {0xBC, u'╝'}, {0xCD, u'═'},
+                 {0xBA, u'║'}, {0xCB, u'╦'}, {0xCA, u'╩'},   {0xCE, u'╬'}, {0xB9, u'╣'},
                  {0x80, u'Ç'}, {0xE1, u'ß'}, {0xFF, 0x00A0}, {0x0A, u'◙'}};
     for (const auto& c : cases) EXPECT_EQ(Cp437ToUtf16(c.byte), c.unicode) << int{c.byte};
 }
 
 TEST(Cp437, AppendsUtf8) {
     std::string out = "x";
-    AppendCp437AsUtf8(out, "\xC9\xCD" "A%\x80\xFF");
+    AppendCp437AsUtf8(out,
+                      "\xC9\xCD"
+                      "A%\x80\xFF");
     EXPECT_EQ(out, "x\u2554\u2550A%\u00C7\u00A0");
 }
 

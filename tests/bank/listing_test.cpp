@@ -32,7 +32,8 @@ ListingSink SinkFor(RecordedListing& listing) {
 }
 
 void PutName(Bytes& image, size_t offset, const std::string& name, size_t size) {
-    for (size_t i = 0; i < size; ++i) image[offset + i] = i < name.size() ? static_cast<uint8_t>(name[i]) : ' ';
+    for (size_t i = 0; i < size; ++i)
+        image[offset + i] = i < name.size() ? static_cast<uint8_t>(name[i]) : ' ';
 }
 
 // Names that say where they belong: "T07" for tone 7, "P63" for patch 63.
@@ -54,13 +55,15 @@ Bytes NumberedM64C() {
 RecordedListing ListM64C(const Bytes& image) {
     RecordedListing listing;
     listing.lines.push_back("left over");
-    ListM64CBank(std::span<const uint8_t, kM64CImageSize>(image.data(), kM64CImageSize), SinkFor(listing));
+    ListM64CBank(std::span<const uint8_t, kM64CImageSize>(image.data(), kM64CImageSize),
+                 SinkFor(listing));
     return listing;
 }
 
 RecordedListing ListM16C(const Bytes& image) {
     RecordedListing listing;
-    ListM16CBank(std::span<const uint8_t, kM16CImageSize>(image.data(), kM16CImageSize), SinkFor(listing));
+    ListM16CBank(std::span<const uint8_t, kM16CImageSize>(image.data(), kM16CImageSize),
+                 SinkFor(listing));
     return listing;
 }
 
@@ -94,8 +97,8 @@ TEST(Listing, ToneColumnsCountDownwardsInEachTable) {
     for (int row = 0; row < 8; ++row) {
         for (int column = 0; column < 4; ++column) {
             char expected[32];
-            std::snprintf(expected, sizeof expected, "\xBA%02d\xBAT%02d       \xBA", row + 1 + 8 * column,
-                          row + 1 + 8 * column);
+            std::snprintf(expected, sizeof expected, "\xBA%02d\xBAT%02d       \xBA",
+                          row + 1 + 8 * column, row + 1 + 8 * column);
             EXPECT_EQ(ToneCell(m16c.lines[4 + row], column), expected) << row << " " << column;
         }
     }
@@ -103,12 +106,14 @@ TEST(Listing, ToneColumnsCountDownwardsInEachTable) {
     for (int row = 0; row < 10; ++row) {
         for (int column = 0; column < 5; ++column) {
             char expected[32];
-            std::snprintf(expected, sizeof expected, "\xBA%02d\xBAT%02d       \xBA", row + 1 + 10 * column,
-                          row + 1 + 10 * column);
+            std::snprintf(expected, sizeof expected, "\xBA%02d\xBAT%02d       \xBA",
+                          row + 1 + 10 * column, row + 1 + 10 * column);
             EXPECT_EQ(ToneCell(m64c.lines[30 + row], column), expected) << row << " " << column;
         }
     }
-    EXPECT_EQ(m64c.lines[39].substr(64, 15), "\xBA" "50\xBAT50       \xBA");
+    EXPECT_EQ(m64c.lines[39].substr(64, 15),
+              "\xBA"
+              "50\xBAT50       \xBA");
 }
 
 TEST(Listing, PatchRowsShowBankLettersAndRowDigits) {
@@ -139,11 +144,12 @@ TEST(Listing, NameBytesBelowTenShowAsDigitsAndEverythingElseAsItIs) {
     const struct {
         uint8_t byte;
         char shown;
-    } cases[] = {{0, '0'}, {5, '5'}, {9, '9'}, {10, '\x0A'}, {'%', '%'}, {0x7F, '\x7F'}, {0x80, '\x80'}, {0xFF, '\xFF'}};
+    } cases[] = {{0, '0'},   {5, '5'},       {9, '9'},       {10, '\x0A'},
+                 {'%', '%'}, {0x7F, '\x7F'}, {0x80, '\x80'}, {0xFF, '\xFF'}};
     for (const auto& c : cases) {
         Bytes image = NumberedM64C();
-        image[kToneOffset + 3] = c.byte;                                 // tone 1, 4th character
-        image[kPatchOffset + kPatchRecordSize * 63 + 17] = c.byte;        // patch 63, last character
+        image[kToneOffset + 3] = c.byte;                            // tone 1, 4th character
+        image[kPatchOffset + kPatchRecordSize * 63 + 17] = c.byte;  // patch 63, last character
         const RecordedListing m64c = ListM64C(image);
         EXPECT_EQ(m64c.lines[30][7], c.shown) << int{c.byte};
         EXPECT_EQ(m64c.lines[24][3 + 19 * 3 + 17], c.shown) << int{c.byte};
@@ -166,9 +172,12 @@ TEST(Listing, LinesUseTheBoxDrawingBytesOfCodePage437) {
     const RecordedListing m64c = ListM64C(NumberedM64C());
     const std::string run(18, '\xCD');
     EXPECT_EQ(m64c.lines[3], "  \xC9" + run + "\xCB" + run + "\xCB" + run + "\xCB" + run + "\xBB");
-    EXPECT_EQ(m64c.lines[5], "\xC9\xCD\xCE" + run + "\xCE" + run + "\xCE" + run + "\xCE" + run + "\xB9");
-    EXPECT_EQ(m64c.lines[14], "\xC8\xCD\xCE" + run + "\xCE" + run + "\xCE" + run + "\xCE" + run + "\xB9");
-    EXPECT_EQ(m64c.lines[25], "\xC8\xCD\xCA" + run + "\xCA" + run + "\xCA" + run + "\xCA" + run + "\xBC");
+    EXPECT_EQ(m64c.lines[5],
+              "\xC9\xCD\xCE" + run + "\xCE" + run + "\xCE" + run + "\xCE" + run + "\xB9");
+    EXPECT_EQ(m64c.lines[14],
+              "\xC8\xCD\xCE" + run + "\xCE" + run + "\xCE" + run + "\xCE" + run + "\xB9");
+    EXPECT_EQ(m64c.lines[25],
+              "\xC8\xCD\xCA" + run + "\xCA" + run + "\xCA" + run + "\xCA" + run + "\xBC");
     EXPECT_EQ(m64c.lines[29].size(), 79u);
     EXPECT_EQ(m64c.lines[29].substr(64), topCell);
 }

@@ -74,9 +74,11 @@ TEST(Jx8pBankStream, AlternatesToneAndNumberedProgramMessages) {
     for (size_t i = 0; i < 32; ++i) {
         const Bytes& tone = messages[2 * i];
         ASSERT_EQ(tone.size(), kJx8pToneMessageSize);
-        EXPECT_TRUE(std::equal(tone.begin() + 7, tone.end() - 1,
-                               image.begin() + static_cast<std::ptrdiff_t>(kToneOffset + kToneRecordSize * i)));
-        const Bytes expected = {0xF0, 0x41, 0x34, 0x04, 0x21, 0x20, 0x01, 0x00, static_cast<uint8_t>(i), 0x02, 0xF7};
+        EXPECT_TRUE(std::equal(
+            tone.begin() + 7, tone.end() - 1,
+            image.begin() + static_cast<std::ptrdiff_t>(kToneOffset + kToneRecordSize * i)));
+        const Bytes expected = {
+            0xF0, 0x41, 0x34, 0x04, 0x21, 0x20, 0x01, 0x00, static_cast<uint8_t>(i), 0x02, 0xF7};
         EXPECT_EQ(messages[2 * i + 1], expected) << "program message " << i;
     }
 }
@@ -129,13 +131,16 @@ TEST(Encoders, WriteExactlyTheirStreamLength) {
     Bytes out(kJx10BulkStreamSize + 64, 0xEE);
     EncodeJx8pBank(std::span<const uint8_t, kM16CImageSize>(m16c),
                    std::span<uint8_t, kJx8pBankStreamSize>(out.data(), kJx8pBankStreamSize), 0);
-    EXPECT_TRUE(std::all_of(out.begin() + kJx8pBankStreamSize, out.end(), [](uint8_t b) { return b == 0xEE; }));
+    EXPECT_TRUE(std::all_of(out.begin() + kJx8pBankStreamSize, out.end(),
+                            [](uint8_t b) { return b == 0xEE; }));
     EncodeMks70Bank(std::span<const uint8_t, kM64CImageSize>(m64c),
                     std::span<uint8_t, kMks70BankStreamSize>(out.data(), kMks70BankStreamSize), 0);
-    EXPECT_TRUE(std::all_of(out.begin() + kMks70BankStreamSize, out.end(), [](uint8_t b) { return b == 0xEE; }));
+    EXPECT_TRUE(std::all_of(out.begin() + kMks70BankStreamSize, out.end(),
+                            [](uint8_t b) { return b == 0xEE; }));
     EncodeJx10Bulk(std::span<const uint8_t, kM64CImageSize>(m64c),
                    std::span<uint8_t, kJx10BulkStreamSize>(out.data(), kJx10BulkStreamSize), 0);
-    EXPECT_TRUE(std::all_of(out.begin() + kJx10BulkStreamSize, out.end(), [](uint8_t b) { return b == 0xEE; }));
+    EXPECT_TRUE(std::all_of(out.begin() + kJx10BulkStreamSize, out.end(),
+                            [](uint8_t b) { return b == 0xEE; }));
 }
 
 TEST(SingleMessages, HandshakesAndParameterMessagesAreFramedAndSummed) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         static int counter = 0;
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -38,16 +38,18 @@ public:
         return names;
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 inline void WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
     std::ofstream out(name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::vector<uint8_t> ReadBytes(const std::string& name) {
     std::ifstream in(name, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>());
 }

@@ -34,8 +34,8 @@ std::string ReadText(const std::string& name) {
 
 ToolRun RunTool(const std::string& tool, const std::string& arguments) {
     TempFolder capture;
-    const std::string command = "'" + tool + "' " + arguments + " >'" + capture.File("out") + "' 2>'" +
-                                capture.File("err") + "'";
+    const std::string command = "'" + tool + "' " + arguments + " >'" + capture.File("out") +
+                                "' 2>'" + capture.File("err") + "'";
     const int status = std::system(command.c_str());
     const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return ToolRun{code, ReadText(capture.File("out")), ReadText(capture.File("err"))};
@@ -99,11 +99,12 @@ TEST(VexaCli, IdentifyReportsWhatIsNotABank) {
     WriteBytes(folder.File("too-large"), Bytes(17409, 0));
     WriteBytes(folder.File("empty"), Bytes());
     const ToolRun run = Cli("identify " + Quote(Example("jx10-night-session.c64")) + " " +
-                        Quote(folder.File("noise.syx")) + " " + Quote(folder.File("missing")) + " " +
-                        Quote(folder.File("largest")) + " " + Quote(folder.File("too-large")) + " " +
-                        Quote(folder.File("empty")));
+                            Quote(folder.File("noise.syx")) + " " + Quote(folder.File("missing")) +
+                            " " + Quote(folder.File("largest")) + " " +
+                            Quote(folder.File("too-large")) + " " + Quote(folder.File("empty")));
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, Example("jx10-night-session.c64") + ": M-64C cartridge image, 8192 bytes, M-64C\n" +
+    EXPECT_EQ(run.out, Example("jx10-night-session.c64") +
+                           ": M-64C cartridge image, 8192 bytes, M-64C\n" +
                            folder.File("noise.syx") + ": unknown format, 100 bytes\n" +
                            folder.File("largest") + ": unknown format, 17408 bytes\n" +
                            folder.File("empty") + ": unknown format, 0 bytes\n");
@@ -119,10 +120,12 @@ TEST(VexaCli, ListsTheSameBankInEveryLayout) {
     const std::vector<std::string> lines = Lines(c64.out);
     ASSERT_EQ(lines.size(), 41u);
     EXPECT_EQ(lines[1], "JX-10 M-64C Bank Patches");
-    EXPECT_EQ(lines[3], "  ╔══════════════════╦══════════════════╦══════════════════╦══════════════════╗");
-    EXPECT_EQ(lines[33], "║04║Chime 1   ║ ║14║Quartz Bel║ ║24║Pulse 5   ║ ║34║Ridge Bass║ ║44║Basalt Bs ║");
-    for (const char* other : {"jx10-night-session.syx", "jx10-night-session.jx1", "mks70-night-session.syx",
-                              "mks70-night-session.b63"}) {
+    EXPECT_EQ(lines[3],
+              "  ╔══════════════════╦══════════════════╦══════════════════╦══════════════════╗");
+    EXPECT_EQ(lines[33],
+              "║04║Chime 1   ║ ║14║Quartz Bel║ ║24║Pulse 5   ║ ║34║Ridge Bass║ ║44║Basalt Bs ║");
+    for (const char* other : {"jx10-night-session.syx", "jx10-night-session.jx1",
+                              "mks70-night-session.syx", "mks70-night-session.b63"}) {
         const ToolRun run = Cli("list " + Quote(Example(other)));
         EXPECT_EQ(run.exitCode, 0) << other;
         EXPECT_EQ(run.out, c64.out) << other;
@@ -132,7 +135,8 @@ TEST(VexaCli, ListsTheSameBankInEveryLayout) {
     ASSERT_EQ(c16.exitCode, 0) << c16.err;
     EXPECT_EQ(Lines(c16.out).size(), 13u);
     EXPECT_EQ(Lines(c16.out)[4], "║01║Copper Bel║ ║09║Pluck Koto║ ║17║Seq Bass  ║ ║25║Noise Wind║");
-    for (const char* other : {"jx8p-studio-tones.syx", "jx8p-studio-tones-dump.syx", "jx8p-studio-tones.jx8"}) {
+    for (const char* other :
+         {"jx8p-studio-tones.syx", "jx8p-studio-tones-dump.syx", "jx8p-studio-tones.jx8"}) {
         EXPECT_EQ(Cli("list " + Quote(Example(other))).out, c16.out) << other;
     }
 
@@ -165,7 +169,8 @@ TEST(VexaCli, ConvertWritesTheStreamSaveAsWouldWrite) {
     TempFolder folder;
     for (const auto& c : cases) {
         const std::string output = folder.File("out.syx");
-        const ToolRun run = Cli("convert " + Quote(Example(c.input)) + " -o " + Quote(output) + " " + c.options);
+        const ToolRun run =
+            Cli("convert " + Quote(Example(c.input)) + " -o " + Quote(output) + " " + c.options);
         ASSERT_EQ(run.exitCode, 0) << c.input << " " << c.options << ": " << run.err;
         const Bytes written = ReadBytes(output);
         ASSERT_EQ(written.size(), c.size) << c.input << " " << c.options;
@@ -205,11 +210,12 @@ TEST(VexaCli, ConvertFailuresLeaveTheOutputAsItWas) {
         EXPECT_EQ(ReadBytes(output), old) << c.arguments;
     }
     const std::string unwritable = (folder.Path() / "no-such-folder" / "out.syx").string();
-    const ToolRun run = Cli("convert " + Quote(Example("jx8p-studio-tones.c16")) + " -o " + Quote(unwritable));
+    const ToolRun run =
+        Cli("convert " + Quote(Example("jx8p-studio-tones.c16")) + " -o " + Quote(unwritable));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "vexa-cli: " + unwritable + ": cannot write file\n");
     const ToolRun intoFolder = Cli("convert " + Quote(Example("jx8p-studio-tones.c16")) + " -o " +
-                               Quote(folder.Path().string()));
+                                   Quote(folder.Path().string()));
     EXPECT_EQ(intoFolder.exitCode, 1);
     std::vector<std::string> entries = folder.Entries();
     std::sort(entries.begin(), entries.end());
@@ -257,7 +263,7 @@ TEST(Examples, AreWhatTheGeneratorWrites) {
     TempFolder examples;
     TempFolder seeds;
     const ToolRun run = RunTool(VEXA_MAKE_EXAMPLES_PATH, Quote(examples.Path().string()) + " " +
-                                                         Quote(seeds.Path().string()));
+                                                             Quote(seeds.Path().string()));
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const struct {
         const TempFolder& generated;

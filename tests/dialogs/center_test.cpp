@@ -29,13 +29,29 @@ TEST(CenterPosition, Table) {
         {"right and bottom clamp", {0, 0, 300, 200}, {900, 600, 1100, 800}, kWork, 724, 538},
         {"wider than work: left wins", {0, 0, 1200, 100}, {0, 0, 1024, 738}, kWork, 0, 319},
         {"taller than work: top wins", {0, 0, 100, 900}, {0, 0, 1024, 738}, kWork, 462, 0},
-        {"work area not at the origin", {0, 0, 100, 100}, {0, 0, 100, 100},
-         {200, 30, 1024, 768}, 200, 30},
-        {"window rect's own place is ignored", {500, 500, 700, 600}, {100, 100, 700, 500}, kWork,
-         300, 250},
-        {"minimised owner far off screen", {0, 0, 300, 200}, {-32000, -32000, -31840, -31976},
-         kWork, 0, 0},
-        {"exactly at the right edge stays", {0, 0, 200, 100}, {824, 638, 1024, 738}, kWork, 824,
+        {"work area not at the origin",
+         {0, 0, 100, 100},
+         {0, 0, 100, 100},
+         {200, 30, 1024, 768},
+         200,
+         30},
+        {"window rect's own place is ignored",
+         {500, 500, 700, 600},
+         {100, 100, 700, 500},
+         kWork,
+         300,
+         250},
+        {"minimised owner far off screen",
+         {0, 0, 300, 200},
+         {-32000, -32000, -31840, -31976},
+         kWork,
+         0,
+         0},
+        {"exactly at the right edge stays",
+         {0, 0, 200, 100},
+         {824, 638, 1024, 738},
+         kWork,
+         824,
          638},
     };
     for (const CenterCase& c : cases) {
@@ -53,8 +69,8 @@ TEST(CenterPosition, ExtremeRectanglesDoNotOverflow) {
                                          {kMin, kMin, kMax, kMax});
     EXPECT_EQ(p.x, kMin);
     EXPECT_EQ(p.y, kMin);
-    const ScreenPoint q = CenterPosition({0, 0, 10, 10}, {kMax - 5, kMax - 5, kMax, kMax},
-                                         {kMin, kMin, kMax, kMax});
+    const ScreenPoint q =
+        CenterPosition({0, 0, 10, 10}, {kMax - 5, kMax - 5, kMax, kMax}, {kMin, kMin, kMax, kMax});
     EXPECT_EQ(q.x, kMax - 10);
     EXPECT_EQ(q.y, kMax - 10);
 }

@@ -142,8 +142,7 @@ bool ChooseFile(HWND fileDialog, const std::string& path) {
     // its name box and for the hook's CDN_INITDONE (which centres the box).
     const DWORD start = GetTickCount();
     HWND nameBox = nullptr;
-    while ((nameBox = FileNameBox(fileDialog)) == nullptr ||
-           !IsWindowVisible(nameBox)) {
+    while ((nameBox = FileNameBox(fileDialog)) == nullptr || !IsWindowVisible(nameBox)) {
         if (GetTickCount() - start >= kTimeoutMs) {
             return false;
         }
@@ -187,9 +186,9 @@ HWND CreateOwnerWindow() {
     }
     // Off-centre on purpose, so that a dialog left where the system puts it
     // is not mistaken for a centred one.
-    const HWND window = CreateWindowExA(0, kClass, "Vexa test owner", WS_OVERLAPPEDWINDOW, 40, 30,
-                                        500, 400, nullptr, nullptr, GetModuleHandleA(nullptr),
-                                        nullptr);
+    const HWND window =
+        CreateWindowExA(0, kClass, "Vexa test owner", WS_OVERLAPPEDWINDOW, 40, 30, 500, 400,
+                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ShowWindow(window, SW_SHOWNOACTIVATE);
     return window;
 }

@@ -121,7 +121,7 @@ struct Box {
 };
 
 class FileFlows : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { InitFileDialogs(); }
 
     void SetUp() override {
@@ -154,8 +154,8 @@ protected:
 
     // A message box on the test window (or, with anyOwner, on a file dialog).
     Box Answer(const char* caption, int button, bool anyOwner = false) {
-        const HWND box = driver::FindDialog(caption, anyOwner ? nullptr : owner,
-                                            driver::DialogKind::MessageBox);
+        const HWND box =
+            driver::FindDialog(caption, anyOwner ? nullptr : owner, driver::DialogKind::MessageBox);
         if (box == nullptr) {
             return {"(no box)", ""};
         }
@@ -308,8 +308,8 @@ TEST_F(FileFlows, OpenPromptAfterAChange) {
         SCOPED_TRACE(c.button);
         SetBank(SampleM16C(), kM16CKind, true, true);
         Box prompt;
-        const auto leftOpen = driver::RunWithScript([&] { OpenBankCommand(owner); },
-                                                    [&] { prompt = Answer("Open Bank", c.button); });
+        const auto leftOpen = driver::RunWithScript(
+            [&] { OpenBankCommand(owner); }, [&] { prompt = Answer("Open Bank", c.button); });
         EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
         EXPECT_EQ(prompt.text, kChanged);
         const auto posted = driver::TakePostedCommands(owner);
@@ -375,9 +375,9 @@ TEST_F(FileFlows, SaveAsWritesTheStreamForTheKindAndSynthesizer) {
         EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
         EXPECT_TRUE(dialogCentred);
         const auto channel = static_cast<uint8_t>(c.midiChannel);
-        const Bytes expected = c.kind == kM16CKind              ? Jx8pStream(image, channel)
-                               : c.synthType == kSynthJx10     ? Jx10Stream(image, channel)
-                                                                : Mks70Stream(image, channel);
+        const Bytes expected = c.kind == kM16CKind         ? Jx8pStream(image, channel)
+                               : c.synthType == kSynthJx10 ? Jx10Stream(image, channel)
+                                                           : Mks70Stream(image, channel);
         ASSERT_EQ(expected.size(), c.length);
         EXPECT_TRUE(ReadFile(path) == expected);
         EXPECT_EQ(bankModified.load(), 0);

@@ -20,14 +20,12 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr const char* kKey = "Software\\Bramwick\\Vexa";
 
-void ClearKey() {
-    RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
-}
+void ClearKey() { RegDeleteTreeA(HKEY_CURRENT_USER, kKey); }
 
 void WriteValue(const char* name, DWORD type, const void* data, DWORD size) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
               ERROR_SUCCESS);
     ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size),
               ERROR_SUCCESS);
@@ -68,7 +66,7 @@ bool LogHas(const std::string& part) {
 }
 
 class Settings : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ClearKey();
         shell_recorder::Reset();
@@ -191,7 +189,7 @@ TEST_F(Settings, SaveCreatesTheKeyWithAFourByteBlock) {
 }
 
 class OptionsDialog : public Settings {
-protected:
+  protected:
     void SetUp() override {
         Settings::SetUp();
         fake_midi::SetDevices({"In A", "In B", "In C"}, {"Out A", "Out B"});

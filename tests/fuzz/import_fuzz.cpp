@@ -36,7 +36,8 @@ BankKind Reimport(const uint8_t* bytes, size_t length, std::vector<uint8_t>& sto
 }
 
 void CheckM16C(const std::vector<uint8_t>& storage) {
-    Check(std::all_of(storage.begin() + kM16CImageSize, storage.end(), [](uint8_t b) { return b == kMarker; }));
+    Check(std::all_of(storage.begin() + kM16CImageSize, storage.end(),
+                      [](uint8_t b) { return b == kMarker; }));
     Check(std::all_of(storage.begin(), storage.begin() + 159, [](uint8_t b) { return b == 0; }));
     Check(storage[159] == 0x55);
     CheckCanonicalTones(storage.data(), kM16CToneCount);
@@ -54,7 +55,8 @@ void CheckM16C(const std::vector<uint8_t>& storage) {
 
 void CheckM64C(const std::vector<uint8_t>& storage) {
     Check(std::equal(DefaultM64CHeader.begin(), DefaultM64CHeader.end(), storage.begin()));
-    Check(std::all_of(storage.begin() + kM64CZeroTail, storage.end(), [](uint8_t b) { return b == 0; }));
+    Check(std::all_of(storage.begin() + kM64CZeroTail, storage.end(),
+                      [](uint8_t b) { return b == 0; }));
     CheckCanonicalTones(storage.data(), kM64CToneCount);
     const std::span<const uint8_t, kM64CImageSize> image(storage.data(), kM64CImageSize);
 

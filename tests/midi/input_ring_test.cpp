@@ -53,7 +53,7 @@ void FillTo(uint32_t used) {
 }
 
 class InputRingTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { RingReset(); }
     void TearDown() override { RingReset(); }
 };
@@ -66,9 +66,14 @@ int ExpectedLength(int status) {
         return (kind == 0xC || kind == 0xD) ? 2 : 3;
     }
     switch (status) {
-    case 0xF1: case 0xF3: return 2;   // quarter frame, song select
-    case 0xF2: return 3;              // song position
-    case 0xF7: case 0xF8: case 0xFA: case 0xFB: case 0xFC: return 1;
+    case 0xF1:
+    case 0xF3: return 2;  // quarter frame, song select
+    case 0xF2: return 3;  // song position
+    case 0xF7:
+    case 0xF8:
+    case 0xFA:
+    case 0xFB:
+    case 0xFC: return 1;
     default: return 0;  // F0 (comes as long data), undefined, F6, FE, FF
     }
 }
@@ -118,7 +123,10 @@ TEST_F(InputRingTest, RecordsReadBackUnbrokenAcrossTheWrap) {
 }
 
 TEST_F(InputRingTest, ShortMessageNeedsAtMost8188WordsInUse) {
-    struct Row { uint32_t used; bool stored; };
+    struct Row {
+        uint32_t used;
+        bool stored;
+    };
     for (Row row : {Row{8187, true}, Row{8188, true}, Row{8189, false}}) {
         RingReset();
         FillTo(row.used);

@@ -39,7 +39,7 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
 void SleepRealMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 class MessageLayerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         virtual_platform::Install();
         Platform().createWakeEvent();
@@ -123,8 +123,7 @@ TEST_F(MessageLayerTest, TransmitSendsLogsAndSkipsEmptyMessages) {
     EXPECT_EQ(TransmitBytes(ack.data(), 6), 6);
     ASSERT_EQ(midi_sim::SentMessages().size(), 1u);
     EXPECT_EQ(midi_sim::SentMessages()[0].bytes, ack);
-    EXPECT_EQ(shell_recorder::LogLines(),
-              std::vector<std::string>{"(send) F0 41 43 00 24 F7"});
+    EXPECT_EQ(shell_recorder::LogLines(), std::vector<std::string>{"(send) F0 41 43 00 24 F7"});
     // A device error is -1 and not logged.
     midi_sim::InjectResult(midi_sim::Call::OutLongMsg, kMmError, 1);
     EXPECT_EQ(TransmitBytes(ack.data(), 6), -1);
@@ -177,10 +176,10 @@ TEST_F(MessageLayerTest, OutputThatNeverFreesABufferFailsAfterFiveSeconds) {
 TEST_F(MessageLayerTest, Jx8pToneThroughInterleavedAndForeignTraffic) {
     activeChannel = 2;
     const Bytes tone = Sysex({0xF0, 0x41, 0x35, 0x02, 0x21, 0x20}, 67);
-    Feed(Concat({{0xF8, 0xFE, 0x92, 0x3C, 0x40, 0x3E, 0x40},        // clock, sensing, running status
-                 Sysex({0xF0, 0x43, 0x00, 0x02, 0x21, 0x20}, 67),   // another manufacturer
-                 Sysex({0xF0, 0x41, 0x35, 0x03, 0x21, 0x20}, 67),   // another channel
-                 Sysex({0xF0, 0x41, 0x34, 0x02, 0x21, 0x20}, 11),   // a program message
+    Feed(Concat({{0xF8, 0xFE, 0x92, 0x3C, 0x40, 0x3E, 0x40},       // clock, sensing, running status
+                 Sysex({0xF0, 0x43, 0x00, 0x02, 0x21, 0x20}, 67),  // another manufacturer
+                 Sysex({0xF0, 0x41, 0x35, 0x03, 0x21, 0x20}, 67),  // another channel
+                 Sysex({0xF0, 0x41, 0x34, 0x02, 0x21, 0x20}, 11),  // a program message
                  {0xC2, 0x07},
                  tone}));
     EXPECT_EQ(WaitForJx8pTone(), 0x35);
@@ -216,7 +215,7 @@ TEST_F(MessageLayerTest, Mks70DumpsSplitAcrossDeliveries) {
 // as the handshake recognizer throws away whatever is queued behind a
 // System Exclusive message.
 class Feeder {
-public:
+  public:
     explicit Feeder(std::vector<Bytes> chunks) : chunks_(std::move(chunks)) {
         thread_ = std::thread([this] {
             const uint32_t base = midi_sim::InputStartCount();
@@ -229,7 +228,7 @@ public:
     }
     ~Feeder() { thread_.join(); }
 
-private:
+  private:
     std::vector<Bytes> chunks_;
     std::thread thread_;
 };
@@ -239,11 +238,11 @@ TEST_F(MessageLayerTest, Jx10HandshakeRestartsAfterEveryExclusiveMessage) {
     const Bytes ack = {0xF0, 0x41, 0x43, 0x01, 0x24, 0xF7};
     const uint32_t startsBefore = midi_sim::InputStartCount();
     {
-        Feeder feeder({Concat({{0xFE, 0x91, 0x40, 0x40}, Sysex({0xF0, 0x7E, 0x01, 0x06}, 12),
+        Feeder feeder({Concat({{0xFE, 0x91, 0x40, 0x40},
+                               Sysex({0xF0, 0x7E, 0x01, 0x06}, 12),
                                ack /* discarded with the restart */}),
                        Concat({{0xF8}, Sysex({0xF0, 0x41, 0x44, 0x01, 0x24}, 6)}),
-                       Sysex({0xF0, 0x41, 0x43, 0x02, 0x24}, 6),
-                       ack});
+                       Sysex({0xF0, 0x41, 0x43, 0x02, 0x24}, 6), ack});
         EXPECT_EQ(WaitForJx10Handshake(), 0x43);
     }
     EXPECT_EQ(Received(6), ack);

@@ -52,7 +52,7 @@ void ExpectAllClosed(const char* what) {
 }
 
 class MidiPortTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         virtual_platform::Install();
         shell_recorder::Reset();
@@ -202,9 +202,13 @@ TEST_F(MidiPortTest, EnumerationListsAndLogsTheDevices) {
     EXPECT_STREQ(MidiOutputDeviceName(0), "Out A");
     EXPECT_STREQ(MidiOutputDeviceName(1), "");
     EXPECT_STREQ(MidiInputDeviceName(-1), "");
-    const std::vector<std::string> expected = {
-        "Input Devices ...", " In A", " A name far longer than thirty-o", "",
-        "Output Devices ...", " Out A", ""};
+    const std::vector<std::string> expected = {"Input Devices ...",
+                                               " In A",
+                                               " A name far longer than thirty-o",
+                                               "",
+                                               "Output Devices ...",
+                                               " Out A",
+                                               ""};
     EXPECT_EQ(shell_recorder::LogLines(), expected);
 
     // The count changes between refreshes; a closed log gets nothing.
@@ -373,7 +377,10 @@ TEST_F(MidiPortTest, ShortMessagesArePackedLowByteFirst) {
     EXPECT_EQ(sent[0].bytes, std::vector<uint8_t>(note, note + 3));
     EXPECT_EQ(sent[1].bytes, std::vector<uint8_t>(program, program + 2));
 
-    struct Row { MidiResult result; int32_t expected; };
+    struct Row {
+        MidiResult result;
+        int32_t expected;
+    };
     for (Row row : {Row{kMidiErrNotReady, 0}, Row{kMmError, -1}, Row{kMmInvalidHandle, -1}}) {
         midi_sim::InjectResult(Call::OutShortMsg, row.result, 1);
         EXPECT_EQ(SendMidiBytes(note, 3), row.expected) << row.result;
@@ -386,7 +393,7 @@ TEST_F(MidiPortTest, ShortMessagesArePackedLowByteFirst) {
 TEST_F(MidiPortTest, ExactlyTheMessageGoesOutWithNoStaleBytes) {
     ASSERT_TRUE(OpenBoth());
     // A long message, then shorter ones through the same buffers.
-    const std::vector<std::vector<uint8_t>> messages = {Sysex(263, 1), Sysex(6, 2), Sysex(67, 3),
+    const std::vector<std::vector<uint8_t>> messages = {Sysex(263, 1),  Sysex(6, 2), Sysex(67, 3),
                                                         Sysex(2048, 4), Sysex(8, 5), Sysex(4, 6)};
     for (const auto& m : messages) {
         ASSERT_EQ(SendMidiBytes(m.data(), static_cast<int32_t>(m.size())),

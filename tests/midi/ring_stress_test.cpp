@@ -100,8 +100,8 @@ TEST(RingStress, NothingIsLostOrReorderedExceptWhenFull) {
             }
         } else {
             std::memcpy(&seq, buffer.data(), 4);
-            bool intact = seq >= next && seq < kRecords &&
-                          static_cast<uint32_t>(n) == sizes.length[seq];
+            bool intact =
+                seq >= next && seq < kRecords && static_cast<uint32_t>(n) == sizes.length[seq];
             for (int32_t i = 4; intact && i < n; ++i)
                 intact = buffer[i] == PatternByte(seq, static_cast<uint32_t>(i));
             if (!intact) {
@@ -118,8 +118,10 @@ TEST(RingStress, NothingIsLostOrReorderedExceptWhenFull) {
     uint32_t lost = 0, dropped = 0;
     for (uint32_t seq = 0; seq < kRecords; ++seq) {
         if (arrived[seq]) continue;
-        if (mustArrive[seq]) ++lost;
-        else ++dropped;
+        if (mustArrive[seq])
+            ++lost;
+        else
+            ++dropped;
     }
     EXPECT_EQ(lost, 0u) << "records lost although the ring had room";
     RecordProperty("dropped_when_full", static_cast<int>(dropped));

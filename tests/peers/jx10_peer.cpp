@@ -34,32 +34,22 @@ void Jx10Peer::SendStep(int step) {
     const uint8_t channel = script_.channel;
     if (faulty) {
         switch (script_.fault) {
-            case Jx10Fault::Silent:
-                silent_ = true;
-                return;
-            case Jx10Fault::ErrInstead:
-                Emit(HandshakeMessage(wire::kErr, channel));
-                return;
-            case Jx10Fault::RjcInstead:
-                Emit(HandshakeMessage(wire::kRjc, channel));
-                return;
-            case Jx10Fault::EofInstead:
-                Emit(HandshakeMessage(wire::kEof, channel));
-                return;
-            case Jx10Fault::ErrBefore:
-                Emit(HandshakeMessage(wire::kErr, channel));
-                break;
-            case Jx10Fault::ForeignBefore:
-                Emit(ForeignSysex());
-                Emit({0x90, 0x3C, 0x40});
-                Emit({0xF8});
-                Emit(StepMessage(step, static_cast<uint8_t>((channel + 1) & 0x0F), false));
-                break;
-            default:
-                break;
+        case Jx10Fault::Silent: silent_ = true; return;
+        case Jx10Fault::ErrInstead: Emit(HandshakeMessage(wire::kErr, channel)); return;
+        case Jx10Fault::RjcInstead: Emit(HandshakeMessage(wire::kRjc, channel)); return;
+        case Jx10Fault::EofInstead: Emit(HandshakeMessage(wire::kEof, channel)); return;
+        case Jx10Fault::ErrBefore: Emit(HandshakeMessage(wire::kErr, channel)); break;
+        case Jx10Fault::ForeignBefore:
+            Emit(ForeignSysex());
+            Emit({0x90, 0x3C, 0x40});
+            Emit({0xF8});
+            Emit(StepMessage(step, static_cast<uint8_t>((channel + 1) & 0x0F), false));
+            break;
+        default: break;
         }
     }
-    std::vector<uint8_t> m = StepMessage(step, channel, faulty && script_.fault == Jx10Fault::BadChecksum);
+    std::vector<uint8_t> m =
+        StepMessage(step, channel, faulty && script_.fault == Jx10Fault::BadChecksum);
     if (faulty && script_.fault == Jx10Fault::ShortBlock && m.size() == 263) {
         m.erase(m.begin() + 259, m.begin() + 261);  // two nibbles lost, 261 bytes
     }

@@ -31,15 +31,15 @@ enum class Jx10Role { Dump, BulkLoad };
 
 enum class Jx10Fault {
     None,
-    BadChecksum,     // the step's message carries a wrong checksum
-    ShortBlock,      // the step's DatMessage is 261 bytes long
-    ErrInstead,      // an ErrMessage is sent in the step's place
-    RjcInstead,      // an RjcMessage is sent in the step's place
-    EofInstead,      // an EofMessage is sent in the step's place
-    ErrBefore,       // an ErrMessage first, then the step's own message
-    ForeignBefore,   // another maker's SysEx, a note, a clock tick and a copy of
-                     // the step's message on another channel, then the message
-    Silent,          // nothing more from this step on
+    BadChecksum,    // the step's message carries a wrong checksum
+    ShortBlock,     // the step's DatMessage is 261 bytes long
+    ErrInstead,     // an ErrMessage is sent in the step's place
+    RjcInstead,     // an RjcMessage is sent in the step's place
+    EofInstead,     // an EofMessage is sent in the step's place
+    ErrBefore,      // an ErrMessage first, then the step's own message
+    ForeignBefore,  // another maker's SysEx, a note, a clock tick and a copy of
+                    // the step's message on another channel, then the message
+    Silent,         // nothing more from this step on
 };
 
 struct Jx10Script {
@@ -60,7 +60,7 @@ struct Jx10Block {
 };
 
 class Jx10Peer : public SynthPeer {
-public:
+  public:
     Jx10Peer(PeerLink& link, Jx10Script script);
 
     int AckCount() const;
@@ -72,11 +72,11 @@ public:
     // The number of data blocks of the dump that the peer has sent.
     int BlocksSent() const;
 
-protected:
+  protected:
     void HandleStart() override;
     void HandleMessage(const TimedMessage& message) override;
 
-private:
+  private:
     int DumpBlocks() const;
     void SendStep(int step);
     std::vector<uint8_t> StepMessage(int step, uint8_t channel, bool damaged) const;

@@ -19,9 +19,9 @@ Jx8pPeer::Jx8pPeer(PeerLink& link, Jx8pScript script)
 
 void Jx8pPeer::Select(int tone, uint8_t channel, Jx8pFault damage) {
     Emit(ProgramChange(channel, static_cast<uint8_t>(tone)));
-    std::vector<uint8_t> m = Jx8pToneMessage(
-        channel, std::span<const uint8_t>(script_.image).subspan(kToneBase + wire::kToneSize * tone,
-                                                                 wire::kToneSize));
+    std::vector<uint8_t> m =
+        Jx8pToneMessage(channel, std::span<const uint8_t>(script_.image)
+                                     .subspan(kToneBase + wire::kToneSize * tone, wire::kToneSize));
     if (damage == Jx8pFault::ShortTone) m.erase(m.end() - 2);
     if (damage == Jx8pFault::MissingEnd) m.back() = 0x7F;
     Emit(std::move(m));
@@ -36,22 +36,23 @@ void Jx8pPeer::HandleStart() {
         const bool here = script_.fault != Jx8pFault::None && tone == script_.faultTone;
         if (here) {
             switch (script_.fault) {
-                case Jx8pFault::Silent: return;
-                case Jx8pFault::SelectAhead:
-                    if (tone + 1 < kTones) Select(tone + 1, ch);
-                    break;
-                case Jx8pFault::OtherChannel: Select(tone, other); break;
-                case Jx8pFault::ForeignBefore: {
-                    Emit(ForeignSysex());
-                    Emit({0x90, 0x40, 0x7F});
-                    std::vector<uint8_t> stray = Jx8pToneMessage(
-                        ch, std::span<const uint8_t>(script_.image).subspan(kToneBase, wire::kToneSize));
-                    Emit(stray);
-                    stray[5] = 0x10;  // same header up to byte 4, another kind
-                    Emit(std::move(stray));
-                    break;
-                }
-                default: break;
+            case Jx8pFault::Silent: return;
+            case Jx8pFault::SelectAhead:
+                if (tone + 1 < kTones) Select(tone + 1, ch);
+                break;
+            case Jx8pFault::OtherChannel: Select(tone, other); break;
+            case Jx8pFault::ForeignBefore: {
+                Emit(ForeignSysex());
+                Emit({0x90, 0x40, 0x7F});
+                std::vector<uint8_t> stray = Jx8pToneMessage(
+                    ch,
+                    std::span<const uint8_t>(script_.image).subspan(kToneBase, wire::kToneSize));
+                Emit(stray);
+                stray[5] = 0x10;  // same header up to byte 4, another kind
+                Emit(std::move(stray));
+                break;
+            }
+            default: break;
             }
         }
         Select(tone, ch, here ? script_.fault : Jx8pFault::None);

@@ -20,15 +20,15 @@ namespace vexa_peers {
 
 enum class Jx8pFault {
     None,
-    SelectAhead,     // before tone faultTone the person selects the next tone
-    OtherChannel,    // before it: a program change and a tone message on
-                     // another channel, with the right number
-    ForeignBefore,   // before it: another maker's SysEx, a note, a stray tone
-                     // message (no program change yet), a JX-8P message of
-                     // another kind
-    ShortTone,       // the tone message lacks one byte (66 bytes)
-    MissingEnd,      // the tone message's last byte is not F7
-    Silent,          // the person stops before this tone
+    SelectAhead,    // before tone faultTone the person selects the next tone
+    OtherChannel,   // before it: a program change and a tone message on
+                    // another channel, with the right number
+    ForeignBefore,  // before it: another maker's SysEx, a note, a stray tone
+                    // message (no program change yet), a JX-8P message of
+                    // another kind
+    ShortTone,      // the tone message lacks one byte (66 bytes)
+    MissingEnd,     // the tone message's last byte is not F7
+    Silent,         // the person stops before this tone
 };
 
 struct Jx8pScript {
@@ -46,18 +46,18 @@ struct Jx8pParameter {
 };
 
 class Jx8pPeer : public SynthPeer {
-public:
+  public:
     Jx8pPeer(PeerLink& link, Jx8pScript script);
 
     std::vector<Jx8pParameter> Parameters() const;
     // The tone records of the well-formed tone messages, in arrival order.
     std::vector<std::vector<uint8_t>> Tones() const;
 
-protected:
+  protected:
     void HandleStart() override;
     void HandleMessage(const TimedMessage& message) override;
 
-private:
+  private:
     void Select(int tone, uint8_t channel, Jx8pFault damage = Jx8pFault::None);
 
     const Jx8pScript script_;

@@ -22,9 +22,9 @@ Mks70Peer::Mks70Peer(PeerLink& link, Mks70Script script)
 std::vector<uint8_t> Mks70Peer::DumpMessage(int index, uint8_t channel) const {
     std::span<const uint8_t> image(script_.image);
     if (index < kPatches)
-        return Mks70PatchMessage(channel, static_cast<uint8_t>(index),
-                                 image.subspan(kPatchBase + wire::kPatchSize * index,
-                                               wire::kPatchSize));
+        return Mks70PatchMessage(
+            channel, static_cast<uint8_t>(index),
+            image.subspan(kPatchBase + wire::kPatchSize * index, wire::kPatchSize));
     const int tone = index - kPatches;
     return Mks70ToneMessage(channel, static_cast<uint8_t>(tone),
                             image.subspan(kToneBase + wire::kToneSize * tone, wire::kToneSize));
@@ -37,15 +37,15 @@ void Mks70Peer::HandleStart() {
     for (int i = 0; i < kMessages; ++i) order.push_back(i);
     const int at = script_.faultIndex;
     switch (script_.fault) {
-        case Mks70Fault::TonesFirst:
-            order.clear();
-            for (int i = kPatches; i < kMessages; ++i) order.push_back(i);
-            for (int i = 0; i < kPatches; ++i) order.push_back(i);
-            break;
-        case Mks70Fault::Swapped: std::swap(order[at], order[at + 1]); break;
-        case Mks70Fault::Repeated: order.insert(order.begin() + at, at); break;
-        case Mks70Fault::Silent: order.resize(static_cast<size_t>(at)); break;
-        default: break;
+    case Mks70Fault::TonesFirst:
+        order.clear();
+        for (int i = kPatches; i < kMessages; ++i) order.push_back(i);
+        for (int i = 0; i < kPatches; ++i) order.push_back(i);
+        break;
+    case Mks70Fault::Swapped: std::swap(order[at], order[at + 1]); break;
+    case Mks70Fault::Repeated: order.insert(order.begin() + at, at); break;
+    case Mks70Fault::Silent: order.resize(static_cast<size_t>(at)); break;
+    default: break;
     }
     for (size_t position = 0; position < order.size(); ++position) {
         const int index = order[position];

@@ -18,15 +18,15 @@ namespace vexa_peers {
 
 enum class Mks70Fault {
     None,
-    TonesFirst,      // the tones are sent before the patches
-    Swapped,         // messages faultIndex and faultIndex + 1 trade places
-    Repeated,        // message faultIndex is sent twice
-    ShortMessage,    // message faultIndex lacks one byte before its F7
-    MissingEnd,      // message faultIndex ends in 7Fh instead of F7
-    ForeignBefore,   // before the message: another maker's SysEx, a note,
-                     // a copy on another channel, and an MKS-70 message
-                     // whose byte 5 is neither 20h nor 30h
-    Silent,          // the dump stops before this message
+    TonesFirst,     // the tones are sent before the patches
+    Swapped,        // messages faultIndex and faultIndex + 1 trade places
+    Repeated,       // message faultIndex is sent twice
+    ShortMessage,   // message faultIndex lacks one byte before its F7
+    MissingEnd,     // message faultIndex ends in 7Fh instead of F7
+    ForeignBefore,  // before the message: another maker's SysEx, a note,
+                    // a copy on another channel, and an MKS-70 message
+                    // whose byte 5 is neither 20h nor 30h
+    Silent,         // the dump stops before this message
 };
 
 struct Mks70Script {
@@ -44,7 +44,7 @@ struct Mks70Arrival {
 };
 
 class Mks70Peer : public SynthPeer {
-public:
+  public:
     Mks70Peer(PeerLink& link, Mks70Script script);
 
     std::vector<Mks70Arrival> Arrivals() const;
@@ -52,11 +52,11 @@ public:
     // (zero where nothing arrived), header and tail untouched.
     std::vector<uint8_t> LoadedImage() const;
 
-protected:
+  protected:
     void HandleStart() override;
     void HandleMessage(const TimedMessage& message) override;
 
-private:
+  private:
     std::vector<uint8_t> DumpMessage(int index, uint8_t channel) const;
 
     const Mks70Script script_;

@@ -60,8 +60,8 @@ std::optional<std::vector<uint8_t>> DecodeDataBlock(std::span<const uint8_t> mes
 }
 
 int HandshakeCommand(std::span<const uint8_t> message, uint8_t channel) {
-    if (message.size() < 6 || message[0] != 0xF0 || message[1] != 0x41 ||
-        message[3] != channel || message[4] != wire::kJx10Model)
+    if (message.size() < 6 || message[0] != 0xF0 || message[1] != 0x41 || message[3] != channel ||
+        message[4] != wire::kJx10Model)
         return -1;
     return message[2];
 }

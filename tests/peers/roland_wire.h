@@ -28,7 +28,7 @@ inline constexpr size_t kBlockSize = 128;
 }  // namespace wire
 
 // JX-10 bulk handshake.
-std::vector<uint8_t> HandshakeMessage(uint8_t command, uint8_t channel);  // 6 bytes
+std::vector<uint8_t> HandshakeMessage(uint8_t command, uint8_t channel);           // 6 bytes
 std::vector<uint8_t> KindMessage(uint8_t command, uint8_t channel, uint8_t kind);  // 8 bytes
 std::vector<uint8_t> DataBlockMessage(uint8_t channel, std::span<const uint8_t> block128);
 // The checksum byte that makes the summed bytes a multiple of 128.

@@ -16,7 +16,7 @@
 namespace vexa_peers {
 
 class SimPeerLink : public PeerLink {
-public:
+  public:
     SimPeerLink() = default;
     ~SimPeerLink() override;
     SimPeerLink(const SimPeerLink&) = delete;
@@ -36,7 +36,7 @@ public:
     bool ProgramListening() override;
     uint32_t ProgramInputStarts() override;
 
-private:
+  private:
     SynthPeer* peer_ = nullptr;
     std::atomic<bool> watching_{false};
     std::atomic<uint32_t> sendCostMs_{0};

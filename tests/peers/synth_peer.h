@@ -45,7 +45,7 @@
 namespace vexa_peers {
 
 class PeerLink {
-public:
+  public:
     virtual ~PeerLink() = default;
     virtual void SendToProgram(std::span<const uint8_t> bytes) = 0;
     virtual uint32_t NowMs() = 0;
@@ -59,7 +59,7 @@ struct TimedMessage {
 };
 
 class SynthPeer {
-public:
+  public:
     explicit SynthPeer(PeerLink& link, bool gateOnRestart = false);
     virtual ~SynthPeer() = default;
     SynthPeer(const SynthPeer&) = delete;
@@ -73,7 +73,7 @@ public:
     // How many messages the peer has put on the program's input.
     size_t SentCount() const;
 
-protected:
+  protected:
     // Called with the peer's lock held; they queue output with Emit().
     virtual void HandleStart() = 0;
     virtual void HandleMessage(const TimedMessage& message) = 0;
@@ -81,7 +81,7 @@ protected:
 
     mutable std::mutex lock_;
 
-private:
+  private:
     void Flush();
 
     PeerLink& link_;

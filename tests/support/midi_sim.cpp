@@ -279,7 +279,8 @@ void DeliverDueDones() {
             PendingDone done = s.dones.front();
             s.dones.pop_front();
             done.header->dwFlags = (done.header->dwFlags & ~kMhdrInQueue) | kMhdrDone;
-            d = Delivery{nullptr, done.device, kMomDone, reinterpret_cast<uintptr_t>(done.header), 0};
+            d = Delivery{nullptr, done.device, kMomDone, reinterpret_cast<uintptr_t>(done.header),
+                         0};
         }
         Deliver(d);
     }
@@ -502,8 +503,8 @@ MidiResult SimInClose(MidiInHandle handle) {
     return kMmNoError;
 }
 
-MidiResult SimOutOpen(MidiOutHandle* handle, uint32_t id, MidiOutProc callback,
-                      uintptr_t instance, uint32_t flags) {
+MidiResult SimOutOpen(MidiOutHandle* handle, uint32_t id, MidiOutProc callback, uintptr_t instance,
+                      uint32_t flags) {
     Sim& s = S();
     OutDev* device = nullptr;
     {
@@ -629,10 +630,9 @@ MidiResult SimOutClose(MidiOutHandle handle) {
 }
 
 constexpr WinmmOps kSimTable = {
-    SimInGetNumDevs, SimOutGetNumDevs, SimInGetDevCaps, SimOutGetDevCaps, SimInOpen,
-    SimInPrepare,    SimInUnprepare,   SimInAddBuffer,  SimInStart,       SimInReset,
-    SimInClose,      SimOutOpen,       SimOutPrepare,   SimOutUnprepare,  SimOutShortMsg,
-    SimOutLongMsg,   SimOutClose,
+    SimInGetNumDevs, SimOutGetNumDevs, SimInGetDevCaps, SimOutGetDevCaps, SimInOpen,   SimInPrepare,
+    SimInUnprepare,  SimInAddBuffer,   SimInStart,      SimInReset,       SimInClose,  SimOutOpen,
+    SimOutPrepare,   SimOutUnprepare,  SimOutShortMsg,  SimOutLongMsg,    SimOutClose,
 };
 
 template <typename Pred>
@@ -832,8 +832,8 @@ bool WaitForInputStarts(uint32_t count, uint32_t timeoutMs) {
 
 int OpenInputDevices() {
     std::lock_guard<std::mutex> guard(S().lock);
-    return static_cast<int>(std::count_if(S().inputs.begin(), S().inputs.end(),
-                                          [](const auto& d) { return d->open; }));
+    return static_cast<int>(
+        std::count_if(S().inputs.begin(), S().inputs.end(), [](const auto& d) { return d->open; }));
 }
 
 int OpenOutputDevices() {

@@ -39,9 +39,21 @@ void SetOutputDevices(const std::vector<std::string>& names);
 
 // The winmm calls, for fault injection and call counts.
 enum class Call {
-    InGetCaps, OutGetCaps,
-    InOpen, InPrepare, InAddBuffer, InStart, InReset, InUnprepare, InClose,
-    OutOpen, OutPrepare, OutShortMsg, OutLongMsg, OutUnprepare, OutClose,
+    InGetCaps,
+    OutGetCaps,
+    InOpen,
+    InPrepare,
+    InAddBuffer,
+    InStart,
+    InReset,
+    InUnprepare,
+    InClose,
+    OutOpen,
+    OutPrepare,
+    OutShortMsg,
+    OutLongMsg,
+    OutUnprepare,
+    OutClose,
 };
 inline constexpr int kAlways = -1;
 // After letting `skip` calls of `call` through, the next `times` calls

@@ -69,7 +69,8 @@ void VirtualSignalWakeEvent() { DefaultPlatform().signalWakeEvent(); }
 
 bool VirtualWaitWakeEvent(uint32_t timeoutMs) {
     const PlatformOps& system = DefaultPlatform();
-    if (!State().strictWaits.load(std::memory_order_acquire)) return system.waitWakeEvent(timeoutMs);
+    if (!State().strictWaits.load(std::memory_order_acquire))
+        return system.waitWakeEvent(timeoutMs);
     // Strict: only a signal ends the wait (or the test turning strictness
     // off); the slices are not time-outs of the caller's.
     while (!system.waitWakeEvent(kStrictWaitSliceMs))
@@ -104,7 +105,8 @@ bool VirtualStartThread(void (*proc)()) {
     VirtualState& s = State();
     for (size_t slot = 0; slot < kThreadSlots; ++slot) {
         void (*expected)() = nullptr;
-        if (!slotProcs[slot].compare_exchange_strong(expected, proc, std::memory_order_acq_rel)) continue;
+        if (!slotProcs[slot].compare_exchange_strong(expected, proc, std::memory_order_acq_rel))
+            continue;
         s.runningThreads.fetch_add(1, std::memory_order_acq_rel);
         if (DefaultPlatform().startThread(kTrampolines[slot])) return true;
         slotProcs[slot].store(nullptr, std::memory_order_release);
@@ -174,7 +176,9 @@ void SetUiWaitHook(std::function<void()> hook) {
     s.uiWaitHook = std::move(hook);
 }
 
-void SetStrictWakeWaits(bool strict) { State().strictWaits.store(strict, std::memory_order_release); }
+void SetStrictWakeWaits(bool strict) {
+    State().strictWaits.store(strict, std::memory_order_release);
+}
 
 void JoinThreads() {
     while (State().runningThreads.load(std::memory_order_acquire) != 0)

@@ -46,7 +46,7 @@ Jx10Script LoadScript(uint8_t kind, Jx10Fault fault = Jx10Fault::None) {
 }
 
 class Jx10Test : public TransferTest {
-protected:
+  protected:
     void SetUp() override {
         TransferTest::SetUp();
         UseSynth(kSynthJx10);
@@ -78,18 +78,19 @@ TEST_P(Jx10ReceiveTest, DumpBecomesTheBankInMemory) {
     EXPECT_EQ(bankKind.load(), size.bankKind);
     EXPECT_EQ(bankLoaded.load(), 1);
     EXPECT_EQ(bankModified.load(), 1);
-    EXPECT_EQ(Statuses(),
-              Join({{"Receiving ...", kDumpPrompt},
-                    Numbered("Receiving JX-10 data block %d of %d ...", 1, size.blocks, size.blocks),
-                    {"Receiving JX-10 end-of-file marker ....", "Closing ...", "Ready"}}));
+    EXPECT_EQ(
+        Statuses(),
+        Join({{"Receiving ...", kDumpPrompt},
+              Numbered("Receiving JX-10 data block %d of %d ...", 1, size.blocks, size.blocks),
+              {"Receiving JX-10 end-of-file marker ....", "Closing ...", "Ready"}}));
     EXPECT_EQ(shell_recorder::RefreshCount(), 1);
     EXPECT_TRUE(virtual_platform::Pauses().empty());
 
     // Every handshake message in the log, in order: the want-to-send, then
     // one acknowledgement per message taken, and the final one unasked.
     const std::string ack = TrafficLine(true, vexa_peers::HandshakeMessage(0x43, 0));
-    std::vector<std::string> expected{TrafficLine(false, vexa_peers::KindMessage(0x40, 0, size.kind)),
-                                      ack};
+    std::vector<std::string> expected{
+        TrafficLine(false, vexa_peers::KindMessage(0x40, 0, size.kind)), ack};
     for (int b = 0; b < size.blocks; ++b) {
         std::vector<uint8_t> block(image.begin() + 128 * b, image.begin() + 128 * (b + 1));
         expected.push_back(TrafficLine(false, vexa_peers::DataBlockMessage(0, block)));
@@ -166,8 +167,7 @@ TEST_P(Jx10ReceiveFailureTest, EndsWithRejection) {
     KeepOldBank(OldBank(), kM16CKind);
     Jx10Peer& peer = AttachPeer<Jx10Peer>(DumpScript(f.kind, f.fault, f.step));
     StartPeerAt(kDumpPrompt);
-    if (f.failedSend >= 0)
-        sim::FailLongSend(f.failedSend);
+    if (f.failedSend >= 0) sim::FailLongSend(f.failedSend);
     ASSERT_TRUE(Run(kCommandReceive));
 
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveFailed});
@@ -231,8 +231,8 @@ INSTANTIATE_TEST_SUITE_P(
     Points, Jx10ReceiveStopTest,
     ::testing::Values(
         ReceiveStop{"StopBeforeWantToSend", 0, Trigger::Status, kDumpPrompt, UserAction::PressStop},
-        ReceiveStop{"StopAtFirstBlock", 1, Trigger::Status, "Receiving JX-10 data block 1 of 64 ...",
-                    UserAction::PressStop},
+        ReceiveStop{"StopAtFirstBlock", 1, Trigger::Status,
+                    "Receiving JX-10 data block 1 of 64 ...", UserAction::PressStop},
         ReceiveStop{"StopMidDump", 37, Trigger::Status, "Receiving JX-10 data block 37 of 64 ...",
                     UserAction::PressStop},
         ReceiveStop{"StopAtLastBlock", 64, Trigger::Status,
@@ -366,8 +366,7 @@ TEST_P(Jx10TransmitFailureTest, EndsWithRejection) {
     LoadBank(Image64(), kM64CKind);
     Jx10Peer& peer = AttachPeer<Jx10Peer>(LoadScript(0x64, f.fault));
     StartPeerAt(kLoadPrompt);
-    if (f.failedSend >= 0)
-        sim::FailLongSend(f.failedSend);
+    if (f.failedSend >= 0) sim::FailLongSend(f.failedSend);
     ASSERT_TRUE(Run(kCommandTransmit));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kTransmitFailed});
     EXPECT_EQ(peer.Blocks().size(), f.blocksArrived);
@@ -414,7 +413,8 @@ class Jx10TransmitStopTest : public Jx10Test, public ::testing::WithParamInterfa
 TEST_P(Jx10TransmitStopTest, IsHeardOnlyBeforeTheRequest) {
     const TransmitStop c = GetParam();
     LoadBank(Image64(), kM64CKind);
-    Jx10Peer& peer = AttachPeer<Jx10Peer>(LoadScript(0x64, c.cancels ? Jx10Fault::Silent : Jx10Fault::None));
+    Jx10Peer& peer =
+        AttachPeer<Jx10Peer>(LoadScript(0x64, c.cancels ? Jx10Fault::Silent : Jx10Fault::None));
     if (!c.cancels) StartPeerAt(kLoadPrompt);
     When(Trigger::Status, c.status, c.action);
     ASSERT_TRUE(Run(kCommandTransmit));

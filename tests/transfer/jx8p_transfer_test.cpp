@@ -49,7 +49,7 @@ const Pairs kFullReceive{{0x08, 0x01}, {0x07, 0x1F}, {0x07, 0x00}};
 const Pairs kOpenedOnly{{0x08, 0x01}, {0x07, 0x1F}};
 
 class Jx8pTest : public TransferTest {
-protected:
+  protected:
     void SetUp() override {
         TransferTest::SetUp();
         UseSynth(kSynthJx8p);
@@ -83,7 +83,8 @@ TEST_F(Jx8pTest, ReceiveCollectsTheSelectedTones) {
         TrafficLine(true, {0xF0, 0x41, 0x36, 0x00, 0x21, 0x30, 0x01, 0x08}),
         TrafficLine(true, {0xF0, 0x41, 0x36, 0x00, 0x21, 0x30, 0x01, 0x07})};
     for (int t = 0; t < 32; ++t)
-        log.push_back(TrafficLine(false, vexa_peers::Jx8pToneMessage(0, image.subspan(160 + 59 * t, 59))));
+        log.push_back(
+            TrafficLine(false, vexa_peers::Jx8pToneMessage(0, image.subspan(160 + 59 * t, 59))));
     log.push_back(log[1]);
     EXPECT_EQ(TrafficLog(), log);
     // The program changes are logged as they are taken.
@@ -139,8 +140,7 @@ TEST_P(Jx8pReceiveFailureTest, EndsWithoutClosingParameter) {
     const ReceiveFailure c = GetParam();
     KeepOldBank(OldBank(), kM64CKind);
     Jx8pPeer& peer = AttachPeer<Jx8pPeer>(Script(c.fault, c.tone));
-    if (c.failedSend >= 0)
-        sim::FailLongSend(c.failedSend);
+    if (c.failedSend >= 0) sim::FailLongSend(c.failedSend);
     ASSERT_TRUE(Run(kCommandReceive));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveFailed});
     EXPECT_EQ(Settings(peer.Parameters()), c.parameters);
@@ -188,17 +188,18 @@ TEST_P(Jx8pReceiveStopTest, EndsTheWait) {
 
 INSTANTIATE_TEST_SUITE_P(
     Points, Jx8pReceiveStopTest,
-    ::testing::Values(
-        ReceiveStop{"StopAtFirstProgramChange", 0, Trigger::Status, Prompt(1), UserAction::PressStop},
-        ReceiveStop{"StopMidBank", 19, Trigger::Status, Prompt(20), UserAction::PressStop},
-        // Between the program change and its tone message (both already
-        // queued): the tone wait polls first.
-        ReceiveStop{"StopAfterProgramChange", 32, Trigger::Log, "(recv) C0 05",
-                    UserAction::PressStop},
-        ReceiveStop{"CloseAtFirstProgramChange", 0, Trigger::Status, Prompt(1),
-                    UserAction::CloseProgram},
-        ReceiveStop{"CloseAfterProgramChange", 32, Trigger::Log, "(recv) C0 1F",
-                    UserAction::CloseProgram}),
+    ::testing::Values(ReceiveStop{"StopAtFirstProgramChange", 0, Trigger::Status, Prompt(1),
+                                  UserAction::PressStop},
+                      ReceiveStop{"StopMidBank", 19, Trigger::Status, Prompt(20),
+                                  UserAction::PressStop},
+                      // Between the program change and its tone message (both already
+                      // queued): the tone wait polls first.
+                      ReceiveStop{"StopAfterProgramChange", 32, Trigger::Log, "(recv) C0 05",
+                                  UserAction::PressStop},
+                      ReceiveStop{"CloseAtFirstProgramChange", 0, Trigger::Status, Prompt(1),
+                                  UserAction::CloseProgram},
+                      ReceiveStop{"CloseAfterProgramChange", 32, Trigger::Log, "(recv) C0 1F",
+                                  UserAction::CloseProgram}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class Jx8pTransmitTest : public Jx8pTest, public ::testing::WithParamInterface<uint32_t> {};
@@ -222,8 +223,8 @@ TEST_P(Jx8pTransmitTest, TonesArePacedFromTheStartOfEachSend) {
     for (size_t t = 0; t < 32; ++t) {
         SCOPED_TRACE(t);
         EXPECT_EQ(got[2 * t].bytes, vexa_peers::Jx8pToneMessage(11, all.subspan(160 + 59 * t, 59)));
-        const std::vector<uint8_t> program{0xF0, 0x41, 0x34, 11, 0x21, 0x20, 0x01,
-                                           0x00, static_cast<uint8_t>(t), 0x02, 0xF7};
+        const std::vector<uint8_t> program{
+            0xF0, 0x41, 0x34, 11, 0x21, 0x20, 0x01, 0x00, static_cast<uint8_t>(t), 0x02, 0xF7};
         EXPECT_EQ(got[2 * t + 1].bytes, program);
         EXPECT_EQ(got[2 * t].timeMs - t0, 1050 * t);
         EXPECT_EQ(got[2 * t + 1].timeMs - t0, 1050 * t + 300);
@@ -264,8 +265,7 @@ TEST_P(Jx8pTransmitEndTest, EndsBeforeTheNextTone) {
     const TransmitEnd c = GetParam();
     LoadBank(Image(), kM16CKind);
     Jx8pPeer& peer = AttachPeer<Jx8pPeer>(Script());
-    if (c.failedSend >= 0)
-        sim::FailLongSend(c.failedSend);
+    if (c.failedSend >= 0) sim::FailLongSend(c.failedSend);
     if (c.status != nullptr) When(Trigger::Status, c.status, c.action);
     ASSERT_TRUE(Run(kCommandTransmit));
     const bool closing = c.status != nullptr && c.action == UserAction::CloseProgram;

@@ -40,14 +40,15 @@ std::vector<std::vector<uint8_t>> Sequence(const std::vector<uint8_t>& image, ui
     std::span<const uint8_t> all(image);
     std::vector<std::vector<uint8_t>> messages;
     for (uint8_t p = 0; p < 64; ++p)
-        messages.push_back(vexa_peers::Mks70PatchMessage(channel, p, all.subspan(3110 + 48 * p, 48)));
+        messages.push_back(
+            vexa_peers::Mks70PatchMessage(channel, p, all.subspan(3110 + 48 * p, 48)));
     for (uint8_t t = 0; t < 50; ++t)
         messages.push_back(vexa_peers::Mks70ToneMessage(channel, t, all.subspan(160 + 59 * t, 59)));
     return messages;
 }
 
 class Mks70Test : public TransferTest {
-protected:
+  protected:
     void SetUp() override {
         TransferTest::SetUp();
         UseSynth(kSynthMks70);
@@ -164,14 +165,16 @@ TEST_P(Mks70ReceiveStopTest, EndsTheWait) {
 
 INSTANTIATE_TEST_SUITE_P(
     Points, Mks70ReceiveStopTest,
-    ::testing::Values(
-        ReceiveStop{"StopAtFirstPatch", 0, kDumpPrompt, UserAction::PressStop},
-        ReceiveStop{"StopMidPatches", 29, "Receiving MKS-70 patch 30 of 64 ...", UserAction::PressStop},
-        ReceiveStop{"StopAtFirstTone", 64, "Receiving MKS-70 tone 1 of 50 ...", UserAction::PressStop},
-        ReceiveStop{"StopAtLastTone", 113, "Receiving MKS-70 tone 50 of 50 ...", UserAction::PressStop},
-        ReceiveStop{"CloseAtFirstPatch", 0, kDumpPrompt, UserAction::CloseProgram},
-        ReceiveStop{"CloseMidTones", 90, "Receiving MKS-70 tone 27 of 50 ...",
-                    UserAction::CloseProgram}),
+    ::testing::Values(ReceiveStop{"StopAtFirstPatch", 0, kDumpPrompt, UserAction::PressStop},
+                      ReceiveStop{"StopMidPatches", 29, "Receiving MKS-70 patch 30 of 64 ...",
+                                  UserAction::PressStop},
+                      ReceiveStop{"StopAtFirstTone", 64, "Receiving MKS-70 tone 1 of 50 ...",
+                                  UserAction::PressStop},
+                      ReceiveStop{"StopAtLastTone", 113, "Receiving MKS-70 tone 50 of 50 ...",
+                                  UserAction::PressStop},
+                      ReceiveStop{"CloseAtFirstPatch", 0, kDumpPrompt, UserAction::CloseProgram},
+                      ReceiveStop{"CloseMidTones", 90, "Receiving MKS-70 tone 27 of 50 ...",
+                                  UserAction::CloseProgram}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Mks70Test, DumpOnAnotherChannelIsNeverTaken) {
@@ -248,8 +251,7 @@ TEST_P(Mks70TransmitEndTest, EndsBeforeTheNextMessage) {
     const TransmitEnd c = GetParam();
     LoadBank(Image(), kM64CKind);
     Mks70Peer& peer = AttachPeer<Mks70Peer>(Script());
-    if (c.failedSend >= 0)
-        sim::FailLongSend(c.failedSend);
+    if (c.failedSend >= 0) sim::FailLongSend(c.failedSend);
     if (c.status != nullptr) When(Trigger::Status, c.status, c.action);
     ASSERT_TRUE(Run(kCommandTransmit));
 
@@ -270,7 +272,8 @@ INSTANTIATE_TEST_SUITE_P(
         TransmitEnd{"LastPatchNotSent", 63, nullptr, UserAction::PressStop, 63, false},
         TransmitEnd{"FirstToneNotSent", 64, nullptr, UserAction::PressStop, 64, false},
         TransmitEnd{"LastToneNotSent", 113, nullptr, UserAction::PressStop, 113, false},
-        TransmitEnd{"StopBeforeFirstPatch", -1, "Transmitting ...", UserAction::PressStop, 0, false},
+        TransmitEnd{"StopBeforeFirstPatch", -1, "Transmitting ...", UserAction::PressStop, 0,
+                    false},
         TransmitEnd{"StopBeforeFirstTone", -1, "Transmitting MKS-70 patch 64 of 64 ...",
                     UserAction::PressStop, 64, false},
         TransmitEnd{"StopBeforeLastTone", -1, "Transmitting MKS-70 tone 49 of 50 ...",

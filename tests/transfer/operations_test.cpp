@@ -34,14 +34,10 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndPostsFailure) {
     const OpenFailure c = GetParam();
     LoadBank(vexa_peers::MakeM64CContent(3), kM64CKind);
     switch (c.broken) {
-        case Broken::InputName: sim::SetInputDevices({"Sim MIDI In 2"}); break;
-        case Broken::InputOpen:
-            sim::RefuseInputOpen();
-            break;
-        case Broken::OutputName: sim::SetOutputDevices({}); break;
-        case Broken::OutputOpen:
-            sim::RefuseOutputOpen();
-            break;
+    case Broken::InputName: sim::SetInputDevices({"Sim MIDI In 2"}); break;
+    case Broken::InputOpen: sim::RefuseInputOpen(); break;
+    case Broken::OutputName: sim::SetOutputDevices({}); break;
+    case Broken::OutputOpen: sim::RefuseOutputOpen(); break;
     }
     ASSERT_TRUE(Run(c.command));
 
@@ -57,8 +53,8 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndPostsFailure) {
         EXPECT_TRUE(Statuses().empty());
         EXPECT_TRUE(shell_recorder::Posts().empty());
     } else {
-        EXPECT_EQ(Statuses(), (std::vector<std::string>{receive ? "Receiving ..." : "Transmitting ...",
-                                                        "Ready"}));
+        EXPECT_EQ(Statuses(), (std::vector<std::string>{
+                                  receive ? "Receiving ..." : "Transmitting ...", "Ready"}));
         EXPECT_EQ(CompletionCodes(),
                   std::vector<uintptr_t>{receive ? kReceiveFailed : kTransmitFailed});
         EXPECT_EQ(shell_recorder::RefreshCount(), receive ? 1 : 0);
@@ -120,7 +116,7 @@ TEST_F(TransferTest, TestAndStopDoNothing) {
 // Watch: one log line per message until Stop, then the devices close; no
 // outcome is posted.
 class WatchTest : public TransferTest {
-protected:
+  protected:
     void WaitForLogLines(size_t count) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         for (;;) {
@@ -150,9 +146,9 @@ TEST_F(WatchTest, LogsEachMessageUntilStop) {
     std::vector<std::string> received;
     for (const std::string& line : shell_recorder::LogLines())
         if (line.rfind("(recv) ", 0) == 0) received.push_back(line);
-    EXPECT_EQ(received, (std::vector<std::string>{
-                            "(recv) 90 3C 64", "(recv) C0 05", "(recv) F0 41 43 00 24 F7",
-                            "(recv) F0 01 01 01 01 01 01 01", "(recv) F7"}));
+    EXPECT_EQ(received, (std::vector<std::string>{"(recv) 90 3C 64", "(recv) C0 05",
+                                                  "(recv) F0 41 43 00 24 F7",
+                                                  "(recv) F0 01 01 01 01 01 01 01", "(recv) F7"}));
     EXPECT_EQ(Statuses(), (std::vector<std::string>{"Displaying the MIDI input data stream ...",
                                                     "Cancelling operation ...", "Ready"}));
     EXPECT_TRUE(shell_recorder::Posts().empty());

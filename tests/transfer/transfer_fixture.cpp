@@ -93,11 +93,10 @@ void TransferTest::OnShellCall(const ShellCall& call) {
         std::lock_guard<std::mutex> guard(triggerLock_);
         for (Pending& p : triggers_) {
             if (p.fired) continue;
-            const bool match =
-                (p.trigger == Trigger::Status && call.kind == ShellCall::Kind::Status &&
-                 call.text == p.text) ||
-                (p.trigger == Trigger::Log && call.kind == ShellCall::Kind::Log &&
-                 call.text.rfind(p.text, 0) == 0);
+            const bool match = (p.trigger == Trigger::Status &&
+                                call.kind == ShellCall::Kind::Status && call.text == p.text) ||
+                               (p.trigger == Trigger::Log && call.kind == ShellCall::Kind::Log &&
+                                call.text.rfind(p.text, 0) == 0);
             if (!match) continue;
             p.fired = true;
             due.push_back(p.action);
@@ -105,13 +104,11 @@ void TransferTest::OnShellCall(const ShellCall& call) {
     }
     for (UserAction action : due) {
         switch (action) {
-            case UserAction::StartPeer:
-                if (peer_ != nullptr) peer_->Start();
-                break;
-            case UserAction::PressStop: std::thread([] { PostCommand(kCommandStop); }).join(); break;
-            case UserAction::CloseProgram:
-                std::thread([] { RequestQuit(); }).join();
-                break;
+        case UserAction::StartPeer:
+            if (peer_ != nullptr) peer_->Start();
+            break;
+        case UserAction::PressStop: std::thread([] { PostCommand(kCommandStop); }).join(); break;
+        case UserAction::CloseProgram: std::thread([] { RequestQuit(); }).join(); break;
         }
     }
 }
@@ -132,7 +129,8 @@ bool TransferTest::Run(int32_t command) {
             ADD_FAILURE() << "the operation did not end; input starts "
                           << midi_sim::InputStartCount() << ", input bytes lost "
                           << midi_sim::LostInputBytes() << ", peer sent "
-                          << (peer_ != nullptr ? peer_->SentCount() : 0) << "; the shell saw:" << trail;
+                          << (peer_ != nullptr ? peer_->SentCount() : 0)
+                          << "; the shell saw:" << trail;
             RequestQuit();
             return false;
         }
@@ -198,7 +196,9 @@ std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> pa
 
 namespace sim {
 
-void FailLongSend(int skip) { midi_sim::InjectResult(midi_sim::Call::OutLongMsg, kMmError, 1, skip); }
+void FailLongSend(int skip) {
+    midi_sim::InjectResult(midi_sim::Call::OutLongMsg, kMmError, 1, skip);
+}
 void RefuseInputOpen() {
     midi_sim::InjectResult(midi_sim::Call::InOpen, kMmAllocated, midi_sim::kAlways);
 }

@@ -28,7 +28,7 @@ enum class Trigger { Status, Log };
 enum class UserAction { StartPeer, PressStop, CloseProgram };
 
 class TransferTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -58,7 +58,9 @@ protected:
     // When a status text (exactly) or a log line (by its start) appears.
     void When(Trigger trigger, std::string text, UserAction action);
     // The usual start: the synthesizer's button pressed at the prompt.
-    void StartPeerAt(std::string status) { When(Trigger::Status, std::move(status), UserAction::StartPeer); }
+    void StartPeerAt(std::string status) {
+        When(Trigger::Status, std::move(status), UserAction::StartPeer);
+    }
 
     // Posts the command as the main window does and waits until the worker
     // is idle again (or, after a close, has ended). False on a hang.
@@ -76,7 +78,7 @@ protected:
 
     vexa_peers::SimPeerLink link;
 
-private:
+  private:
     void Attach(vexa_peers::SynthPeer& peer);
 
     struct Pending {
@@ -115,8 +117,7 @@ bool WaitUntilListening();
 }  // namespace sim
 
 // Sets the settings record (lives with app/settings.h).
-void SetTransferSettings(int32_t synthType, int32_t channel, const char* input,
-                         const char* output);
+void SetTransferSettings(int32_t synthType, int32_t channel, const char* input, const char* output);
 
 // The log line that LogMidiTraffic writes for a message (at most 8 bytes).
 std::string TrafficLine(bool sent, const std::vector<uint8_t>& bytes);

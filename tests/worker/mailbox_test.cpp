@@ -29,7 +29,7 @@ namespace {
 using sent_messages::PumpUntil;
 
 class Gate {
-public:
+  public:
     void Open() {
         {
             std::lock_guard<std::mutex> guard(lock_);
@@ -42,7 +42,7 @@ public:
         changed_.wait(guard, [this] { return open_; });
     }
 
-private:
+  private:
     std::mutex lock_;
     std::condition_variable changed_;
     bool open_ = false;
@@ -111,7 +111,7 @@ struct PollingOperation {
 };
 
 class WorkerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         virtual_platform::Install();
         virtual_platform::SetStrictWakeWaits(true);
@@ -151,7 +151,7 @@ protected:
         return *gates_.back();
     }
 
-private:
+  private:
     std::vector<Gate*> gates_;
     std::deque<Gate> gateStore_;
 };
@@ -178,8 +178,8 @@ TEST_F(WorkerTest, BusyFromThePostUntilTheCommandHasRun) {
         PumpUntil([] { return IsBusy() == 0; });
         EXPECT_TRUE(returning);
     }
-    EXPECT_EQ(CommandsRun(),
-              (std::vector<int32_t>{kCommandTransmit, kCommandReceive, kCommandWatch, kCommandStop}));
+    EXPECT_EQ(CommandsRun(), (std::vector<int32_t>{kCommandTransmit, kCommandReceive, kCommandWatch,
+                                                   kCommandStop}));
 }
 
 // Commands posted back to back and the busy flag read all the while: busy
@@ -193,8 +193,7 @@ TEST_F(WorkerTest, IdleIsNeverReportedWhileAnOperationRuns) {
     constexpr int kRounds = 5000;
     for (int round = 1; round <= kRounds; ++round) {
         PostCommand(kCommandWatch);
-        while (IsBusy() != 0) {
-        }
+        while (IsBusy() != 0) {}
         ASSERT_EQ(finished.load(), round);
     }
 }
@@ -279,7 +278,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, WorkerQuitTest,
                          ::testing::Values(QuitCase{"BeforeStart", true, false},
                                            QuitCase{"WhileIdle", false, false},
                                            QuitCase{"DuringOperation", false, true}),
-                         [](const ::testing::TestParamInfo<QuitCase>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<QuitCase>& info) {
+                             return info.param.name;
+                         });
 
 // Stop pressed twice while the worker is inside an operation and busy
 // sending status texts to the UI thread. The second Stop finds the first

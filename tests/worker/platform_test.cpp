@@ -23,7 +23,7 @@ struct TableCase {
 };
 
 class PlatformTableTest : public ::testing::TestWithParam<TableCase> {
-protected:
+  protected:
     void SetUp() override {
         if (GetParam().isVirtual) virtual_platform::Install();
     }
@@ -70,7 +70,9 @@ TEST_P(PlatformTableTest, StartedThreadRunsAndItsSignalWakesTheWaiter) {
 
 INSTANTIATE_TEST_SUITE_P(Tables, PlatformTableTest,
                          ::testing::Values(TableCase{"System", false}, TableCase{"Virtual", true}),
-                         [](const ::testing::TestParamInfo<TableCase>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<TableCase>& info) {
+                             return info.param.name;
+                         });
 
 TEST(VirtualPlatformTest, SleepsMoveTheClockAtOnceAndAreRecorded) {
     virtual_platform::Install(0xFFFFFFF0u);  // about to wrap, like timeGetTime

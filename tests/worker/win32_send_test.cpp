@@ -37,7 +37,7 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // A message-only window owned by the test thread, standing in for the
 // status bar and the log window of the UI thread.
 class Win32UiWaitTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetPlatform(nullptr);
         WNDCLASSA wc{};

@@ -3,9 +3,8 @@
 
 #include <cstring>
 
-size_t EncodePacket(uint8_t kind, int64_t stampMicros, const uint8_t* bytes, size_t length, uint8_t* out,
-                    size_t outSize)
-{
+size_t EncodePacket(uint8_t kind, int64_t stampMicros, const uint8_t* bytes, size_t length,
+                    uint8_t* out, size_t outSize) {
     const size_t payload = kind == kPacketMidi ? kStampSize + length : 0;
     if (payload > kMaxPayload || kPacketHeader + payload > outSize) return 0;
     out[0] = kind;
@@ -13,14 +12,15 @@ size_t EncodePacket(uint8_t kind, int64_t stampMicros, const uint8_t* bytes, siz
     out[2] = static_cast<uint8_t>(payload >> 8);
     if (kind == kPacketMidi) {
         const uint64_t stamp = static_cast<uint64_t>(stampMicros);
-        for (size_t i = 0; i < kStampSize; ++i) out[kPacketHeader + i] = static_cast<uint8_t>(stamp >> (8 * i));
+        for (size_t i = 0; i < kStampSize; ++i)
+            out[kPacketHeader + i] = static_cast<uint8_t>(stamp >> (8 * i));
         if (length) memcpy(out + kPacketHeader + kStampSize, bytes, length);
     }
     return kPacketHeader + payload;
 }
 
-void FeedLink(LinkDecoder& d, const uint8_t* bytes, size_t length, std::vector<LinkPacket>& packets)
-{
+void FeedLink(LinkDecoder& d, const uint8_t* bytes, size_t length,
+              std::vector<LinkPacket>& packets) {
     if (d.broken) return;
     d.pending.insert(d.pending.end(), bytes, bytes + length);
     size_t at = 0;
@@ -28,7 +28,8 @@ void FeedLink(LinkDecoder& d, const uint8_t* bytes, size_t length, std::vector<L
         const uint8_t kind = d.pending[at];
         const size_t payload = d.pending[at + 1] | static_cast<size_t>(d.pending[at + 2]) << 8;
         const bool known = kind == kPacketMidi || kind == kPacketListening || kind == kPacketQuiet;
-        if (!known || (kind == kPacketMidi && payload < kStampSize) || (kind != kPacketMidi && payload != 0)) {
+        if (!known || (kind == kPacketMidi && payload < kStampSize) ||
+            (kind != kPacketMidi && payload != 0)) {
             d.broken = true;
             break;
         }
@@ -40,7 +41,8 @@ void FeedLink(LinkDecoder& d, const uint8_t* bytes, size_t length, std::vector<L
             for (size_t i = 0; i < kStampSize; ++i)
                 stamp |= static_cast<uint64_t>(d.pending[at + kPacketHeader + i]) << (8 * i);
             packet.stampMicros = static_cast<int64_t>(stamp);
-            const auto first = d.pending.begin() + static_cast<std::ptrdiff_t>(at + kPacketHeader + kStampSize);
+            const auto first =
+                d.pending.begin() + static_cast<std::ptrdiff_t>(at + kPacketHeader + kStampSize);
             packet.bytes.assign(first, first + static_cast<std::ptrdiff_t>(payload - kStampSize));
         }
         packets.push_back(std::move(packet));

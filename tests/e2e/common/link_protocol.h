@@ -29,8 +29,8 @@ struct LinkPacket {
 
 // Writes one packet into out (header + payload); returns its size, or 0
 // when the bytes do not fit in one packet or in out.
-size_t EncodePacket(uint8_t kind, int64_t stampMicros, const uint8_t* bytes, size_t length, uint8_t* out,
-                    size_t outSize);
+size_t EncodePacket(uint8_t kind, int64_t stampMicros, const uint8_t* bytes, size_t length,
+                    uint8_t* out, size_t outSize);
 
 // Collects packets from a byte stream that arrives in arbitrary pieces.
 struct LinkDecoder {
@@ -39,4 +39,5 @@ struct LinkDecoder {
 };
 
 // Appends bytes and moves every complete packet into packets.
-void FeedLink(LinkDecoder& decoder, const uint8_t* bytes, size_t length, std::vector<LinkPacket>& packets);
+void FeedLink(LinkDecoder& decoder, const uint8_t* bytes, size_t length,
+              std::vector<LinkPacket>& packets);

@@ -6,19 +6,18 @@
 
 namespace {
 
-std::vector<uint8_t> Stream()
-{
+std::vector<uint8_t> Stream() {
     std::vector<uint8_t> stream(64);
     const uint8_t sysex[] = {0xF0, 0x41, 0x43, 0x00, 0x24, 0xF7};
-    size_t n = EncodePacket(kPacketMidi, 0x0102030405060708LL, sysex, sizeof sysex, stream.data(), stream.size());
+    size_t n = EncodePacket(kPacketMidi, 0x0102030405060708LL, sysex, sizeof sysex, stream.data(),
+                            stream.size());
     n += EncodePacket(kPacketListening, 0, nullptr, 0, stream.data() + n, stream.size() - n);
     n += EncodePacket(kPacketMidi, 7, sysex, 2, stream.data() + n, stream.size() - n);
     stream.resize(n);
     return stream;
 }
 
-TEST(LinkProtocol, PacketsSurviveAnySplitOfTheStream)
-{
+TEST(LinkProtocol, PacketsSurviveAnySplitOfTheStream) {
     const std::vector<uint8_t> stream = Stream();
     for (size_t piece = 1; piece <= stream.size(); ++piece) {
         LinkDecoder decoder;
@@ -35,12 +34,11 @@ TEST(LinkProtocol, PacketsSurviveAnySplitOfTheStream)
     }
 }
 
-TEST(LinkProtocol, OutOfStepStreamsAreRefused)
-{
+TEST(LinkProtocol, OutOfStepStreamsAreRefused) {
     const std::vector<std::vector<uint8_t>> bad = {
-        {'Z', 0, 0},              // unknown kind
+        {'Z', 0, 0},                   // unknown kind
         {kPacketMidi, 3, 0, 1, 2, 3},  // MIDI payload shorter than its stamp
-        {kPacketQuiet, 1, 0, 9},  // event with a payload
+        {kPacketQuiet, 1, 0, 9},       // event with a payload
     };
     for (const auto& stream : bad) {
         LinkDecoder decoder;
@@ -51,8 +49,7 @@ TEST(LinkProtocol, OutOfStepStreamsAreRefused)
     }
 }
 
-TEST(LinkProtocol, OversizedMessagesAreNotEncoded)
-{
+TEST(LinkProtocol, OversizedMessagesAreNotEncoded) {
     std::vector<uint8_t> big(kMaxPayload);
     std::vector<uint8_t> out(kMaxPayload + 16);
     EXPECT_EQ(EncodePacket(kPacketMidi, 0, big.data(), big.size(), out.data(), out.size()), 0u);

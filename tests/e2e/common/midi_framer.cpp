@@ -3,35 +3,28 @@
 // any status byte other than real-time ends a System Exclusive message.
 #include "tests/e2e/common/midi_framer.h"
 
-int DataBytesFor(uint8_t status)
-{
+int DataBytesFor(uint8_t status) {
     if (status < 0xF0) {
         const uint8_t kind = status & 0xF0;
         return (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
     }
     switch (status) {
     case 0xF0:
-    case 0xF7:
-        return -1;
+    case 0xF7: return -1;
     case 0xF1:
-    case 0xF3:
-        return 1;
-    case 0xF2:
-        return 2;
-    default:
-        return 0;
+    case 0xF3: return 1;
+    case 0xF2: return 2;
+    default: return 0;
     }
 }
 
-static FramerEvent Emit(MidiFramer& f, const uint8_t* bytes, int length)
-{
+static FramerEvent Emit(MidiFramer& f, const uint8_t* bytes, int length) {
     for (int i = 0; i < length; ++i) f.shortBytes[i] = bytes[i];
     f.shortLength = static_cast<uint8_t>(length);
     return FramerEvent::Short;
 }
 
-static FramerEvent CompleteCollected(MidiFramer& f)
-{
+static FramerEvent CompleteCollected(MidiFramer& f) {
     const int length = f.have + 1;
     f.have = 0;
     if (f.collecting[0] >= 0xF0) {
@@ -42,8 +35,7 @@ static FramerEvent CompleteCollected(MidiFramer& f)
 }
 
 // A status byte outside System Exclusive (not real-time, not F0).
-static FramerEvent StartStatus(MidiFramer& f, uint8_t byte)
-{
+static FramerEvent StartStatus(MidiFramer& f, uint8_t byte) {
     f.collecting[0] = byte;
     f.have = 0;
     if (byte == 0xF7) {
@@ -59,8 +51,7 @@ static FramerEvent StartStatus(MidiFramer& f, uint8_t byte)
     return FramerEvent::None;
 }
 
-FramerEvent FeedByte(MidiFramer& f, uint8_t byte)
-{
+FramerEvent FeedByte(MidiFramer& f, uint8_t byte) {
     f.pendingShort = false;
     if (byte >= 0xF8) return Emit(f, &byte, 1);
     if (f.inSysex) {
@@ -93,8 +84,7 @@ FramerEvent FeedByte(MidiFramer& f, uint8_t byte)
     return FramerEvent::None;
 }
 
-uint32_t PackShortMessage(const uint8_t* bytes, int length)
-{
+uint32_t PackShortMessage(const uint8_t* bytes, int length) {
     uint32_t packed = 0;
     for (int i = 0; i < length && i < 3; ++i) packed |= static_cast<uint32_t>(bytes[i]) << (8 * i);
     return packed;

@@ -12,8 +12,7 @@ namespace {
 // Renders the framer's view of a byte stream as text: "S:90 3C 40" for a
 // short message, "X:F0 41 F7" for a whole System Exclusive message, "X!"
 // appended when one was cut short.
-std::string Frame(const std::vector<uint8_t>& bytes)
-{
+std::string Frame(const std::vector<uint8_t>& bytes) {
     MidiFramer framer;
     std::string out;
     std::string sysex;
@@ -29,12 +28,8 @@ std::string Frame(const std::vector<uint8_t>& bytes)
     for (uint8_t b : bytes) {
         snprintf(hex, sizeof hex, sysex.empty() ? "%02X" : " %02X", b);
         switch (FeedByte(framer, b)) {
-        case FramerEvent::Short:
-            shortMessage();
-            break;
-        case FramerEvent::SysexByte:
-            sysex += hex;
-            break;
+        case FramerEvent::Short: shortMessage(); break;
+        case FramerEvent::SysexByte: sysex += hex; break;
         case FramerEvent::SysexEnd:
             out += "X:" + sysex + hex + "|";
             sysex.clear();
@@ -45,8 +40,7 @@ std::string Frame(const std::vector<uint8_t>& bytes)
             if (b == 0xF0) sysex = "F0";
             if (framer.pendingShort) shortMessage();
             break;
-        case FramerEvent::None:
-            break;
+        case FramerEvent::None: break;
         }
     }
     return out;
@@ -58,8 +52,7 @@ struct Case {
     const char* expected;
 };
 
-TEST(MidiFramer, FramesStreamsAsAnInterfaceDoes)
-{
+TEST(MidiFramer, FramesStreamsAsAnInterfaceDoes) {
     const Case cases[] = {
         {"note on", {0x90, 0x3C, 0x40}, "S:90 3C 40|"},
         {"running status", {0x90, 0x3C, 0x40, 0x3E, 0x00}, "S:90 3C 40|S:90 3E 00|"},
@@ -74,13 +67,14 @@ TEST(MidiFramer, FramesStreamsAsAnInterfaceDoes)
         {"tune request cuts sysex", {0xF0, 0x01, 0xF6}, "X!F0 01|S:F6|"},
         {"lone end of exclusive", {0xF7}, "S:F7|"},
         {"song position, no running status", {0xF2, 0x01, 0x02, 0x03}, "S:F2 01 02|"},
-        {"quarter frame ends running status", {0x90, 0x3C, 0x40, 0xF1, 0x10, 0x3C, 0x40}, "S:90 3C 40|S:F1 10|"},
+        {"quarter frame ends running status",
+         {0x90, 0x3C, 0x40, 0xF1, 0x10, 0x3C, 0x40},
+         "S:90 3C 40|S:F1 10|"},
     };
     for (const Case& c : cases) EXPECT_EQ(Frame(c.bytes), c.expected) << c.name;
 }
 
-TEST(MidiFramer, PacksLowByteFirst)
-{
+TEST(MidiFramer, PacksLowByteFirst) {
     const uint8_t note[] = {0x90, 0x3C, 0x40};
     EXPECT_EQ(PackShortMessage(note, 3), 0x403C90u);
     EXPECT_EQ(PackShortMessage(note, 1), 0x90u);

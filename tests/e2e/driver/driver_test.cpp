@@ -27,8 +27,7 @@ struct Event {
 CRITICAL_SECTION eventLock;
 std::vector<Event> events;
 
-void Record(UINT message, DWORD_PTR p1, DWORD_PTR p2)
-{
+void Record(UINT message, DWORD_PTR p1, DWORD_PTR p2) {
     Event e{message, p1, p2, GetCurrentThreadId(), {}};
     if (message == MIM_LONGDATA || message == MIM_LONGERROR) {
         const MIDIHDR* h = reinterpret_cast<const MIDIHDR*>(p1);
@@ -39,18 +38,15 @@ void Record(UINT message, DWORD_PTR p1, DWORD_PTR p2)
     LeaveCriticalSection(&eventLock);
 }
 
-void CALLBACK InputCallback(HMIDIIN, UINT message, DWORD_PTR, DWORD_PTR p1, DWORD_PTR p2)
-{
+void CALLBACK InputCallback(HMIDIIN, UINT message, DWORD_PTR, DWORD_PTR p1, DWORD_PTR p2) {
     Record(message, p1, p2);
 }
 
-void CALLBACK OutputCallback(HMIDIOUT, UINT message, DWORD_PTR, DWORD_PTR p1, DWORD_PTR p2)
-{
+void CALLBACK OutputCallback(HMIDIOUT, UINT message, DWORD_PTR, DWORD_PTR p1, DWORD_PTR p2) {
     Record(message, p1, p2);
 }
 
-std::vector<Event> Take()
-{
+std::vector<Event> Take() {
     EnterCriticalSection(&eventLock);
     std::vector<Event> copy = events;
     events.clear();
@@ -59,8 +55,7 @@ std::vector<Event> Take()
 }
 
 // Waits until `count` events of `message` have arrived (or 3 s passed).
-std::vector<Event> WaitFor(UINT message, size_t count, DWORD timeoutMs = 3000)
-{
+std::vector<Event> WaitFor(UINT message, size_t count, DWORD timeoutMs = 3000) {
     std::vector<Event> got;
     const DWORD start = GetTickCount();
     for (;;) {
@@ -71,41 +66,43 @@ std::vector<Event> WaitFor(UINT message, size_t count, DWORD timeoutMs = 3000)
     }
 }
 
-UINT FindInput(const char* name)
-{
+UINT FindInput(const char* name) {
     for (UINT i = 0; i < midiInGetNumDevs(); ++i) {
         MIDIINCAPSA caps;
-        if (midiInGetDevCapsA(i, &caps, sizeof caps) == 0 && strcmp(caps.szPname, name) == 0) return i;
+        if (midiInGetDevCapsA(i, &caps, sizeof caps) == 0 && strcmp(caps.szPname, name) == 0)
+            return i;
     }
     return UINT(-1);
 }
 
-UINT FindOutput(const char* name)
-{
+UINT FindOutput(const char* name) {
     for (UINT i = 0; i < midiOutGetNumDevs(); ++i) {
         MIDIOUTCAPSA caps;
-        if (midiOutGetDevCapsA(i, &caps, sizeof caps) == 0 && strcmp(caps.szPname, name) == 0) return i;
+        if (midiOutGetDevCapsA(i, &caps, sizeof caps) == 0 && strcmp(caps.szPname, name) == 0)
+            return i;
     }
     return UINT(-1);
 }
 
 class VirtualDriver : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
+  protected:
+    static void SetUpTestSuite() {
         InitializeCriticalSection(&eventLock);
         ASSERT_TRUE(e2e::ControlConnect(e2e::ConfiguredPort())) << "no far side on VEXA_VMIDI_PORT";
     }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_EQ(e2e::ControlCommand("PEER echo"), "OK");
         const UINT inId = FindInput("Vexa Virtual MIDI In");
         const UINT outId = FindOutput("Vexa Virtual MIDI Out");
         ASSERT_NE(inId, UINT(-1));
         ASSERT_NE(outId, UINT(-1));
-        ASSERT_EQ(midiInOpen(&in, inId, reinterpret_cast<DWORD_PTR>(InputCallback), 0, CALLBACK_FUNCTION), 0u);
-        ASSERT_EQ(midiOutOpen(&out, outId, reinterpret_cast<DWORD_PTR>(OutputCallback), 0, CALLBACK_FUNCTION), 0u);
+        ASSERT_EQ(
+            midiInOpen(&in, inId, reinterpret_cast<DWORD_PTR>(InputCallback), 0, CALLBACK_FUNCTION),
+            0u);
+        ASSERT_EQ(midiOutOpen(&out, outId, reinterpret_cast<DWORD_PTR>(OutputCallback), 0,
+                              CALLBACK_FUNCTION),
+                  0u);
         for (int i = 0; i < 3; ++i) {
             slots[i] = MIDIHDR{};
             slots[i].lpData = slotData[i];
@@ -115,8 +112,7 @@ protected:
         }
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         if (in) {
             midiInReset(in);
             WaitFor(MIM_LONGDATA, queued, 2000);
@@ -129,16 +125,14 @@ protected:
         Take();
     }
 
-    void QueueAllAndStart()
-    {
+    void QueueAllAndStart() {
         for (MIDIHDR& h : slots) ASSERT_EQ(midiInAddBuffer(in, &h, sizeof(MIDIHDR)), 0u);
         queued = 3;
         ASSERT_EQ(midiInStart(in), 0u);
     }
 
     // Sends a long message whose header claims `length` bytes.
-    void SendLong(MIDIHDR& h, std::vector<uint8_t>& bytes, DWORD length)
-    {
+    void SendLong(MIDIHDR& h, std::vector<uint8_t>& bytes, DWORD length) {
         h = MIDIHDR{};
         h.lpData = reinterpret_cast<LPSTR>(bytes.data());
         h.dwBufferLength = static_cast<DWORD>(bytes.size());
@@ -155,8 +149,7 @@ protected:
     size_t queued = 0;
 };
 
-TEST_F(VirtualDriver, OpenAndCloseNoticesComeFromInsideTheCalls)
-{
+TEST_F(VirtualDriver, OpenAndCloseNoticesComeFromInsideTheCalls) {
     // SetUp opened both; the notices are already there.
     std::vector<Event> all = Take();
     ASSERT_GE(all.size(), 2u);
@@ -169,8 +162,7 @@ TEST_F(VirtualDriver, OpenAndCloseNoticesComeFromInsideTheCalls)
     EXPECT_TRUE(outOpen);
 }
 
-TEST_F(VirtualDriver, ShortMessageComesBackAsOnePackedValue)
-{
+TEST_F(VirtualDriver, ShortMessageComesBackAsOnePackedValue) {
     QueueAllAndStart();
     Take();
     ASSERT_EQ(midiOutShortMsg(out, 0x403C90), 0u);
@@ -180,8 +172,7 @@ TEST_F(VirtualDriver, ShortMessageComesBackAsOnePackedValue)
     EXPECT_NE(got[0].thread, GetCurrentThreadId());
 }
 
-TEST_F(VirtualDriver, LongSysexIsSplitAtTheBufferLength)
-{
+TEST_F(VirtualDriver, LongSysexIsSplitAtTheBufferLength) {
     QueueAllAndStart();
     std::vector<uint8_t> message(300);
     message[0] = 0xF0;
@@ -205,8 +196,7 @@ TEST_F(VirtualDriver, LongSysexIsSplitAtTheBufferLength)
     queued -= 2;
 }
 
-TEST_F(VirtualDriver, SendsExactlyTheBufferLengthItIsGiven)
-{
+TEST_F(VirtualDriver, SendsExactlyTheBufferLengthItIsGiven) {
     QueueAllAndStart();
     // A 2048-byte block of which the header claims 8: a whole message.
     std::vector<uint8_t> block(2048, 0x11);
@@ -225,10 +215,10 @@ TEST_F(VirtualDriver, SendsExactlyTheBufferLengthItIsGiven)
     queued -= 1;
 }
 
-TEST_F(VirtualDriver, ResetHandsBackEveryQueuedBufferEmpty)
-{
+TEST_F(VirtualDriver, ResetHandsBackEveryQueuedBufferEmpty) {
     QueueAllAndStart();
-    EXPECT_EQ(midiInUnprepareHeader(in, &slots[0], sizeof(MIDIHDR)), static_cast<MMRESULT>(MIDIERR_STILLPLAYING));
+    EXPECT_EQ(midiInUnprepareHeader(in, &slots[0], sizeof(MIDIHDR)),
+              static_cast<MMRESULT>(MIDIERR_STILLPLAYING));
     // (midiInClose is not tried here: Wine's winmm drops the handle even when
     // the driver refuses the close, so the refusal cannot be observed.)
     ASSERT_EQ(midiInReset(in), 0u);
@@ -242,8 +232,7 @@ TEST_F(VirtualDriver, ResetHandsBackEveryQueuedBufferEmpty)
     queued = 0;
 }
 
-TEST_F(VirtualDriver, InputWhileStoppedIsLost)
-{
+TEST_F(VirtualDriver, InputWhileStoppedIsLost) {
     for (MIDIHDR& h : slots) ASSERT_EQ(midiInAddBuffer(in, &h, sizeof(MIDIHDR)), 0u);
     queued = 3;
     ASSERT_EQ(midiOutShortMsg(out, 0x7F4090), 0u);  // echoed while the input is not started
@@ -255,20 +244,19 @@ TEST_F(VirtualDriver, InputWhileStoppedIsLost)
     EXPECT_EQ(got[0].param1, 0x004090u);
 }
 
-TEST_F(VirtualDriver, OutputCloseWaitsForQueuedMessages)
-{
+TEST_F(VirtualDriver, OutputCloseWaitsForQueuedMessages) {
     std::vector<uint8_t> message(263, 0x01);
     message[0] = 0xF0;
     message.back() = 0xF7;
     MIDIHDR h;
     SendLong(h, message, 263);
-    EXPECT_EQ(midiOutUnprepareHeader(out, &h, sizeof h), static_cast<MMRESULT>(MIDIERR_STILLPLAYING));
+    EXPECT_EQ(midiOutUnprepareHeader(out, &h, sizeof h),
+              static_cast<MMRESULT>(MIDIERR_STILLPLAYING));
     WaitFor(MOM_DONE, 1);
     EXPECT_EQ(midiOutUnprepareHeader(out, &h, sizeof h), 0u);
 }
 
-TEST_F(VirtualDriver, WireRateCarriesAboutThreeThousandBytesASecond)
-{
+TEST_F(VirtualDriver, WireRateCarriesAboutThreeThousandBytesASecond) {
     char wire[4];
     if (GetEnvironmentVariableA("VEXA_VMIDI_WIRE", wire, sizeof wire) == 0 || wire[0] != '1')
         GTEST_SKIP() << "the link runs without cable pacing";

@@ -24,21 +24,16 @@ volatile LONG linkUp = 0;
 LARGE_INTEGER qpcFrequency;
 INIT_ONCE initOnce = INIT_ONCE_STATIC_INIT;
 
-BOOL CALLBACK InitLocks(PINIT_ONCE, PVOID, PVOID*)
-{
+BOOL CALLBACK InitLocks(PINIT_ONCE, PVOID, PVOID*) {
     InitializeCriticalSection(&connectLock);
     InitializeCriticalSection(&sendLock);
     QueryPerformanceFrequency(&qpcFrequency);
     return TRUE;
 }
 
-void EnsureInit()
-{
-    InitOnceExecuteOnce(&initOnce, InitLocks, nullptr, nullptr);
-}
+void EnsureInit() { InitOnceExecuteOnce(&initOnce, InitLocks, nullptr, nullptr); }
 
-int ReadConfiguredPort()
-{
+int ReadConfiguredPort() {
     char value[64];
     DWORD n = GetEnvironmentVariableA("VEXA_VMIDI_PORT", value, sizeof value);
     if (n > 0 && n < sizeof value) {
@@ -62,8 +57,7 @@ int ReadConfiguredPort()
     return port;
 }
 
-DWORD WINAPI ReaderThread(LPVOID)
-{
+DWORD WINAPI ReaderThread(LPVOID) {
     uint8_t buffer[4096];
     LinkDecoder decoder;
     std::vector<LinkPacket> packets;
@@ -73,7 +67,8 @@ DWORD WINAPI ReaderThread(LPVOID)
         FeedLink(decoder, buffer, static_cast<size_t>(n), packets);
         if (decoder.broken) break;
         for (const LinkPacket& packet : packets)
-            if (packet.kind == kPacketMidi) InputBytesArrived(packet.bytes.data(), packet.bytes.size());
+            if (packet.kind == kPacketMidi)
+                InputBytesArrived(packet.bytes.data(), packet.bytes.size());
         packets.clear();
     }
     InterlockedExchange(&linkUp, 0);
@@ -82,22 +77,18 @@ DWORD WINAPI ReaderThread(LPVOID)
 
 }  // namespace
 
-int64_t NowMicros()
-{
+int64_t NowMicros() {
     EnsureInit();
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return static_cast<int64_t>(now.QuadPart / qpcFrequency.QuadPart * 1000000 +
-                                now.QuadPart % qpcFrequency.QuadPart * 1000000 / qpcFrequency.QuadPart);
+                                now.QuadPart % qpcFrequency.QuadPart * 1000000 /
+                                    qpcFrequency.QuadPart);
 }
 
-bool LinkWireRate()
-{
-    return wireRate;
-}
+bool LinkWireRate() { return wireRate; }
 
-bool LinkEnsureConnected()
-{
+bool LinkEnsureConnected() {
     EnsureInit();
     EnterCriticalSection(&connectLock);
     bool ok = linkSocket != INVALID_SOCKET;
@@ -139,17 +130,19 @@ bool LinkEnsureConnected()
 
 namespace {
 
-bool SendPacket(uint8_t kind, int64_t stampMicros, const uint8_t* bytes, size_t length)
-{
+bool SendPacket(uint8_t kind, int64_t stampMicros, const uint8_t* bytes, size_t length) {
     uint8_t packet[kPacketHeader + kStampSize + 4096];
     const size_t size = EncodePacket(kind, stampMicros, bytes, length, packet, sizeof packet);
     if (size == 0) return false;
     EnterCriticalSection(&sendLock);
     bool ok = true;
     for (size_t sent = 0; ok && sent < size;) {
-        const int n = send(linkSocket, reinterpret_cast<const char*>(packet + sent), static_cast<int>(size - sent), 0);
-        if (n <= 0) ok = false;
-        else sent += static_cast<size_t>(n);
+        const int n = send(linkSocket, reinterpret_cast<const char*>(packet + sent),
+                           static_cast<int>(size - sent), 0);
+        if (n <= 0)
+            ok = false;
+        else
+            sent += static_cast<size_t>(n);
     }
     LeaveCriticalSection(&sendLock);
     if (!ok) InterlockedExchange(&linkUp, 0);
@@ -158,13 +151,11 @@ bool SendPacket(uint8_t kind, int64_t stampMicros, const uint8_t* bytes, size_t 
 
 }  // namespace
 
-void LinkSendEvent(uint8_t kind)
-{
+void LinkSendEvent(uint8_t kind) {
     if (linkSocket != INVALID_SOCKET && linkUp) SendPacket(kind, 0, nullptr, 0);
 }
 
-bool LinkSendMidi(int64_t stampMicros, const uint8_t* bytes, size_t length)
-{
+bool LinkSendMidi(int64_t stampMicros, const uint8_t* bytes, size_t length) {
     EnsureInit();
     if (linkSocket == INVALID_SOCKET || !linkUp) return false;
     const size_t kChunk = 4096;
@@ -176,7 +167,8 @@ bool LinkSendMidi(int64_t stampMicros, const uint8_t* bytes, size_t length)
         if (wireRate) {
             // Hand over only the bytes a cable would have carried by now.
             const int64_t due = (NowMicros() - start) / kWireMicrosPerByte + 1;
-            const size_t allowed = static_cast<size_t>(due) > length ? length : static_cast<size_t>(due);
+            const size_t allowed =
+                static_cast<size_t>(due) > length ? length : static_cast<size_t>(due);
             if (allowed <= sent) {
                 Sleep(1);
                 continue;

@@ -42,27 +42,21 @@ struct InputDevice {
 InputDevice in;
 INIT_ONCE initOnce = INIT_ONCE_STATIC_INIT;
 
-BOOL CALLBACK InitDevice(PINIT_ONCE, PVOID, PVOID*)
-{
+BOOL CALLBACK InitDevice(PINIT_ONCE, PVOID, PVOID*) {
     InitializeCriticalSection(&in.lock);
     in.wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     return in.wake != nullptr;
 }
 
-void Notify(UINT message, DWORD_PTR param1, DWORD_PTR param2)
-{
-    DriverCallback(in.desc.dwCallback, in.callbackType, reinterpret_cast<HDRVR>(in.desc.hMidi), message,
-                   in.desc.dwInstance, param1, param2);
+void Notify(UINT message, DWORD_PTR param1, DWORD_PTR param2) {
+    DriverCallback(in.desc.dwCallback, in.callbackType, reinterpret_cast<HDRVR>(in.desc.hMidi),
+                   message, in.desc.dwInstance, param1, param2);
 }
 
-DWORD Millis()
-{
-    return static_cast<DWORD>((NowMicros() - in.startMicros) / 1000);
-}
+DWORD Millis() { return static_cast<DWORD>((NowMicros() - in.startMicros) / 1000); }
 
 // Hands the oldest queued buffer back; the lock is held.
-void ReturnHead(UINT message, DWORD stamp)
-{
+void ReturnHead(UINT message, DWORD stamp) {
     MIDIHDR* header = in.queue[in.head];
     in.head = (in.head + 1) % kQueueSize;
     --in.count;
@@ -71,42 +65,37 @@ void ReturnHead(UINT message, DWORD stamp)
     Notify(message, reinterpret_cast<DWORD_PTR>(header), stamp);
 }
 
-void SysexByte(uint8_t byte, bool last)
-{
+void SysexByte(uint8_t byte, bool last) {
     if (in.count == 0) return;  // no buffer queued: the byte is lost
     MIDIHDR* header = in.queue[in.head];
     if (header->dwBytesRecorded == 0) in.sysexStartMillis = Millis();
     header->lpData[header->dwBytesRecorded++] = static_cast<char>(byte);
-    if (last || header->dwBytesRecorded == header->dwBufferLength) ReturnHead(MIM_LONGDATA, in.sysexStartMillis);
+    if (last || header->dwBytesRecorded == header->dwBufferLength)
+        ReturnHead(MIM_LONGDATA, in.sysexStartMillis);
 }
 
 // One byte reaches the port; the lock is held.
-void DeliverByte(uint8_t byte)
-{
+void DeliverByte(uint8_t byte) {
     if (!in.open || !in.started) return;
     switch (FeedByte(in.framer, byte)) {
     case FramerEvent::Short:
         Notify(MIM_DATA, PackShortMessage(in.framer.shortBytes, in.framer.shortLength), Millis());
         break;
-    case FramerEvent::SysexByte:
-        SysexByte(byte, false);
-        break;
-    case FramerEvent::SysexEnd:
-        SysexByte(byte, true);
-        break;
+    case FramerEvent::SysexByte: SysexByte(byte, false); break;
+    case FramerEvent::SysexEnd: SysexByte(byte, true); break;
     case FramerEvent::SysexAborted:
-        if (in.count > 0 && in.queue[in.head]->dwBytesRecorded > 0) ReturnHead(MIM_LONGERROR, in.sysexStartMillis);
+        if (in.count > 0 && in.queue[in.head]->dwBytesRecorded > 0)
+            ReturnHead(MIM_LONGERROR, in.sysexStartMillis);
         if (byte == 0xF0) SysexByte(byte, false);
         if (in.framer.pendingShort)
-            Notify(MIM_DATA, PackShortMessage(in.framer.shortBytes, in.framer.shortLength), Millis());
+            Notify(MIM_DATA, PackShortMessage(in.framer.shortBytes, in.framer.shortLength),
+                   Millis());
         break;
-    case FramerEvent::None:
-        break;
+    case FramerEvent::None: break;
     }
 }
 
-DWORD WINAPI InputThread(LPVOID)
-{
+DWORD WINAPI InputThread(LPVOID) {
     for (;;) {
         EnterCriticalSection(&in.lock);
         while (in.returningCount > 0) {
@@ -135,8 +124,7 @@ DWORD WINAPI InputThread(LPVOID)
     }
 }
 
-DWORD Open(const MIDIOPENDESC* desc, DWORD flags)
-{
+DWORD Open(const MIDIOPENDESC* desc, DWORD flags) {
     if (!desc) return MMSYSERR_INVALPARAM;
     if (!LinkEnsureConnected()) return MMSYSERR_ERROR;
     EnterCriticalSection(&in.lock);
@@ -169,12 +157,13 @@ DWORD Open(const MIDIOPENDESC* desc, DWORD flags)
     return result;
 }
 
-DWORD Close()
-{
+DWORD Close() {
     EnterCriticalSection(&in.lock);
     DWORD result = MMSYSERR_NOERROR;
-    if (!in.open) result = MMSYSERR_INVALHANDLE;
-    else if (in.count > 0 || in.returningCount > 0) result = MIDIERR_STILLPLAYING;
+    if (!in.open)
+        result = MMSYSERR_INVALHANDLE;
+    else if (in.count > 0 || in.returningCount > 0)
+        result = MIDIERR_STILLPLAYING;
     else {
         if (in.started) LinkSendEvent('Q');
         in.open = false;
@@ -185,16 +174,18 @@ DWORD Close()
     return result;
 }
 
-DWORD AddBuffer(MIDIHDR* header, DWORD size)
-{
-    if (!header || size < offsetof(MIDIHDR, dwOffset) || !header->lpData || header->dwBufferLength == 0)
+DWORD AddBuffer(MIDIHDR* header, DWORD size) {
+    if (!header || size < offsetof(MIDIHDR, dwOffset) || !header->lpData ||
+        header->dwBufferLength == 0)
         return MMSYSERR_INVALPARAM;
     if (!(header->dwFlags & MHDR_PREPARED)) return MIDIERR_UNPREPARED;
     if (header->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
     EnterCriticalSection(&in.lock);
     DWORD result = MMSYSERR_NOERROR;
-    if (!in.open) result = MMSYSERR_INVALHANDLE;
-    else if (in.count == kQueueSize) result = MMSYSERR_NOMEM;
+    if (!in.open)
+        result = MMSYSERR_INVALHANDLE;
+    else if (in.count == kQueueSize)
+        result = MMSYSERR_NOMEM;
     else {
         header->dwBytesRecorded = 0;
         header->dwFlags &= ~MHDR_DONE;
@@ -206,8 +197,7 @@ DWORD AddBuffer(MIDIHDR* header, DWORD size)
     return result;
 }
 
-DWORD Start()
-{
+DWORD Start() {
     EnterCriticalSection(&in.lock);
     DWORD result = in.open ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
     if (in.open && !in.started) {
@@ -220,8 +210,7 @@ DWORD Start()
 }
 
 // Stop returns a partly filled buffer; Reset returns every queued buffer.
-DWORD Halt(bool returnAll)
-{
+DWORD Halt(bool returnAll) {
     EnterCriticalSection(&in.lock);
     DWORD result = in.open ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
     if (in.open) {
@@ -239,24 +228,22 @@ DWORD Halt(bool returnAll)
     return result;
 }
 
-DWORD Prepare(MIDIHDR* header, DWORD size)
-{
-    if (!header || size < offsetof(MIDIHDR, dwOffset) || !header->lpData) return MMSYSERR_INVALPARAM;
+DWORD Prepare(MIDIHDR* header, DWORD size) {
+    if (!header || size < offsetof(MIDIHDR, dwOffset) || !header->lpData)
+        return MMSYSERR_INVALPARAM;
     header->dwFlags |= MHDR_PREPARED;
     header->dwFlags &= ~(MHDR_DONE | MHDR_INQUEUE);
     return MMSYSERR_NOERROR;
 }
 
-DWORD Unprepare(MIDIHDR* header, DWORD size)
-{
+DWORD Unprepare(MIDIHDR* header, DWORD size) {
     if (!header || size < offsetof(MIDIHDR, dwOffset)) return MMSYSERR_INVALPARAM;
     if (header->dwFlags & MHDR_INQUEUE) return MIDIERR_STILLPLAYING;
     header->dwFlags &= ~MHDR_PREPARED;
     return MMSYSERR_NOERROR;
 }
 
-DWORD Caps(MIDIINCAPSW* caps, DWORD size)
-{
+DWORD Caps(MIDIINCAPSW* caps, DWORD size) {
     if (!caps) return MMSYSERR_INVALPARAM;
     MIDIINCAPSW full = {};
     full.wMid = 0xFFFF;  // MM_UNMAPPED
@@ -269,8 +256,7 @@ DWORD Caps(MIDIINCAPSW* caps, DWORD size)
 
 }  // namespace
 
-void InputBytesArrived(const uint8_t* bytes, size_t length)
-{
+void InputBytesArrived(const uint8_t* bytes, size_t length) {
     if (!InitOnceExecuteOnce(&initOnce, InitDevice, nullptr, nullptr)) return;
     EnterCriticalSection(&in.lock);
     if (in.fifoRead == in.fifoWrite) {
@@ -287,36 +273,28 @@ void InputBytesArrived(const uint8_t* bytes, size_t length)
     LeaveCriticalSection(&in.lock);
 }
 
-DWORD InputMessage(UINT message, DWORD_PTR param1, DWORD_PTR param2)
-{
+DWORD InputMessage(UINT message, DWORD_PTR param1, DWORD_PTR param2) {
     if (!InitOnceExecuteOnce(&initOnce, InitDevice, nullptr, nullptr)) return MMSYSERR_NOMEM;
     switch (message) {
     case DRVM_INIT:
     case DRVM_EXIT:
     case DRVM_ENABLE:
-    case DRVM_DISABLE:
-        return MMSYSERR_NOERROR;
-    case MIDM_GETNUMDEVS:
-        return 1;
+    case DRVM_DISABLE: return MMSYSERR_NOERROR;
+    case MIDM_GETNUMDEVS: return 1;
     case MIDM_GETDEVCAPS:
         return Caps(reinterpret_cast<MIDIINCAPSW*>(param1), static_cast<DWORD>(param2));
     case MIDM_OPEN:
         return Open(reinterpret_cast<const MIDIOPENDESC*>(param1), static_cast<DWORD>(param2));
-    case MIDM_CLOSE:
-        return Close();
+    case MIDM_CLOSE: return Close();
     case MIDM_ADDBUFFER:
         return AddBuffer(reinterpret_cast<MIDIHDR*>(param1), static_cast<DWORD>(param2));
     case MIDM_PREPARE:
         return Prepare(reinterpret_cast<MIDIHDR*>(param1), static_cast<DWORD>(param2));
     case MIDM_UNPREPARE:
         return Unprepare(reinterpret_cast<MIDIHDR*>(param1), static_cast<DWORD>(param2));
-    case MIDM_START:
-        return Start();
-    case MIDM_STOP:
-        return Halt(false);
-    case MIDM_RESET:
-        return Halt(true);
-    default:
-        return MMSYSERR_NOTSUPPORTED;
+    case MIDM_START: return Start();
+    case MIDM_STOP: return Halt(false);
+    case MIDM_RESET: return Halt(true);
+    default: return MMSYSERR_NOTSUPPORTED;
     }
 }

@@ -15,7 +15,7 @@
 extern "C" BOOL WINAPI DriverCallback(DWORD_PTR callback, DWORD flags, HDRVR device, DWORD message,
                                       DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR param2);
 
-#define VMIDI_IN_NAME L"Vexa Virtual MIDI In"
+#define VMIDI_IN_NAME  L"Vexa Virtual MIDI In"
 #define VMIDI_OUT_NAME L"Vexa Virtual MIDI Out"
 
 // MIDI cable speed: 31250 baud, 10 bits per byte.

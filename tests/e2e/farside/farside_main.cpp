@@ -38,15 +38,13 @@ namespace {
 
 using namespace vexa_peers;
 
-int64_t MonotonicMicros()
-{
+int64_t MonotonicMicros() {
     using namespace std::chrono;
     static const steady_clock::time_point origin = steady_clock::now();
     return duration_cast<microseconds>(steady_clock::now() - origin).count();
 }
 
-bool SendAll(int fd, const uint8_t* bytes, size_t length)
-{
+bool SendAll(int fd, const uint8_t* bytes, size_t length) {
     while (length > 0) {
         const ssize_t n = send(fd, bytes, length, MSG_NOSIGNAL);
         if (n <= 0) return false;
@@ -59,8 +57,7 @@ bool SendAll(int fd, const uint8_t* bytes, size_t length)
 // VEXA_FARSIDE_TRACE=1 prints every event on the cable.
 const bool tracing = getenv("VEXA_FARSIDE_TRACE") != nullptr;
 
-void Trace(const char* what, std::span<const uint8_t> bytes)
-{
+void Trace(const char* what, std::span<const uint8_t> bytes) {
     if (!tracing) return;
     printf("farside: %8.3f %s", static_cast<double>(MonotonicMicros()) / 1e6, what);
     for (size_t i = 0; i < bytes.size() && i < 10; ++i) printf(" %02X", bytes[i]);
@@ -70,51 +67,46 @@ void Trace(const char* what, std::span<const uint8_t> bytes)
 
 // The program's end of the cable as the peers see it.
 class CableLink : public PeerLink {
-public:
-    void Attach(int fd)
-    {
+  public:
+    void Attach(int fd) {
         std::lock_guard<std::mutex> g(lock_);
         fd_ = fd;
         listening_ = false;
     }
-    void Detach(int fd)
-    {
+    void Detach(int fd) {
         std::lock_guard<std::mutex> g(lock_);
         if (fd_ == fd) fd_ = -1;
         listening_ = false;
     }
-    void SetListening(bool on)
-    {
+    void SetListening(bool on) {
         if (on) ++starts_;  // counted before the peer hears of it
         listening_ = on;
     }
-    bool Connected()
-    {
+    bool Connected() {
         std::lock_guard<std::mutex> g(lock_);
         return fd_ >= 0;
     }
-    void SendToProgram(std::span<const uint8_t> bytes) override
-    {
+    void SendToProgram(std::span<const uint8_t> bytes) override {
         uint8_t packet[kPacketHeader + kStampSize + 4096];
         Trace("to program  ", bytes);
         std::lock_guard<std::mutex> g(lock_);
         ++sent_;
         for (size_t at = 0; at < bytes.size() && fd_ >= 0; at += 4096) {
             const size_t chunk = std::min<size_t>(4096, bytes.size() - at);
-            const size_t n = EncodePacket(kPacketMidi, 0, bytes.data() + at, chunk, packet, sizeof packet);
+            const size_t n =
+                EncodePacket(kPacketMidi, 0, bytes.data() + at, chunk, packet, sizeof packet);
             if (!SendAll(fd_, packet, n)) break;
         }
     }
     uint32_t NowMs() override { return static_cast<uint32_t>(MonotonicMicros() / 1000); }
     bool ProgramListening() override { return listening_; }
     uint32_t ProgramInputStarts() override { return starts_; }
-    size_t Sent()
-    {
+    size_t Sent() {
         std::lock_guard<std::mutex> g(lock_);
         return sent_;
     }
 
-private:
+  private:
     std::mutex lock_;
     int fd_ = -1;
     std::atomic<bool> listening_{false};
@@ -124,10 +116,10 @@ private:
 
 // Returns every message unchanged: the driver's own test uses it.
 class EchoPeer : public SynthPeer {
-public:
+  public:
     explicit EchoPeer(PeerLink& link) : SynthPeer(link) {}
 
-protected:
+  protected:
     void HandleStart() override {}
     void HandleMessage(const TimedMessage& message) override { Emit(message.bytes); }
 };
@@ -149,23 +141,21 @@ int checksFailed = 0;
 std::atomic<bool> quitting{false};
 
 class SilentPeer : public SynthPeer {
-public:
+  public:
     explicit SilentPeer(PeerLink& link) : SynthPeer(link) {}
 
-protected:
+  protected:
     void HandleStart() override {}
     void HandleMessage(const TimedMessage&) override {}
 };
 
-std::shared_ptr<SynthPeer> CurrentPeer()
-{
+std::shared_ptr<SynthPeer> CurrentPeer() {
     std::lock_guard<std::mutex> g(sessionLock);
     return session.peer;
 }
 
 template <typename Fault>
-bool LookUp(const std::map<std::string, Fault>& table, const std::string& name, Fault& fault)
-{
+bool LookUp(const std::map<std::string, Fault>& table, const std::string& name, Fault& fault) {
     auto it = table.find(name);
     if (it == table.end()) return false;
     fault = it->second;
@@ -173,8 +163,7 @@ bool LookUp(const std::map<std::string, Fault>& table, const std::string& name, 
 }
 
 // PEER kind [role=..] [channel=N] [seed=N] [kind=16|64] [fault=name] [step=N]
-std::string MakePeer(std::istringstream& words)
-{
+std::string MakePeer(std::istringstream& words) {
     Session s;
     words >> s.kind;
     std::map<std::string, std::string> opt;
@@ -195,9 +184,12 @@ std::string MakePeer(std::istringstream& words)
         s.peer = std::make_shared<SilentPeer>(cable);
     } else if (s.kind == "jx8p") {
         static const std::map<std::string, Jx8pFault> faults = {
-            {"none", Jx8pFault::None}, {"ahead", Jx8pFault::SelectAhead},
-            {"otherchannel", Jx8pFault::OtherChannel}, {"foreign", Jx8pFault::ForeignBefore},
-            {"shorttone", Jx8pFault::ShortTone}, {"missingend", Jx8pFault::MissingEnd},
+            {"none", Jx8pFault::None},
+            {"ahead", Jx8pFault::SelectAhead},
+            {"otherchannel", Jx8pFault::OtherChannel},
+            {"foreign", Jx8pFault::ForeignBefore},
+            {"shorttone", Jx8pFault::ShortTone},
+            {"missingend", Jx8pFault::MissingEnd},
             {"silent", Jx8pFault::Silent}};
         Jx8pScript script;
         script.channel = s.channel;
@@ -208,15 +200,22 @@ std::string MakePeer(std::istringstream& words)
         s.peer = std::make_shared<Jx8pPeer>(cable, script);
     } else if (s.kind == "jx10") {
         static const std::map<std::string, Jx10Fault> faults = {
-            {"none", Jx10Fault::None}, {"badchecksum", Jx10Fault::BadChecksum},
-            {"shortblock", Jx10Fault::ShortBlock}, {"err", Jx10Fault::ErrInstead},
-            {"rjc", Jx10Fault::RjcInstead}, {"eof", Jx10Fault::EofInstead},
-            {"errbefore", Jx10Fault::ErrBefore}, {"foreign", Jx10Fault::ForeignBefore},
+            {"none", Jx10Fault::None},
+            {"badchecksum", Jx10Fault::BadChecksum},
+            {"shortblock", Jx10Fault::ShortBlock},
+            {"err", Jx10Fault::ErrInstead},
+            {"rjc", Jx10Fault::RjcInstead},
+            {"eof", Jx10Fault::EofInstead},
+            {"errbefore", Jx10Fault::ErrBefore},
+            {"foreign", Jx10Fault::ForeignBefore},
             {"silent", Jx10Fault::Silent}};
         Jx10Script script;
-        if (s.role == "dump") script.role = Jx10Role::Dump;
-        else if (s.role == "load") script.role = Jx10Role::BulkLoad;
-        else return "ERROR role must be dump or load";
+        if (s.role == "dump")
+            script.role = Jx10Role::Dump;
+        else if (s.role == "load")
+            script.role = Jx10Role::BulkLoad;
+        else
+            return "ERROR role must be dump or load";
         script.channel = s.channel;
         s.jx10Kind = opt["kind"] == "16" ? 0x16 : 0x64;
         script.kind = s.jx10Kind;
@@ -231,8 +230,8 @@ std::string MakePeer(std::istringstream& words)
         s.peer = std::make_shared<Jx10Peer>(cable, script);
     } else if (s.kind == "mks70") {
         static const std::map<std::string, Mks70Fault> faults = {
-            {"none", Mks70Fault::None}, {"tonesfirst", Mks70Fault::TonesFirst},
-            {"swapped", Mks70Fault::Swapped}, {"repeated", Mks70Fault::Repeated},
+            {"none", Mks70Fault::None},          {"tonesfirst", Mks70Fault::TonesFirst},
+            {"swapped", Mks70Fault::Swapped},    {"repeated", Mks70Fault::Repeated},
             {"short", Mks70Fault::ShortMessage}, {"foreign", Mks70Fault::ForeignBefore},
             {"silent", Mks70Fault::Silent}};
         Mks70Script script;
@@ -251,8 +250,7 @@ std::string MakePeer(std::istringstream& words)
 }
 
 // CHECK complete | stopped [messages] | rejected | nothing
-std::string Check(std::istringstream& words)
-{
+std::string Check(std::istringstream& words) {
     std::string expectation;
     int prefix = -1;
     words >> expectation;
@@ -265,9 +263,12 @@ std::string Check(std::istringstream& words)
     if (!s.peer) return "FAIL no peer";
     const std::vector<TimedMessage> got = s.peer->Received();
     std::vector<e2e::ExpectedMessage> expected;
-    if (s.kind == "jx8p" && s.role == "load") expected = e2e::Jx8pLoadStream(s.channel, s.image);
-    else if (s.kind == "jx8p") expected = e2e::Jx8pSelectStream(s.channel);
-    else if (s.kind == "mks70" && s.role == "load") expected = e2e::Mks70LoadStream(s.channel, s.image);
+    if (s.kind == "jx8p" && s.role == "load")
+        expected = e2e::Jx8pLoadStream(s.channel, s.image);
+    else if (s.kind == "jx8p")
+        expected = e2e::Jx8pSelectStream(s.channel);
+    else if (s.kind == "mks70" && s.role == "load")
+        expected = e2e::Mks70LoadStream(s.channel, s.image);
     else if (s.kind == "jx10" && s.role == "load") {
         std::vector<uint8_t> image = s.image;
         image.resize(kM64CSize, 0);
@@ -277,11 +278,16 @@ std::string Check(std::istringstream& words)
     // An MKS-70 dump and the silent peer expect nothing from the program.
 
     e2e::CheckResult r;
-    if (expectation == "complete") r = e2e::CheckSequence(got, expected, e2e::Outcome::Complete);
-    else if (expectation == "stopped") r = e2e::CheckSequence(got, expected, e2e::Outcome::Prefix, prefix);
-    else if (expectation == "rejected") r = e2e::CheckRejected(got, expected, s.channel);
-    else if (expectation == "nothing") r = e2e::CheckSequence(got, {}, e2e::Outcome::Complete);
-    else return "ERROR expectation must be complete, stopped, rejected or nothing";
+    if (expectation == "complete")
+        r = e2e::CheckSequence(got, expected, e2e::Outcome::Complete);
+    else if (expectation == "stopped")
+        r = e2e::CheckSequence(got, expected, e2e::Outcome::Prefix, prefix);
+    else if (expectation == "rejected")
+        r = e2e::CheckRejected(got, expected, s.channel);
+    else if (expectation == "nothing")
+        r = e2e::CheckSequence(got, {}, e2e::Outcome::Complete);
+    else
+        return "ERROR expectation must be complete, stopped, rejected or nothing";
     ++checksRun;
     if (!r.pass) ++checksFailed;
     std::string line = (r.pass ? "PASS " : "FAIL ") + r.detail;
@@ -291,8 +297,7 @@ std::string Check(std::istringstream& words)
     return line;
 }
 
-std::string Names()
-{
+std::string Names() {
     Session s;
     {
         std::lock_guard<std::mutex> g(sessionLock);
@@ -312,17 +317,19 @@ std::string filesDir = ".";
 
 // WRITEBANK name mks70|jx8p seed: a bank file for the program to open, in
 // the folder given with --files.
-std::string WriteBank(std::istringstream& words)
-{
+std::string WriteBank(std::istringstream& words) {
     std::string name, kind;
     uint32_t seed = 0;
-    if (!(words >> name >> kind >> seed) || name.find('/') != std::string::npos) return "ERROR usage";
+    if (!(words >> name >> kind >> seed) || name.find('/') != std::string::npos)
+        return "ERROR usage";
     std::vector<e2e::ExpectedMessage> stream;
-    if (kind == "mks70") stream = e2e::Mks70LoadStream(0, MakeM64CContent(seed));
+    if (kind == "mks70")
+        stream = e2e::Mks70LoadStream(0, MakeM64CContent(seed));
     else if (kind == "jx8p") {
         stream = e2e::Jx8pLoadStream(0, MakeM16CContent(seed));
         stream.pop_back();  // a saved bank has no closing parameter message
-    } else return "ERROR kind";
+    } else
+        return "ERROR kind";
     std::vector<uint8_t> bytes;
     for (const auto& m : stream) bytes.insert(bytes.end(), m.bytes.begin(), m.bytes.end());
     const std::string path = filesDir + "/" + name;
@@ -337,17 +344,16 @@ std::string WriteBank(std::istringstream& words)
     return "OK " + std::to_string(bytes.size());
 }
 
-std::string Status()
-{
+std::string Status() {
     auto peer = CurrentPeer();
     char text[160];
-    snprintf(text, sizeof text, "OK connected=%d listening=%d received=%zu sent=%zu", cable.Connected() ? 1 : 0,
-             cable.ProgramListening() ? 1 : 0, peer ? peer->Received().size() : 0, peer ? peer->SentCount() : 0);
+    snprintf(text, sizeof text, "OK connected=%d listening=%d received=%zu sent=%zu",
+             cable.Connected() ? 1 : 0, cable.ProgramListening() ? 1 : 0,
+             peer ? peer->Received().size() : 0, peer ? peer->SentCount() : 0);
     return text;
 }
 
-bool ReadLine(int fd, std::string& buffered, std::string& line)
-{
+bool ReadLine(int fd, std::string& buffered, std::string& line) {
     for (;;) {
         const size_t nl = buffered.find('\n');
         if (nl != std::string::npos) {
@@ -363,28 +369,34 @@ bool ReadLine(int fd, std::string& buffered, std::string& line)
     }
 }
 
-void ServeControl(int fd, std::string buffered)
-{
+void ServeControl(int fd, std::string buffered) {
     std::string line;
     while (ReadLine(fd, buffered, line)) {
         std::istringstream words(line);
         std::string command;
         words >> command;
         std::string reply;
-        if (command == "PEER") reply = MakePeer(words);
+        if (command == "PEER")
+            reply = MakePeer(words);
         else if (command == "START") {
             if (auto peer = CurrentPeer()) {
                 peer->Start();
                 reply = "OK";
-            } else reply = "ERROR no peer";
-        } else if (command == "CHECK") reply = Check(words);
-        else if (command == "NAMES") reply = Names();
-        else if (command == "WRITEBANK") reply = WriteBank(words);
-        else if (command == "STATUS") reply = Status();
+            } else
+                reply = "ERROR no peer";
+        } else if (command == "CHECK")
+            reply = Check(words);
+        else if (command == "NAMES")
+            reply = Names();
+        else if (command == "WRITEBANK")
+            reply = WriteBank(words);
+        else if (command == "STATUS")
+            reply = Status();
         else if (command == "QUIT") {
             quitting = true;
             reply = "OK";
-        } else reply = "ERROR unknown command";
+        } else
+            reply = "ERROR unknown command";
         reply += "\n";
         SendAll(fd, reinterpret_cast<const uint8_t*>(reply.data()), reply.size());
         if (quitting) break;
@@ -399,8 +411,7 @@ void ServeControl(int fd, std::string buffered)
 
 // The program's output: packets of MIDI bytes, framed into whole messages
 // and stamped with the time the program handed over their first byte.
-void ServeMidi(int fd, std::string buffered)
-{
+void ServeMidi(int fd, std::string buffered) {
     cable.Attach(fd);
     LinkDecoder decoder;
     MidiFramer framer;
@@ -416,7 +427,8 @@ void ServeMidi(int fd, std::string buffered)
     FeedLink(decoder, reinterpret_cast<const uint8_t*>(buffered.data()), buffered.size(), packets);
     for (;;) {
         for (const LinkPacket& p : packets) {
-            if (p.kind != kPacketMidi) Trace(p.kind == kPacketListening ? "input listens" : "input quiet", {});
+            if (p.kind != kPacketMidi)
+                Trace(p.kind == kPacketListening ? "input listens" : "input quiet", {});
             if (p.kind == kPacketListening) {
                 cable.SetListening(true);
                 if (auto peer = CurrentPeer()) peer->OnProgramListening();
@@ -434,7 +446,9 @@ void ServeMidi(int fd, std::string buffered)
             for (uint8_t b : p.bytes) {
                 switch (FeedByte(framer, b)) {
                 case FramerEvent::Short:
-                    deliver(std::vector<uint8_t>(framer.shortBytes, framer.shortBytes + framer.shortLength), timeMs);
+                    deliver(std::vector<uint8_t>(framer.shortBytes,
+                                                 framer.shortBytes + framer.shortLength),
+                            timeMs);
                     break;
                 case FramerEvent::SysexByte:
                     if (sysex.empty()) sysexTime = timeMs;
@@ -454,11 +468,11 @@ void ServeMidi(int fd, std::string buffered)
                         sysexTime = timeMs;
                     }
                     if (framer.pendingShort)
-                        deliver(std::vector<uint8_t>(framer.shortBytes, framer.shortBytes + framer.shortLength),
+                        deliver(std::vector<uint8_t>(framer.shortBytes,
+                                                     framer.shortBytes + framer.shortLength),
                                 timeMs);
                     break;
-                case FramerEvent::None:
-                    break;
+                case FramerEvent::None: break;
                 }
             }
         }
@@ -476,8 +490,7 @@ void ServeMidi(int fd, std::string buffered)
     close(fd);
 }
 
-void Serve(int fd)
-{
+void Serve(int fd) {
     const int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     std::string buffered;
@@ -486,15 +499,17 @@ void Serve(int fd)
         close(fd);
         return;
     }
-    if (hello == "VMIDI") ServeMidi(fd, buffered);
-    else if (hello == "CTRL") ServeControl(fd, buffered);
-    else close(fd);
+    if (hello == "VMIDI")
+        ServeMidi(fd, buffered);
+    else if (hello == "CTRL")
+        ServeControl(fd, buffered);
+    else
+        close(fd);
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const char* portFile = nullptr;
     for (int i = 1; i + 1 < argc; ++i) {
         if (strcmp(argv[i], "--port-file") == 0) portFile = argv[i + 1];
@@ -506,8 +521,10 @@ int main(int argc, char** argv)
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
     socklen_t size = sizeof address;
-    if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, 8) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+    if (listener < 0 ||
+        bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listener, 8) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
         perror("farside: listen");
         return 2;
     }
@@ -515,7 +532,8 @@ int main(int argc, char** argv)
     if (portFile) {
         const std::string temporary = std::string(portFile) + ".tmp";
         FILE* f = fopen(temporary.c_str(), "w");
-        if (!f || fprintf(f, "%d\n", port) < 0 || fclose(f) != 0 || rename(temporary.c_str(), portFile) != 0) {
+        if (!f || fprintf(f, "%d\n", port) < 0 || fclose(f) != 0 ||
+            rename(temporary.c_str(), portFile) != 0) {
             perror("farside: port file");
             return 2;
         }

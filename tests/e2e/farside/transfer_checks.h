@@ -19,10 +19,10 @@ struct ExpectedMessage {
 
 struct CheckResult {
     bool pass = false;
-    std::string detail;          // the first fault found, or a summary
+    std::string detail;  // the first fault found, or a summary
     bool gapChecked = false;
-    int32_t leastSlackMs = 0;    // smallest (gap - minimum) seen, when a gap was checked
-    uint32_t spanMs = 0;         // first to last message start
+    int32_t leastSlackMs = 0;  // smallest (gap - minimum) seen, when a gap was checked
+    uint32_t spanMs = 0;       // first to last message start
 };
 
 // JX-8P load: 32 x (tone, 300 ms, program change message, 750 ms), then
@@ -32,7 +32,8 @@ std::vector<ExpectedMessage> Jx8pLoadStream(uint8_t channel, const std::vector<u
 std::vector<ExpectedMessage> Mks70LoadStream(uint8_t channel, const std::vector<uint8_t>& image);
 // JX-10 bulk load after a request of this kind: the data blocks 750 ms
 // apart, then the end-of-file marker 750 ms after the last block.
-std::vector<ExpectedMessage> Jx10LoadStream(uint8_t channel, uint8_t kind, const std::vector<uint8_t>& image);
+std::vector<ExpectedMessage> Jx10LoadStream(uint8_t channel, uint8_t kind,
+                                            const std::vector<uint8_t>& image);
 // JX-8P receive: the program's parameter messages (08 = 1, 07 = 1Fh, 07 = 0).
 std::vector<ExpectedMessage> Jx8pSelectStream(uint8_t channel);
 // JX-10 dump of `blocks` blocks: one acknowledgement for the WSD, one per
@@ -40,8 +41,8 @@ std::vector<ExpectedMessage> Jx8pSelectStream(uint8_t channel);
 std::vector<ExpectedMessage> Jx10DumpReplies(uint8_t channel, int blocks);
 
 enum class Outcome {
-    Complete,   // exactly the expected messages
-    Prefix,     // a strict prefix (a cancelled transfer); `prefixLength` if not negative
+    Complete,  // exactly the expected messages
+    Prefix,    // a strict prefix (a cancelled transfer); `prefixLength` if not negative
 };
 
 // Compares every message and every pause. With `toleranceMs` a gap may be

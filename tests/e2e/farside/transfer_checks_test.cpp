@@ -11,8 +11,8 @@ namespace {
 using vexa_peers::TimedMessage;
 
 // What a correct program would send: each message at the least time allowed.
-std::vector<TimedMessage> Perfect(const std::vector<e2e::ExpectedMessage>& stream, uint32_t extraMs = 0)
-{
+std::vector<TimedMessage> Perfect(const std::vector<e2e::ExpectedMessage>& stream,
+                                  uint32_t extraMs = 0) {
     std::vector<TimedMessage> sent;
     uint32_t t = 1000;
     for (const auto& m : stream) {
@@ -22,8 +22,7 @@ std::vector<TimedMessage> Perfect(const std::vector<e2e::ExpectedMessage>& strea
     return sent;
 }
 
-TEST(TransferChecks, ExpectedStreamsHaveTheTransfersShape)
-{
+TEST(TransferChecks, ExpectedStreamsHaveTheTransfersShape) {
     const auto m16 = vexa_peers::MakeM16CContent(1);
     const auto m64 = vexa_peers::MakeM64CContent(1);
     const auto jx8p = e2e::Jx8pLoadStream(0, m16);
@@ -39,12 +38,13 @@ TEST(TransferChecks, ExpectedStreamsHaveTheTransfersShape)
     EXPECT_EQ(e2e::Jx10LoadStream(0, 0x64, m64).size(), 65u);
     EXPECT_EQ(e2e::Jx10LoadStream(0, 0x16, m64).size(), 17u);
     // A JX-10 bank at its paced minimum: 64 blocks 750 ms apart, then the marker.
-    EXPECT_EQ(e2e::CheckSequence(Perfect(e2e::Jx10LoadStream(0, 0x64, m64)), e2e::Jx10LoadStream(0, 0x64, m64),
-                                 e2e::Outcome::Complete).spanMs, 48000u);
+    EXPECT_EQ(e2e::CheckSequence(Perfect(e2e::Jx10LoadStream(0, 0x64, m64)),
+                                 e2e::Jx10LoadStream(0, 0x64, m64), e2e::Outcome::Complete)
+                  .spanMs,
+              48000u);
 }
 
-TEST(TransferChecks, FaultsAreFound)
-{
+TEST(TransferChecks, FaultsAreFound) {
     const auto stream = e2e::Mks70LoadStream(0, vexa_peers::MakeM64CContent(7));
     const auto good = Perfect(stream, 3);
     struct Case {
@@ -61,7 +61,8 @@ TEST(TransferChecks, FaultsAreFound)
     auto extra = good;
     extra.push_back(good.back());
     auto hurried = good;
-    for (size_t i = 70; i < hurried.size(); ++i) hurried[i].timeMs -= 10;  // message 70 only 293 ms after 69
+    for (size_t i = 70; i < hurried.size(); ++i)
+        hurried[i].timeMs -= 10;  // message 70 only 293 ms after 69
     auto longMessage = good;
     longMessage[2].bytes.push_back(0);
     std::vector<TimedMessage> firstTen(good.begin(), good.begin() + 10);
@@ -83,11 +84,10 @@ TEST(TransferChecks, FaultsAreFound)
     EXPECT_NE(r.detail.find("message 70"), std::string::npos) << r.detail;
 }
 
-TEST(TransferChecks, RejectionMustEndTheExchange)
-{
+TEST(TransferChecks, RejectionMustEndTheExchange) {
     const auto replies = e2e::Jx10DumpReplies(0, 64);
-    std::vector<TimedMessage> acksThenReject = {{replies[0].bytes, 1}, {replies[1].bytes, 2},
-                                                {{0xF0, 0x41, 0x4F, 0x00, 0x24, 0xF7}, 3}};
+    std::vector<TimedMessage> acksThenReject = {
+        {replies[0].bytes, 1}, {replies[1].bytes, 2}, {{0xF0, 0x41, 0x4F, 0x00, 0x24, 0xF7}, 3}};
     EXPECT_TRUE(e2e::CheckRejected(acksThenReject, replies, 0).pass);
     std::vector<TimedMessage> wrongChannel = acksThenReject;
     wrongChannel.back().bytes[3] = 1;
@@ -96,8 +96,7 @@ TEST(TransferChecks, RejectionMustEndTheExchange)
     EXPECT_FALSE(e2e::CheckRejected(noReject, replies, 0).pass);
 }
 
-TEST(TransferChecks, NamesShowSymbolCodesAsDigits)
-{
+TEST(TransferChecks, NamesShowSymbolCodesAsDigits) {
     std::vector<uint8_t> image = vexa_peers::MakeM16CContent(1);
     const uint8_t name[10] = {'A', 0, 9, 10, 'B', ' ', '%', 'x', 'y', 'z'};
     std::copy(name, name + 10, image.begin() + vexa_peers::kToneBase);

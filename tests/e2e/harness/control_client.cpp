@@ -13,8 +13,7 @@ namespace {
 SOCKET control = INVALID_SOCKET;
 std::string buffered;
 
-bool ReadLine(std::string& line)
-{
+bool ReadLine(std::string& line) {
     for (;;) {
         const size_t nl = buffered.find('\n');
         if (nl != std::string::npos) {
@@ -29,8 +28,7 @@ bool ReadLine(std::string& line)
     }
 }
 
-bool SendLine(const std::string& line)
-{
+bool SendLine(const std::string& line) {
     const std::string text = line + "\n";
     size_t sent = 0;
     while (sent < text.size()) {
@@ -42,15 +40,13 @@ bool SendLine(const std::string& line)
 }
 }  // namespace
 
-int ConfiguredPort()
-{
+int ConfiguredPort() {
     char value[32];
     const DWORD n = GetEnvironmentVariableA("VEXA_VMIDI_PORT", value, sizeof value);
     return n > 0 && n < sizeof value ? atoi(value) : 0;
 }
 
-bool ControlConnect(int port)
-{
+bool ControlConnect(int port) {
     WSADATA wsa;
     if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return false;
     control = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -63,15 +59,13 @@ bool ControlConnect(int port)
     return SendLine("CTRL");
 }
 
-std::string ControlCommand(const std::string& line)
-{
+std::string ControlCommand(const std::string& line) {
     std::string reply;
     if (control == INVALID_SOCKET || !SendLine(line) || !ReadLine(reply)) return "";
     return reply;
 }
 
-std::vector<std::string> ControlLines(const std::string& line)
-{
+std::vector<std::string> ControlLines(const std::string& line) {
     std::vector<std::string> lines;
     std::string reply;
     if (control == INVALID_SOCKET || !SendLine(line)) return lines;

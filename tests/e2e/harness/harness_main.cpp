@@ -9,8 +9,7 @@
 #include "tests/e2e/harness/control_client.h"
 #include "tests/e2e/harness/scenarios.h"
 
-int wmain(int argc, wchar_t** argv)
-{
+int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
         fprintf(stderr, "usage: vexa_e2e_harness VEXA.EXE FILES_DIR [SCENARIO-NUMBER...]\n");
         return 100;
@@ -34,8 +33,8 @@ int wmain(int argc, wchar_t** argv)
         const ULONGLONG start = GetTickCount64();
         const std::string problem = scenarios[i].run(context);
         const double seconds = static_cast<double>(GetTickCount64() - start) / 1000.0;
-        printf("%s %2zu %-62s %6.1f s%s%s\n", problem.empty() ? "PASS" : "FAIL", i + 1, scenarios[i].name, seconds,
-               problem.empty() ? "" : "\n        ", problem.c_str());
+        printf("%s %2zu %-62s %6.1f s%s%s\n", problem.empty() ? "PASS" : "FAIL", i + 1,
+               scenarios[i].name, seconds, problem.empty() ? "" : "\n        ", problem.c_str());
         fflush(stdout);
         if (!problem.empty()) {
             ++failures;

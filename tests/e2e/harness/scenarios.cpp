@@ -12,7 +12,8 @@ namespace e2e {
 
 namespace {
 
-constexpr int kTransmit = 40007, kReceive = 40008, kWatch = 40010, kStop = 40011, kOpen = 40003, kExit = 40002;
+constexpr int kTransmit = 40007, kReceive = 40008, kWatch = 40010, kStop = 40011, kOpen = 40003,
+              kExit = 40002;
 constexpr int kJx10 = 1009, kMks70 = 1010, kJx8p = 1011, kChannel1 = 1012;
 const char* const kIn = "Vexa Virtual MIDI In";
 const char* const kOut = "Vexa Virtual MIDI Out";
@@ -25,54 +26,52 @@ const char* const kMks70Prompt = "Receiving ... (Please start the MKS-70's MIDI 
 const char* const kJx8pPrompt = "Receiving ... (Please select internal tone 1 on your JX-8P)";
 const char* const kJx10Request = "Waiting for JX-10 bulk load request ....";
 
-std::string Quote(const std::string& s)
-{
+std::string Quote(const std::string& s) {
     std::string out = "\"";
     for (char c : s) out += c == '\n' ? std::string("\\n") : std::string(1, c);
     return out + "\"";
 }
 
-std::string Peer(const std::string& choice)
-{
+std::string Peer(const std::string& choice) {
     const std::string reply = ControlCommand("PEER " + choice);
     return reply == "OK" ? "" : "far side refused PEER " + choice + ": " + reply;
 }
 
-std::string FarCheck(const std::string& expectation)
-{
+std::string FarCheck(const std::string& expectation) {
     const std::string reply = ControlCommand("CHECK " + expectation);
     return reply.rfind("PASS", 0) == 0 ? "" : "synthesizer: " + reply;
 }
 
-int ProgramMessagesSeen()
-{
+int ProgramMessagesSeen() {
     const std::string status = ControlCommand("STATUS");
     const size_t at = status.find("received=");
     return at == std::string::npos ? -1 : atoi(status.c_str() + at + 9);
 }
 
-bool WaitForProgramMessages(int count, DWORD timeoutMs)
-{
+bool WaitForProgramMessages(int count, DWORD timeoutMs) {
     const ULONGLONG start = GetTickCount64();
     while (ProgramMessagesSeen() < count)
-        if (GetTickCount64() - start > timeoutMs) return false;
-        else Sleep(20);
+        if (GetTickCount64() - start > timeoutMs)
+            return false;
+        else
+            Sleep(20);
     return true;
 }
 
 // Waits for a box with this caption and text and presses `answer`.
-std::string Answer(Context& c, const wchar_t* caption, const std::string& text, int answer, DWORD timeoutMs)
-{
+std::string Answer(Context& c, const wchar_t* caption, const std::string& text, int answer,
+                   DWORD timeoutMs) {
     HWND box = WaitForDialog(c.vexa, caption, timeoutMs);
-    if (!box) return "no \"" + Narrow(caption) + "\" box appeared; status " + Quote(StatusText(c.vexa, 0));
+    if (!box)
+        return "no \"" + Narrow(caption) + "\" box appeared; status " +
+               Quote(StatusText(c.vexa, 0));
     const std::string shown = MessageBoxText(box);
     PressButton(box, answer);
     if (!WaitForDialogGone(box, 3000)) return "the box did not close";
     return shown == text ? "" : "the box says " + Quote(shown) + ", expected " + Quote(text);
 }
 
-std::string Outcome(Context& c, const std::string& text, DWORD timeoutMs)
-{
+std::string Outcome(Context& c, const std::string& text, DWORD timeoutMs) {
     std::string problem = Answer(c, L"Vexa", text, IDOK, timeoutMs);
     if (problem.empty() && WaitForStatus(c.vexa, "Ready", 3000) < 0)
         problem = "status ends at " + Quote(StatusText(c.vexa, 0)) + ", not \"Ready\"";
@@ -80,8 +79,7 @@ std::string Outcome(Context& c, const std::string& text, DWORD timeoutMs)
 }
 
 // Every name of the far side's bank must appear in the listing.
-std::string ListingShowsPeerBank(Context& c, const char* kindPane)
-{
+std::string ListingShowsPeerBank(Context& c, const char* kindPane) {
     const std::vector<std::string> names = ControlLines("NAMES");
     const std::vector<std::string> lines = ListingLines(c.vexa);
     if (names.empty()) return "the far side has no names";
@@ -89,34 +87,34 @@ std::string ListingShowsPeerBank(Context& c, const char* kindPane)
         const std::string name = entry.substr(entry.find(' ') + 1);
         bool found = false;
         for (const std::string& line : lines) found = found || line.find(name) != std::string::npos;
-        if (!found) return "the listing (" + std::to_string(lines.size()) + " lines) lacks " + Quote(name);
+        if (!found)
+            return "the listing (" + std::to_string(lines.size()) + " lines) lacks " + Quote(name);
     }
     if (StatusText(c.vexa, 1) != kindPane) return "pane 1 shows " + Quote(StatusText(c.vexa, 1));
     return "";
 }
 
-std::string Options(Context& c, int synth, const char* synthName)
-{
+std::string Options(Context& c, int synth, const char* synthName) {
     std::string problem = SetOptions(c.vexa, kIn, kOut, synth, kChannel1);
     if (problem.empty() && StatusText(c.vexa, 2) != synthName)
         problem = "pane 2 shows " + Quote(StatusText(c.vexa, 2)) + " after Options";
-    if (problem.empty() && StatusText(c.vexa, 3) != "1") problem = "pane 3 shows " + Quote(StatusText(c.vexa, 3));
+    if (problem.empty() && StatusText(c.vexa, 3) != "1")
+        problem = "pane 3 shows " + Quote(StatusText(c.vexa, 3));
     return problem;
 }
 
-std::string StartReceive(Context& c, const std::string& peer, const char* prompt)
-{
+std::string StartReceive(Context& c, const std::string& peer, const char* prompt) {
     std::string problem = Peer(peer);
     if (!problem.empty()) return problem;
     PostCommand(c.vexa, kReceive);
-    if (WaitForStatus(c.vexa, prompt, 5000) < 0) return "the prompt never came; status " + Quote(StatusText(c.vexa, 0));
+    if (WaitForStatus(c.vexa, prompt, 5000) < 0)
+        return "the prompt never came; status " + Quote(StatusText(c.vexa, 0));
     return "";
 }
 
 // Posts Stop and returns how long the waiting operation took to end (the
 // status leaving `waiting`), in milliseconds, or -1.
-double StopAndTime(Context& c, const std::string& waiting)
-{
+double StopAndTime(Context& c, const std::string& waiting) {
     LARGE_INTEGER f, t0, t1;
     QueryPerformanceFrequency(&f);
     QueryPerformanceCounter(&t0);
@@ -124,41 +122,44 @@ double StopAndTime(Context& c, const std::string& waiting)
     for (int i = 0; i < 5000; ++i) {
         if (StatusText(c.vexa, 0) != waiting) {
             QueryPerformanceCounter(&t1);
-            return static_cast<double>(t1.QuadPart - t0.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
+            return static_cast<double>(t1.QuadPart - t0.QuadPart) * 1000.0 /
+                   static_cast<double>(f.QuadPart);
         }
         Sleep(0);
     }
     return -1;
 }
 
-void Figure(Context& c, const char* format, double value)
-{
+void Figure(Context& c, const char* format, double value) {
     char text[200];
     snprintf(text, sizeof text, format, value);
     c.figures.push_back(text);
 }
 
-std::string ReceiveStopped(Context& c, const std::string& peer, const char* prompt, const char* label,
-                           const std::string& expectation)
-{
+std::string ReceiveStopped(Context& c, const std::string& peer, const char* prompt,
+                           const char* label, const std::string& expectation) {
     const std::vector<std::string> before = ListingLines(c.vexa);
     std::string problem = StartReceive(c, peer, prompt);
     if (!problem.empty()) return problem;
     Sleep(300);
     const double ms = StopAndTime(c, prompt);
     if (ms < 0) return "Stop did not end the receive";
-    Figure(c, (std::string("Stop ends a waiting ") + label + " receive in %.1f ms (goal under 50 ms)").c_str(), ms);
+    Figure(c,
+           (std::string("Stop ends a waiting ") + label + " receive in %.1f ms (goal under 50 ms)")
+               .c_str(),
+           ms);
     problem = Outcome(c, kCancelled, 5000);
-    if (problem.empty() && ListingLines(c.vexa) != before) problem = "the listing changed after a cancelled receive";
+    if (problem.empty() && ListingLines(c.vexa) != before)
+        problem = "the listing changed after a cancelled receive";
     return problem.empty() ? FarCheck(expectation) : problem;
 }
 
 // --- one program start: the JX-10 ---
 
-std::string StartFirst(Context& c)
-{
+std::string StartFirst(Context& c) {
     if (!StartVexa(c.vexa, c.exe)) return "Vexa.exe did not start or show its window";
-    if (WaitForStatus(c.vexa, "Ready", 10000) < 0) return "status is " + Quote(StatusText(c.vexa, 0));
+    if (WaitForStatus(c.vexa, "Ready", 10000) < 0)
+        return "status is " + Quote(StatusText(c.vexa, 0));
     std::string problem = Options(c, kJx10, "JX-10");
     if (!problem.empty()) {
         // The device lists the program logged at start-up tell why.
@@ -168,8 +169,7 @@ std::string StartFirst(Context& c)
     return problem;
 }
 
-std::string ReceiveJx10(Context& c)
-{
+std::string ReceiveJx10(Context& c) {
     std::string problem = StartReceive(c, "jx10 role=dump seed=11", kJx10Prompt);
     if (!problem.empty()) return problem;
     const double cpu0 = CpuMillis(c.vexa);
@@ -187,39 +187,38 @@ std::string ReceiveJx10(Context& c)
     return problem.empty() ? ListingShowsPeerBank(c, "M-64C") : problem;
 }
 
-std::string StopJx10Receive(Context& c)
-{
+std::string StopJx10Receive(Context& c) {
     return ReceiveStopped(c, "jx10 role=dump seed=12", kJx10Prompt, "JX-10", "rejected");
 }
 
-std::string Jx10AnswersWithError(Context& c)
-{
+std::string Jx10AnswersWithError(Context& c) {
     const std::vector<std::string> before = ListingLines(c.vexa);
     std::string problem = StartReceive(c, "jx10 role=dump seed=13 fault=err step=5", kJx10Prompt);
     if (!problem.empty()) return problem;
     ControlCommand("START");
     problem = Outcome(c, kCancelled, 20000);
-    if (problem.empty() && ListingLines(c.vexa) != before) problem = "the listing changed after a failed receive";
+    if (problem.empty() && ListingLines(c.vexa) != before)
+        problem = "the listing changed after a failed receive";
     return problem.empty() ? FarCheck("rejected") : problem;
 }
 
-std::string StopJx10TransmitWaiting(Context& c)
-{
+std::string StopJx10TransmitWaiting(Context& c) {
     std::string problem = Peer("jx10 role=load seed=11");
     if (!problem.empty()) return problem;
     PostCommand(c.vexa, kTransmit);
-    if (WaitForStatus(c.vexa, kJx10Request, 5000) < 0) return "status is " + Quote(StatusText(c.vexa, 0));
+    if (WaitForStatus(c.vexa, kJx10Request, 5000) < 0)
+        return "status is " + Quote(StatusText(c.vexa, 0));
     if (StopAndTime(c, kJx10Request) < 0) return "Stop did not end the wait for the request";
     problem = Outcome(c, kCancelled, 5000);
     return problem.empty() ? FarCheck("rejected") : problem;
 }
 
-std::string TransmitJx10(Context& c)
-{
+std::string TransmitJx10(Context& c) {
     std::string problem = Peer("jx10 role=load seed=11");
     if (!problem.empty()) return problem;
     PostCommand(c.vexa, kTransmit);
-    if (WaitForStatus(c.vexa, kJx10Request, 5000) < 0) return "status is " + Quote(StatusText(c.vexa, 0));
+    if (WaitForStatus(c.vexa, kJx10Request, 5000) < 0)
+        return "status is " + Quote(StatusText(c.vexa, 0));
     const ULONGLONG t0 = GetTickCount64();
     ControlCommand("START");
     // Stop while the blocks go out has no effect on a JX-10 transmit.
@@ -232,13 +231,13 @@ std::string TransmitJx10(Context& c)
     return problem;
 }
 
-std::string WatchAndStop(Context& c)
-{
+std::string WatchAndStop(Context& c) {
     std::string problem = Peer("jx8p role=select seed=5");
     if (!problem.empty()) return problem;
     PostCommand(c.vexa, kWatch);
     const char* watching = "Displaying the MIDI input data stream ...";
-    if (WaitForStatus(c.vexa, watching, 5000) < 0) return "status is " + Quote(StatusText(c.vexa, 0));
+    if (WaitForStatus(c.vexa, watching, 5000) < 0)
+        return "status is " + Quote(StatusText(c.vexa, 0));
     Sleep(300);
     const size_t before = LogLines(c.vexa).size();
     ControlCommand("START");  // 32 program changes and 32 tone messages
@@ -253,15 +252,15 @@ std::string WatchAndStop(Context& c)
     const double ms = StopAndTime(c, watching);
     if (ms < 0) return "Stop did not end the watch";
     Figure(c, "Stop ends a watch in %.1f ms", ms);
-    if (WaitForStatus(c.vexa, "Ready", 3000) < 0) return "status is " + Quote(StatusText(c.vexa, 0));
+    if (WaitForStatus(c.vexa, "Ready", 3000) < 0)
+        return "status is " + Quote(StatusText(c.vexa, 0));
     if (WaitForDialog(c.vexa, L"Vexa", 1000)) return "a watch ended with a message box";
     return FarCheck("nothing");
 }
 
 // --- the MKS-70 ---
 
-std::string ReceiveMks70(Context& c)
-{
+std::string ReceiveMks70(Context& c) {
     std::string problem = Options(c, kMks70, "MKS-70");
     if (problem.empty()) problem = StartReceive(c, "mks70 role=dump seed=22", kMks70Prompt);
     if (!problem.empty()) return problem;
@@ -271,13 +270,11 @@ std::string ReceiveMks70(Context& c)
     return problem.empty() ? ListingShowsPeerBank(c, "M-64C") : problem;
 }
 
-std::string StopMks70Receive(Context& c)
-{
+std::string StopMks70Receive(Context& c) {
     return ReceiveStopped(c, "mks70 role=dump seed=23", kMks70Prompt, "MKS-70", "complete");
 }
 
-std::string StopTransmit(Context& c, const std::string& peer, int messagesFirst)
-{
+std::string StopTransmit(Context& c, const std::string& peer, int messagesFirst) {
     std::string problem = Peer(peer);
     if (!problem.empty()) return problem;
     PostCommand(c.vexa, kTransmit);
@@ -287,13 +284,9 @@ std::string StopTransmit(Context& c, const std::string& peer, int messagesFirst)
     return problem.empty() ? FarCheck("stopped") : problem;
 }
 
-std::string StopMks70Transmit(Context& c)
-{
-    return StopTransmit(c, "mks70 role=load seed=22", 10);
-}
+std::string StopMks70Transmit(Context& c) { return StopTransmit(c, "mks70 role=load seed=22", 10); }
 
-std::string TransmitFull(Context& c, const std::string& peer, DWORD timeoutMs)
-{
+std::string TransmitFull(Context& c, const std::string& peer, DWORD timeoutMs) {
     std::string problem = Peer(peer);
     if (!problem.empty()) return problem;
     PostCommand(c.vexa, kTransmit);
@@ -301,15 +294,11 @@ std::string TransmitFull(Context& c, const std::string& peer, DWORD timeoutMs)
     return problem.empty() ? FarCheck("complete") : problem;
 }
 
-std::string TransmitMks70(Context& c)
-{
-    return TransmitFull(c, "mks70 role=load seed=22", 60000);
-}
+std::string TransmitMks70(Context& c) { return TransmitFull(c, "mks70 role=load seed=22", 60000); }
 
 // --- the JX-8P ---
 
-std::string ReceiveJx8p(Context& c)
-{
+std::string ReceiveJx8p(Context& c) {
     std::string problem = Options(c, kJx8p, "JX-8P");
     if (problem.empty()) problem = StartReceive(c, "jx8p role=select seed=33", kJx8pPrompt);
     if (!problem.empty()) return problem;
@@ -319,25 +308,17 @@ std::string ReceiveJx8p(Context& c)
     return problem.empty() ? ListingShowsPeerBank(c, "M-16C") : problem;
 }
 
-std::string StopJx8pReceive(Context& c)
-{
+std::string StopJx8pReceive(Context& c) {
     return ReceiveStopped(c, "jx8p role=select seed=34", kJx8pPrompt, "JX-8P", "stopped 2");
 }
 
-std::string StopJx8pTransmit(Context& c)
-{
-    return StopTransmit(c, "jx8p role=load seed=33", 6);
-}
+std::string StopJx8pTransmit(Context& c) { return StopTransmit(c, "jx8p role=load seed=33", 6); }
 
-std::string TransmitJx8p(Context& c)
-{
-    return TransmitFull(c, "jx8p role=load seed=33", 60000);
-}
+std::string TransmitJx8p(Context& c) { return TransmitFull(c, "jx8p role=load seed=33", 60000); }
 
 // Closing during a transmit: the prompt about the received bank comes first;
 // after "No" the transfer ends at its next check and no result box is shown.
-std::string ExitDuringTransmit(Context& c)
-{
+std::string ExitDuringTransmit(Context& c) {
     std::string problem = Peer("jx8p role=load seed=33");
     if (!problem.empty()) return problem;
     PostCommand(c.vexa, kTransmit);
@@ -358,16 +339,17 @@ std::string ExitDuringTransmit(Context& c)
 
 // --- a second start: open a file, receive, close with unsaved changes ---
 
-std::string OpenReceiveClose(Context& c)
-{
+std::string OpenReceiveClose(Context& c) {
     if (!StartVexa(c.vexa, c.exe)) return "Vexa.exe did not start";
-    if (WaitForStatus(c.vexa, "Ready", 10000) < 0) return "status is " + Quote(StatusText(c.vexa, 0));
+    if (WaitForStatus(c.vexa, "Ready", 10000) < 0)
+        return "status is " + Quote(StatusText(c.vexa, 0));
     const std::string written = ControlCommand("WRITEBANK open-test.syx mks70 44");
     if (written.rfind("OK", 0) != 0) return "far side: " + written;
     PostCommand(c.vexa, kOpen);
     HWND dialog = WaitForDialog(c.vexa, L"Open Bank", 10000);
     if (!dialog) return "the open dialog did not appear";
-    if (!ChooseFile(dialog, c.filesDir + L"\\open-test.syx")) return "the open dialog has no file name field";
+    if (!ChooseFile(dialog, c.filesDir + L"\\open-test.syx"))
+        return "the open dialog has no file name field";
     if (!WaitForDialogGone(dialog, 5000)) return "the open dialog stayed";
     Sleep(300);
     std::string problem = ListingShowsPeerBank(c, "M-64C");
@@ -399,21 +381,23 @@ std::string OpenReceiveClose(Context& c)
     if (!problem.empty()) return "third close: " + problem;
     const int code = WaitForExit(c.vexa, 5000);
     KillVexa(c.vexa);
-    return code == 0 ? "" : "the program did not end with 0 after No (" + std::to_string(code) + ")";
+    return code == 0 ? ""
+                     : "the program did not end with 0 after No (" + std::to_string(code) + ")";
 }
 
 // --- a third start: closing while a receive waits, nothing to save ---
 
-std::string ExitDuringReceive(Context& c)
-{
+std::string ExitDuringReceive(Context& c) {
     if (!StartVexa(c.vexa, c.exe)) return "Vexa.exe did not start";
-    if (WaitForStatus(c.vexa, "Ready", 10000) < 0) return "status is " + Quote(StatusText(c.vexa, 0));
+    if (WaitForStatus(c.vexa, "Ready", 10000) < 0)
+        return "status is " + Quote(StatusText(c.vexa, 0));
     std::string problem = StartReceive(c, "mks70 role=dump seed=66", kMks70Prompt);
     if (!problem.empty()) return problem;
     PostCommand(c.vexa, kExit);
     const ULONGLONG start = GetTickCount64();
     while (IsRunning(c.vexa) && GetTickCount64() - start < 5000) {
-        if (FindDialog(c.vexa, L"Vexa") || FindDialog(c.vexa, L"Exit Vexa")) return "a box appeared while closing";
+        if (FindDialog(c.vexa, L"Vexa") || FindDialog(c.vexa, L"Exit Vexa"))
+            return "a box appeared while closing";
         Sleep(10);
     }
     const double ms = static_cast<double>(GetTickCount64() - start);
@@ -426,8 +410,7 @@ std::string ExitDuringReceive(Context& c)
 
 }  // namespace
 
-std::vector<Scenario> AllScenarios()
-{
+std::vector<Scenario> AllScenarios() {
     return {
         {"start, Options: JX-10 and the virtual devices", StartFirst},
         {"receive from the JX-10", ReceiveJx10},

@@ -12,28 +12,25 @@ namespace {
 
 constexpr UINT kTimeout = 2000;
 
-LRESULT Send(HWND window, UINT message, WPARAM w, LPARAM l, bool* ok = nullptr)
-{
+LRESULT Send(HWND window, UINT message, WPARAM w, LPARAM l, bool* ok = nullptr) {
     DWORD_PTR result = 0;
-    const LRESULT sent = SendMessageTimeoutW(window, message, w, l, SMTO_ABORTIFHUNG, kTimeout, &result);
+    const LRESULT sent =
+        SendMessageTimeoutW(window, message, w, l, SMTO_ABORTIFHUNG, kTimeout, &result);
     if (ok) *ok = sent != 0;
     return static_cast<LRESULT>(result);
 }
 
-std::string WindowText(HWND window)
-{
+std::string WindowText(HWND window) {
     wchar_t text[1024] = L"";
     Send(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
     return Narrow(text);
 }
 
-HWND ChildOfClass(HWND parent, const wchar_t* className)
-{
+HWND ChildOfClass(HWND parent, const wchar_t* className) {
     return FindWindowExW(parent, nullptr, className, nullptr);
 }
 
-std::vector<std::string> ListBoxLines(HWND list)
-{
+std::vector<std::string> ListBoxLines(HWND list) {
     std::vector<std::string> lines;
     if (!list) return lines;
     const LRESULT count = Send(list, LB_GETCOUNT, 0, 0);
@@ -48,7 +45,8 @@ std::vector<std::string> ListBoxLines(HWND list)
         const LRESULT length = Send(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
         if (length < 0 || length > static_cast<LRESULT>(kLineRoom)) continue;
         line.assign(kLineRoom + 1, L'\0');
-        const LRESULT copied = Send(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()));
+        const LRESULT copied =
+            Send(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()));
         if (copied < 0 || copied > static_cast<LRESULT>(kLineRoom)) continue;
         lines.push_back(Narrow(line.substr(0, static_cast<size_t>(copied))));
     }
@@ -61,8 +59,7 @@ struct Search {
     HWND found;
 };
 
-BOOL CALLBACK FindOne(HWND window, LPARAM data)
-{
+BOOL CALLBACK FindOne(HWND window, LPARAM data) {
     Search* s = reinterpret_cast<Search*>(data);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
@@ -80,25 +77,20 @@ BOOL CALLBACK FindOne(HWND window, LPARAM data)
 
 }  // namespace
 
-std::wstring Widen(const std::string& s)
-{
-    return std::wstring(s.begin(), s.end());
-}
+std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
-std::string Narrow(const std::wstring& s)
-{
+std::string Narrow(const std::wstring& s) {
     std::string out;
     for (wchar_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
     return out;
 }
 
-bool StartVexa(Vexa& vexa, const std::wstring& exe)
-{
+bool StartVexa(Vexa& vexa, const std::wstring& exe) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + exe + L"\"";
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &vexa.process))
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &vexa.process))
         return false;
     // The window may exist before its creation has finished; wait for idle.
     WaitForInputIdle(vexa.process.hProcess, 15000);
@@ -106,20 +98,20 @@ bool StartVexa(Vexa& vexa, const std::wstring& exe)
         HWND w = FindWindowW(L"Vexa", L"Vexa");
         DWORD pid = 0;
         if (w) GetWindowThreadProcessId(w, &pid);
-        if (w && pid == vexa.process.dwProcessId) vexa.main = w;
-        else Sleep(50);
+        if (w && pid == vexa.process.dwProcessId)
+            vexa.main = w;
+        else
+            Sleep(50);
     }
     WaitForInputIdle(vexa.process.hProcess, 15000);
     return vexa.main != nullptr;
 }
 
-bool IsRunning(const Vexa& vexa)
-{
+bool IsRunning(const Vexa& vexa) {
     return vexa.process.hProcess && WaitForSingleObject(vexa.process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-int WaitForExit(Vexa& vexa, DWORD timeoutMs)
-{
+int WaitForExit(Vexa& vexa, DWORD timeoutMs) {
     if (!vexa.process.hProcess) return -1;
     if (WaitForSingleObject(vexa.process.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
     DWORD code = 0;
@@ -127,8 +119,7 @@ int WaitForExit(Vexa& vexa, DWORD timeoutMs)
     return static_cast<int>(code);
 }
 
-void KillVexa(Vexa& vexa)
-{
+void KillVexa(Vexa& vexa) {
     if (IsRunning(vexa)) {
         TerminateProcess(vexa.process.hProcess, 99);
         WaitForSingleObject(vexa.process.hProcess, 5000);
@@ -138,25 +129,21 @@ void KillVexa(Vexa& vexa)
     vexa = Vexa{};
 }
 
-void PostCommand(const Vexa& vexa, int command)
-{
+void PostCommand(const Vexa& vexa, int command) {
     PostMessageW(vexa.main, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
-void PostClose(const Vexa& vexa)
-{
-    PostMessageW(vexa.main, WM_CLOSE, 0, 0);
-}
+void PostClose(const Vexa& vexa) { PostMessageW(vexa.main, WM_CLOSE, 0, 0); }
 
-std::string StatusText(const Vexa& vexa, int pane)
-{
+std::string StatusText(const Vexa& vexa, int pane) {
     HWND bar = ChildOfClass(vexa.main, STATUSCLASSNAMEW);
     if (!bar) return "";
     void* remote = VirtualAllocEx(vexa.process.hProcess, nullptr, 512, MEM_COMMIT, PAGE_READWRITE);
     if (!remote) return "";
     std::string text;
     bool ok = false;
-    const LRESULT r = Send(bar, SB_GETTEXTA, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(remote), &ok);
+    const LRESULT r =
+        Send(bar, SB_GETTEXTA, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(remote), &ok);
     char local[512] = "";
     SIZE_T read = 0;
     if (ok && LOWORD(r) < sizeof local &&
@@ -168,8 +155,7 @@ std::string StatusText(const Vexa& vexa, int pane)
     return text;
 }
 
-int WaitForStatus(const Vexa& vexa, const std::string& text, DWORD timeoutMs, DWORD pollMs)
-{
+int WaitForStatus(const Vexa& vexa, const std::string& text, DWORD timeoutMs, DWORD pollMs) {
     const ULONGLONG start = GetTickCount64();
     for (;;) {
         if (StatusText(vexa, 0) == text) return static_cast<int>(GetTickCount64() - start);
@@ -178,13 +164,11 @@ int WaitForStatus(const Vexa& vexa, const std::string& text, DWORD timeoutMs, DW
     }
 }
 
-std::vector<std::string> ListingLines(const Vexa& vexa)
-{
+std::vector<std::string> ListingLines(const Vexa& vexa) {
     return ListBoxLines(GetDlgItem(vexa.main, 3));
 }
 
-std::vector<std::string> LogLines(const Vexa& vexa)
-{
+std::vector<std::string> LogLines(const Vexa& vexa) {
     // The log window is a modeless dialog of the program; its list is 899.
     Search s{vexa.process.dwProcessId, L"", nullptr};
     HWND found = nullptr;
@@ -197,15 +181,13 @@ std::vector<std::string> LogLines(const Vexa& vexa)
     return found ? ListBoxLines(GetDlgItem(found, 899)) : std::vector<std::string>{};
 }
 
-HWND FindDialog(const Vexa& vexa, const std::wstring& caption)
-{
+HWND FindDialog(const Vexa& vexa, const std::wstring& caption) {
     Search s{vexa.process.dwProcessId, caption, nullptr};
     EnumWindows(FindOne, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
 
-HWND WaitForDialog(const Vexa& vexa, const std::wstring& caption, DWORD timeoutMs)
-{
+HWND WaitForDialog(const Vexa& vexa, const std::wstring& caption, DWORD timeoutMs) {
     const ULONGLONG start = GetTickCount64();
     for (;;) {
         if (HWND d = FindDialog(vexa, caption)) return d;
@@ -214,8 +196,7 @@ HWND WaitForDialog(const Vexa& vexa, const std::wstring& caption, DWORD timeoutM
     }
 }
 
-bool WaitForDialogGone(HWND dialog, DWORD timeoutMs)
-{
+bool WaitForDialogGone(HWND dialog, DWORD timeoutMs) {
     const ULONGLONG start = GetTickCount64();
     while (IsWindow(dialog) && IsWindowVisible(dialog)) {
         if (GetTickCount64() - start > timeoutMs) return false;
@@ -224,20 +205,18 @@ bool WaitForDialogGone(HWND dialog, DWORD timeoutMs)
     return true;
 }
 
-std::string MessageBoxText(HWND box)
-{
+std::string MessageBoxText(HWND box) {
     HWND text = GetDlgItem(box, 0xFFFF);
     return text ? WindowText(text) : "";
 }
 
-void PressButton(HWND dialog, int id)
-{
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+void PressButton(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 namespace {
-std::string SelectByName(HWND combo, const std::string& name)
-{
+std::string SelectByName(HWND combo, const std::string& name) {
     if (!combo) return "the device list is missing";
     const LRESULT count = Send(combo, CB_GETCOUNT, 0, 0);
     std::string seen;
@@ -252,14 +231,13 @@ std::string SelectByName(HWND combo, const std::string& name)
         }
         seen += " [" + Narrow(text) + "]";
     }
-    return "\"" + name + "\" is not listed; the list holds" + (seen.empty() ? " nothing" : seen) + " (" +
-           std::to_string(count) + " entries)";
+    return "\"" + name + "\" is not listed; the list holds" + (seen.empty() ? " nothing" : seen) +
+           " (" + std::to_string(count) + " entries)";
 }
 }  // namespace
 
-std::string SetOptions(const Vexa& vexa, const std::string& input, const std::string& output, int synthButton,
-                       int channelButton)
-{
+std::string SetOptions(const Vexa& vexa, const std::string& input, const std::string& output,
+                       int synthButton, int channelButton) {
     PostCommand(vexa, 40012);
     HWND dialog = WaitForDialog(vexa, L"Options", 5000);
     if (!dialog) return "the Options dialog did not open";
@@ -268,19 +246,21 @@ std::string SetOptions(const Vexa& vexa, const std::string& input, const std::st
     for (int button : {synthButton, channelButton}) {
         if (!problem.empty()) break;
         HWND radio = GetDlgItem(dialog, button);
-        if (!radio) problem = "radio button " + std::to_string(button) + " is missing";
+        if (!radio)
+            problem = "radio button " + std::to_string(button) + " is missing";
         else {
             Send(radio, BM_CLICK, 0, 0);
-            if (Send(radio, BM_GETCHECK, 0, 0) != BST_CHECKED) problem = "radio button " + std::to_string(button) + " stays unchecked";
+            if (Send(radio, BM_GETCHECK, 0, 0) != BST_CHECKED)
+                problem = "radio button " + std::to_string(button) + " stays unchecked";
         }
     }
     PressButton(dialog, problem.empty() ? IDOK : IDCANCEL);
-    if (!WaitForDialogGone(dialog, 5000)) return problem.empty() ? "the Options dialog did not close" : problem;
+    if (!WaitForDialogGone(dialog, 5000))
+        return problem.empty() ? "the Options dialog did not close" : problem;
     return problem;
 }
 
-bool ChooseFile(HWND dialog, const std::wstring& path)
-{
+bool ChooseFile(HWND dialog, const std::wstring& path) {
     // The Explorer-style dialogs keep the name in combo box 1148, older ones in edit 1152.
     bool set = false;
     for (int id : {1148, 1152}) {
@@ -293,8 +273,7 @@ bool ChooseFile(HWND dialog, const std::wstring& path)
     return set;
 }
 
-double CpuMillis(const Vexa& vexa)
-{
+double CpuMillis(const Vexa& vexa) {
     FILETIME created, exited, kernel, user;
     if (!GetProcessTimes(vexa.process.hProcess, &created, &exited, &kernel, &user)) return -1;
     auto value = [](const FILETIME& t) {

@@ -47,8 +47,8 @@ void PressButton(HWND dialog, int id);
 
 // Options: picks both devices by name, the synthesizer and channel radio
 // buttons, and confirms. Returns "" or what went wrong.
-std::string SetOptions(const Vexa& vexa, const std::string& input, const std::string& output, int synthButton,
-                       int channelButton);
+std::string SetOptions(const Vexa& vexa, const std::string& input, const std::string& output,
+                       int synthButton, int channelButton);
 
 // Fills the file name of an open or save dialog and confirms it.
 bool ChooseFile(HWND dialog, const std::wstring& path);
