@@ -8,9 +8,9 @@
 
 #include <cstdio>
 
-#include "app/mailbox.h"
-#include "app/platform.h"
-#include "app/shell.h"
+#include "ground/mailbox.h"
+#include "ground/platform.h"
+#include "ground/shell.h"
 #include "bank/sysex.h"
 #include "midi/midi_port.h"
 #include "midi/recognizers.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/cp437.h"
-#include "app/listing.h"
+#include "app/view/cp437.h"
+#include "app/view/listing.h"
 #include "bank/bank_file.h"
 #include "bank/bank_image.h"
 #include "bank/bank_import.h"

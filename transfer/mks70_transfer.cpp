@@ -5,7 +5,7 @@
 // layer, the clock seam and the status line, nothing of files or windows.
 #include <cstring>
 
-#include "app/shell.h"
+#include "ground/shell.h"
 #include "bank/sysex.h"
 #include "midi/message_layer.h"
 #include "transfer/transfer.h"

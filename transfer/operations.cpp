@@ -5,9 +5,9 @@
 // on the worker; reaches the shell only through app/shell.h. The settings
 // are read through transfer_steps.h: app/settings.h and the device layer's
 // winmm mirrors both define a kDeviceNameSize, so no file includes both.
-#include "app/commands.h"
-#include "app/mailbox.h"
-#include "app/shell.h"
+#include "ground/commands.h"
+#include "ground/mailbox.h"
+#include "ground/shell.h"
 #include "bank/bank_image.h"
 #include "bank/bank_import.h"
 #include "midi/message_layer.h"

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "app/settings.h"
+#include "ground/settings.h"
 #include "bank/bank_image.h"
 #include "bank/sysex.h"
 #include "transfer/transfer.h"

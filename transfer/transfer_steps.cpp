@@ -5,10 +5,10 @@
 
 #include <cstdio>
 
-#include "app/mailbox.h"
-#include "app/platform.h"
-#include "app/settings.h"
-#include "app/shell.h"
+#include "ground/mailbox.h"
+#include "ground/platform.h"
+#include "ground/settings.h"
+#include "ground/shell.h"
 #include "midi/message_layer.h"
 
 uint8_t TransferChannelByte() { return static_cast<uint8_t>(appSettings.midiChannel & 0xFF); }

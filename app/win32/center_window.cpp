@@ -2,7 +2,7 @@
 // window system and moves the dialog where app/center.h says.
 #include "app/win32/center_window.h"
 
-#include "app/center.h"
+#include "app/view/center.h"
 
 namespace {
 

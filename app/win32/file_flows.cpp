@@ -8,10 +8,10 @@
 #include <cstddef>
 #include <span>
 
-#include "app/mailbox.h"
-#include "app/resource.h"
-#include "app/settings.h"
-#include "app/shell.h"
+#include "ground/mailbox.h"
+#include "ground/resource.h"
+#include "ground/settings.h"
+#include "ground/shell.h"
 #include "app/win32/center_window.h"
 #include "bank/bank_file.h"
 #include "bank/bank_image.h"

@@ -11,12 +11,12 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "app/bank_view.h"
-#include "app/cp437.h"
-#include "app/listing.h"
-#include "app/settings.h"
-#include "app/shell.h"
-#include "app/text_lines.h"
+#include "app/view/bank_view.h"
+#include "app/view/cp437.h"
+#include "app/view/listing.h"
+#include "ground/settings.h"
+#include "ground/shell.h"
+#include "app/view/text_lines.h"
 #include "app/win32/list_box_sink.h"
 #include "bank/bank_image.h"
 

@@ -17,9 +17,9 @@
 #include <atomic>
 #include <cstdarg>
 
-#include "app/resource.h"
-#include "app/shell.h"
-#include "app/text_lines.h"
+#include "ground/resource.h"
+#include "ground/shell.h"
+#include "app/view/text_lines.h"
 #include "app/win32/list_box_sink.h"
 #include "app/win32/shell_win32.h"
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "app/shell.h"  // LogPrintf, IsLogWindowOpen
+#include "ground/shell.h"  // LogPrintf, IsLogWindowOpen
 
 // 1 when the log is open afterwards, else 0.
 int OpenLogWindow();

@@ -8,8 +8,8 @@
 #include <new>
 #include <span>
 
-#include "app/settings_block.h"
-#include "app/shell.h"
+#include "app/view/settings_block.h"
+#include "ground/shell.h"
 #include "app/win32/options_dialog.h"
 
 namespace {

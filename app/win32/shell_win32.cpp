@@ -3,7 +3,7 @@
 // on it. Holds the process-wide handles.
 #include "app/win32/shell_win32.h"
 
-#include "app/shell.h"
+#include "ground/shell.h"
 
 std::atomic<HWND> mainWindow{nullptr};
 ShellHandles shellHandles;

@@ -4,9 +4,9 @@
 
 #include <array>
 
-#include "app/mailbox.h"
-#include "app/resource.h"
-#include "app/shell.h"
+#include "ground/mailbox.h"
+#include "ground/resource.h"
+#include "ground/shell.h"
 #include "app/win32/file_flows.h"
 #include "app/win32/log_window.h"
 #include "app/win32/main_window.h"

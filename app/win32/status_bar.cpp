@@ -8,7 +8,7 @@
 
 #include <type_traits>
 
-#include "app/shell.h"
+#include "ground/shell.h"
 #include "app/win32/shell_win32.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "app/status_layout.h"
+#include "app/view/status_layout.h"
 
 // Loads the common controls and runs their initialisation (ordinal 17);
 // false when the library or a function could not be had.

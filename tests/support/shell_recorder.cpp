@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "app/shell.h"
+#include "ground/shell.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // MIDI system's headers.
 #include <cstdio>
 
-#include "app/settings.h"
+#include "ground/settings.h"
 #include "tests/transfer/transfer_fixture.h"
 
 void SetTransferSettings(int32_t synthType, int32_t channel, const char* input,

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "app/commands.h"
-#include "app/settings.h"
+#include "ground/commands.h"
+#include "ground/settings.h"
 #include "bank/bank_image.h"
 #include "tests/peers/bank_content.h"
 #include "tests/peers/jx10_peer.h"

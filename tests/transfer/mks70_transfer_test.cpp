@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <span>
 
-#include "app/commands.h"
-#include "app/settings.h"
+#include "ground/commands.h"
+#include "ground/settings.h"
 #include "bank/bank_image.h"
 #include "tests/peers/bank_content.h"
 #include "tests/peers/mks70_peer.h"

@@ -5,10 +5,10 @@
 #include <chrono>
 #include <thread>
 
-#include "app/commands.h"
-#include "app/mailbox.h"
-#include "app/settings.h"
-#include "app/shell.h"
+#include "ground/commands.h"
+#include "ground/mailbox.h"
+#include "ground/settings.h"
+#include "ground/shell.h"
 #include "bank/bank_image.h"
 #include "tests/peers/bank_content.h"
 #include "tests/transfer/transfer_fixture.h"

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <thread>
 
-#include "app/commands.h"
-#include "app/mailbox.h"
+#include "ground/commands.h"
+#include "ground/mailbox.h"
 #include "bank/bank_image.h"
 #include "tests/support/midi_sim.h"
 #include "tests/support/virtual_platform.h"
