@@ -200,7 +200,7 @@ LRESULT OnRefreshBankViewMessage() {
     return 0;
 }
 
-void RefreshBankView() {
+void RefreshBankViewFromAnyThread() {
     HWND list = ListingWindow();
     if (list == nullptr || GetWindowThreadProcessId(list, nullptr) == GetCurrentThreadId()) {
         RefreshOnThisThread();

@@ -32,3 +32,5 @@ void ClearListing();
 // this message and run there, on the UI thread.
 inline constexpr UINT kRefreshBankViewMessage = WM_APP + 3;
 LRESULT OnRefreshBankViewMessage();
+// The shell table's refreshBankView: from any thread.
+void RefreshBankViewFromAnyThread();

@@ -1,11 +1,18 @@
 // The log window: a modeless dialog (resource 898) with a list of at most 193
-// diagnostic lines. Opened and closed on the UI thread; LogPrintf (app/shell.h)
-// may be called from any thread and does nothing while it is closed.
+// diagnostic lines. Opened and closed on the UI thread; LogPrintf
+// (ground/shell.h) may be called from any thread and does nothing while it is
+// closed.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdarg>
+
 #include "ground/shell.h"  // LogPrintf, IsLogWindowOpen
+
+// The shell table's logLine and isLogWindowOpen.
+int LogToWindow(const char* format, va_list args);
+int LogWindowIsOpen();
 
 // 1 when the log is open afterwards, else 0.
 int OpenLogWindow();

@@ -22,3 +22,7 @@ struct ShellHandles {
 };
 // Written only by the start-up on the UI thread, before the worker starts.
 extern ShellHandles shellHandles;
+
+// Makes this shell the one the worker-side code talks to (SetShell). The
+// first start-up step, before any window or thread exists.
+void InstallWin32Shell();

@@ -83,6 +83,7 @@ bool ActivatePreviousInstance(const char* semaphoreName, const char* className, 
 }
 
 int RunVexa(HINSTANCE instance, int showCommand, void (*runner)(int32_t command)) {
+    InstallWin32Shell();
     if (ActivatePreviousInstance(kInstanceName, kMainWindowClass, kMainWindowTitle)) return 0;
     // Without the common controls there is no status bar; the program runs
     // on without it, as a failed status bar creation would.

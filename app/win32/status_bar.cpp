@@ -1,7 +1,7 @@
 // The status bar: the common-controls status window (created through its
 // ordinal), the pane layout computed in app/status_layout, pane texts and the
 // menu help. The record is touched on the UI thread only; the worker's
-// ShowStatus and SetStatusField are sent over to it.
+// pane texts are sent over to it.
 #include "app/win32/status_bar.h"
 
 #include <commctrl.h>
@@ -148,9 +148,7 @@ LRESULT OnPaneTextMessage(WPARAM pane, LPARAM text) {
     return 0;
 }
 
-void ShowStatus(const char* text) { SetPaneFromAnyThread(0, text); }
-
-void SetStatusField(int index, const char* text) { SetPaneFromAnyThread(index, text); }
+void SetStatusPaneText(int pane, const char* text) { SetPaneFromAnyThread(pane, text); }
 
 int ShowMenuHelp(WPARAM selection, LPARAM menu) {
     HWND bar = statusWindow.load(std::memory_order_acquire);

@@ -22,6 +22,9 @@ int LayoutStatusBar(int32_t count, const int32_t* widths);
 void RelayoutStatusBar();
 // WM_MENUSELECT handed over by the main window. Returns 0.
 int ShowMenuHelp(WPARAM selection, LPARAM menu);
+// Pane 0 is ShowStatus, panes 1..5 SetStatusField of the shell table; from
+// any thread.
+void SetStatusPaneText(int pane, const char* text);
 
 // The pane texts are written on the UI thread only: a call from another
 // thread is sent to the bar's parent as this message (wParam = pane,

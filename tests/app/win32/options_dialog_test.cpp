@@ -11,7 +11,7 @@
 #include "app/win32/about_dialog.h"
 #include "app/win32/options_dialog.h"
 #include "tests/app/win32/dialog_driver.h"
-#include "tests/app/win32/fake_midi_devices.h"
+#include "tests/support/midi_sim.h"
 #include "tests/support/shell_recorder.h"
 
 namespace {
@@ -192,11 +192,16 @@ class OptionsDialog : public Settings {
   protected:
     void SetUp() override {
         Settings::SetUp();
-        fake_midi::SetDevices({"In A", "In B", "In C"}, {"Out A", "Out B"});
+        // The devices come from the simulated MIDI system, through the
+        // MIDI layer's own enumeration.
+        midi_sim::Install();
+        midi_sim::SetInputDevices({"In A", "In B", "In C"});
+        midi_sim::SetOutputDevices({"Out A", "Out B"});
         owner = driver::CreateOwnerWindow();
     }
     void TearDown() override {
         DestroyWindow(owner);
+        midi_sim::Uninstall();
         Settings::TearDown();
     }
 
@@ -264,7 +269,9 @@ TEST_F(OptionsDialog, ShowsTheSettingsAndOkStoresTheChoice) {
     EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
     EXPECT_EQ(result, 1);
     EXPECT_TRUE(centred);
-    EXPECT_EQ(fake_midi::EnumerationCount(), 1);
+    // The list was read once: one capabilities query per device.
+    EXPECT_EQ(midi_sim::CallCount(midi_sim::Call::InGetCaps), 3u);
+    EXPECT_EQ(midi_sim::CallCount(midi_sim::Call::OutGetCaps), 2u);
     EXPECT_EQ(checkedBefore, (std::vector<int>{IDC_SYNTH_JX8P, IDC_CHANNEL_1 + 4}));
     EXPECT_EQ(input, "In B");
     EXPECT_EQ(output, "Out A");
@@ -318,7 +325,8 @@ TEST_F(OptionsDialog, AbsentDevicesAndAnEmptyList) {
     EXPECT_EQ(output, "Out B");
     EXPECT_STREQ(appSettings.inputDeviceName, "Unplugged");
 
-    fake_midi::SetDevices({}, {});
+    midi_sim::SetInputDevices({});
+    midi_sim::SetOutputDevices({});
     LRESULT count = -1;
     Run([&](HWND dialog) {
         count = SendDlgItemMessageA(dialog, IDC_OUTPUT_DEVICE, CB_GETCOUNT, 0, 0);
