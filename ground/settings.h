@@ -6,9 +6,8 @@
 
 #include <cstdint>
 
-inline constexpr int32_t kSynthJx10 = 0;
-inline constexpr int32_t kSynthMks70 = 1;
-inline constexpr int32_t kSynthJx8p = 2;
+#include "bank/bank_stream.h"  // kSynthJx10, kSynthMks70, kSynthJx8p
+
 inline constexpr int32_t kChannelAuto = 16;
 inline constexpr int kDeviceNameSize = 128;
 

@@ -34,9 +34,11 @@ bool TransmitWithOpenPorts() {
     const TransferProtocol* protocol = ProtocolForSettings();
     // A JX-8P is never sent an M-64C bank nor the others an M-16C one:
     // nothing is encoded or sent then.
-    if (protocol == nullptr || bankKind.load(std::memory_order_acquire) != protocol->transmitKind)
+    if (protocol == nullptr ||
+        bankKind.load(std::memory_order_acquire) != BankStreamKind(protocol->stream))
         return false;
-    protocol->encode(TransferChannelByte());
+    if (EncodeBankStream(protocol->stream, BankImage, TransferBuffer, TransferChannelByte()) == 0)
+        return false;
     if (protocol->transmit(std::span<uint8_t>(TransferBuffer)) < 0) return false;
     ShowStatus("Closing ...");
     return true;
