@@ -123,6 +123,8 @@ int32_t PollCancel() {
     return commandMailbox.pendingCommand.load(std::memory_order_acquire);
 }
 
+bool CancelRequested() { return IsQuitRequested() != 0 || PollCancel() != 0; }
+
 int32_t IsBusy() {
     int32_t taken = commandMailbox.takenCount.load(std::memory_order_acquire);
     int32_t busy = operationBusy.load(std::memory_order_acquire);

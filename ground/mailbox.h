@@ -13,6 +13,10 @@ int32_t PostCommand(int32_t code);
 int32_t TakeCommand();
 // Worker, inside operations. The pending command (not taken), or 0.
 int32_t PollCancel();
+// Worker, inside operations: true when the program is closing or a new
+// command (Stop) is pending. The quit flag is asked first. Every wait and
+// every paced step of an operation ends on it.
+bool CancelRequested();
 // UI thread. 1 while an operation runs or a command is pending.
 int32_t IsBusy();
 int32_t IsQuitRequested();

@@ -36,8 +36,6 @@ constexpr uint32_t kSendPollMs = 1;
 constexpr uint32_t kSendTimeoutMs = 5000;
 constexpr int32_t kLoggedBytes = 8;
 
-bool CancelRequested() { return IsQuitRequested() != 0 || PollCancel() != 0; }
-
 }  // namespace
 
 int32_t WaitForMessage() {

@@ -30,8 +30,6 @@ void ShowProgress(const char* format, int32_t first, int32_t second) {
     ShowStatus(text);
 }
 
-bool StopRequested() { return IsQuitRequested() != 0 || PollCancel() != 0; }
-
 int32_t SendPaced(const uint8_t* bytes, size_t length, uint32_t pauseMs) {
     const uint32_t started = NowMilliseconds();
     const int32_t sent = TransmitBytes(bytes, static_cast<int32_t>(length));

@@ -1,7 +1,6 @@
 // Steps that the three synthesizers' procedures share: the settings a
 // transfer reads (channel byte, device names), formatted progress texts,
-// the cancellation check before each paced message, and sending one message
-// with its pause. Knows the settings, the message layer and the clock seam;
+// and sending one message with its pause. Knows the settings, the message layer and the clock seam;
 // nothing of the shell beyond ShowStatus. The settings are read only here
 // and in protocols.cpp, never beside the device layer's header (both
 // define a kDeviceNameSize).
@@ -24,10 +23,6 @@ void ShowProgress(const char* format, int32_t first, int32_t second = 0)
     __attribute__((format(printf, 1, 0)))
 #endif
     ;
-
-// True when the program is closing or a new command (Stop) is pending. The
-// quit flag is asked first, as every wait of the message layer does.
-bool StopRequested();
 
 // Sends one whole message and then sleeps for whatever is left of pauseMs,
 // measured from the moment the send began, so slow output never lengthens
