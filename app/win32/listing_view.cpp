@@ -202,12 +202,12 @@ LRESULT OnRefreshBankViewMessage() {
 
 void RefreshBankViewFromAnyThread() {
     HWND list = ListingWindow();
-    if (list == nullptr || GetWindowThreadProcessId(list, nullptr) == GetCurrentThreadId()) {
+    if (list == nullptr) {
         RefreshOnThisThread();
         return;
     }
     // From the worker (the end of a receive): the whole refresh runs on the
     // UI thread, so the listing is never rebuilt by two threads at once.
-    HWND parent = GetParent(list);
-    if (parent != nullptr) SendMessageW(parent, kRefreshBankViewMessage, 0, 0);
+    RunOnUiThread(list, GetParent(list), kRefreshBankViewMessage, 0, 0,
+                  [](WPARAM, LPARAM) { RefreshOnThisThread(); });
 }

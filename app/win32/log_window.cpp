@@ -22,6 +22,7 @@
 #include "app/view/text_lines.h"
 #include "app/win32/list_box_sink.h"
 #include "app/win32/shell_win32.h"
+#include "app/win32/ui_thread.h"
 
 namespace {
 
@@ -90,9 +91,7 @@ int LogToWindow(const char* format, va_list args) {
     if (dialog == nullptr) return 0;
     TextLine line;
     const int32_t length = FormatTextLine(line, format, args);
-    if (GetWindowThreadProcessId(dialog, nullptr) == GetCurrentThreadId())
-        AppendLogLine(line.text.data());
-    else
-        SendMessageA(dialog, kLogLineMessage, 0, reinterpret_cast<LPARAM>(line.text.data()));
+    RunOnUiThread(dialog, dialog, kLogLineMessage, 0, reinterpret_cast<LPARAM>(line.text.data()),
+                  [](WPARAM, LPARAM text) { AppendLogLine(reinterpret_cast<const char*>(text)); });
     return length;
 }

@@ -21,7 +21,3 @@ int CloseLogWindow();
 HWND LogWindowHandle();
 HWND LogListHandle();
 INT_PTR CALLBACK LogDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
-// A line formatted on another thread is sent to the log window as this
-// message (lParam = the text) and appended on the UI thread.
-inline constexpr UINT kLogLineMessage = WM_APP + 2;
