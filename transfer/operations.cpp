@@ -2,11 +2,10 @@
 // picks the procedure that fits the synthesizer setting and the bank in
 // memory, runs it, closes the devices, stores a received bank, keeps the
 // status line current and posts the outcome to the main window. Runs only
-// on the worker; reaches the shell only through app/shell.h. The settings
-// are read through transfer_steps.h: app/settings.h and the device layer's
-// winmm mirrors both define a kDeviceNameSize, so no file includes both.
+// on the worker; reaches the shell only through ground/shell.h.
 #include "ground/commands.h"
 #include "ground/mailbox.h"
+#include "ground/settings.h"
 #include "ground/shell.h"
 #include "bank/bank_image.h"
 #include "bank/bank_import.h"
@@ -22,7 +21,8 @@ namespace {
 constexpr uintptr_t kMainWindowOwner = 0;
 
 bool OpenPorts() {
-    return OpenMidiPorts(kMainWindowOwner, TransferInputDevice(), TransferOutputDevice()) != 0;
+    return OpenMidiPorts(kMainWindowOwner, appSettings.inputDeviceName,
+                         appSettings.outputDeviceName) != 0;
 }
 
 // A closing program shows no message box, so it gets no outcome either.

@@ -13,9 +13,6 @@
 
 uint8_t TransferChannelByte() { return static_cast<uint8_t>(appSettings.midiChannel & 0xFF); }
 
-const char* TransferInputDevice() { return appSettings.inputDeviceName; }
-const char* TransferOutputDevice() { return appSettings.outputDeviceName; }
-
 void ShowProgress(const char* format, int32_t first, int32_t second) {
     char text[128];
 #if defined(__GNUC__)

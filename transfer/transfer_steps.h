@@ -1,9 +1,7 @@
-// Steps that the three synthesizers' procedures share: the settings a
-// transfer reads (channel byte, device names), formatted progress texts,
-// and sending one message with its pause. Knows the settings, the message layer and the clock seam;
-// nothing of the shell beyond ShowStatus. The settings are read only here
-// and in protocols.cpp, never beside the device layer's header (both
-// define a kDeviceNameSize).
+// Steps that the three synthesizers' procedures share: the channel byte of
+// the settings, formatted progress texts, and sending one message with its
+// pause. Knows the settings, the message layer and the clock seam; nothing
+// of the shell beyond ShowStatus.
 #pragma once
 
 #include <cstddef>
@@ -12,9 +10,6 @@
 // The low byte of the midiChannel setting, written and compared unchanged:
 // "Auto" (16) travels as 10h.
 uint8_t TransferChannelByte();
-// The device names of the settings, as the device layer is to open them.
-const char* TransferInputDevice();
-const char* TransferOutputDevice();
 
 // Shows a progress text in status pane 0. The text is formatted into a
 // fixed, always terminated buffer; an over-long result is cut short.
