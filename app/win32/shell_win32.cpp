@@ -1,21 +1,12 @@
-// The Win32 shell's ShellOps table and the two shell calls that belong to no
-// window of their own: posting to the main window and showing message boxes
-// on it. Holds the process-wide handles.
+// The two shell calls that belong to no window of their own: posting to the
+// main window and showing message boxes on it. Holds the process-wide
+// handles.
 #include "app/win32/shell_win32.h"
-
-#include "app/win32/listing_view.h"
-#include "app/win32/log_window.h"
-#include "app/win32/status_bar.h"
-#include "ground/shell.h"
 
 std::atomic<HWND> mainWindow{nullptr};
 ShellHandles shellHandles;
 
-namespace {
-
-void ShowStatusOnBar(const char* text) { SetStatusPaneText(0, text); }
-
-bool PostToMain(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+bool PostToMainWindowNow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     HWND window = mainWindow.load(std::memory_order_acquire);
     // PostMessage with no window would post to the calling thread's queue,
     // where nobody reads: report it as not posted instead.
@@ -24,16 +15,8 @@ bool PostToMain(uint32_t message, uintptr_t wParam, intptr_t lParam) {
                         static_cast<LPARAM>(lParam)) != FALSE;
 }
 
-int MessageBoxOnMain(uintptr_t owner, const char* text, const char* caption, uint32_t style) {
+int ShowMessageBoxOnMain(uintptr_t owner, const char* text, const char* caption, uint32_t style) {
     HWND ownerWindow =
         owner != 0 ? reinterpret_cast<HWND>(owner) : mainWindow.load(std::memory_order_acquire);
     return MessageBoxA(ownerWindow, text, caption, style);
 }
-
-constexpr ShellOps kWin32Shell{
-    ShowStatusOnBar, SetStatusPaneText, LogToWindow, LogWindowIsOpen, RefreshBankViewFromAnyThread,
-    PostToMain,      MessageBoxOnMain};
-
-}  // namespace
-
-void InstallWin32Shell() { SetShell(&kWin32Shell); }
