@@ -1,5 +1,6 @@
 // Command numbers and the program's own window messages, as the worker and
-// the transfer operations use them. Portable.
+// the transfer operations use them. Plain numbers: knows nothing of windows,
+// devices or what a command does.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The command mailbox between the UI thread and BackgroundThread, the
 // worker's flags, and the worker loop itself. Portable: it reaches the clock,
 // the wake-up event, thread start and the UI thread's wait only through the
-// PlatformOps table, and the shell only through app/shell.h. It knows a
+// PlatformOps table, and the shell only through ground/shell.h. It knows a
 // command only as a number; what a command does is the operation runner's
 // business.
 //

@@ -1,6 +1,7 @@
 // The one-slot, lock-free hand-off of MIDI commands from the UI thread to
-// the worker, the worker's flags, and the worker thread itself. Portable:
-// runs over the PlatformOps table.
+// the worker, the worker's flags, the cancellation check, and the worker
+// thread itself. Portable: runs over the PlatformOps table; knows a command
+// only as a number, nothing of windows, devices or transfers.
 #pragma once
 
 #include <cstdint>

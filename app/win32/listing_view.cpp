@@ -4,7 +4,7 @@
 // bytes as box glyphs is missing where the program runs under Wine, and an
 // ANSI font shows the box corners as accented letters; a TrueType face with
 // box glyphs, given the characters as Unicode, draws them right everywhere.
-// The cap, the trailing line feed and the scrolling are app/text_lines'.
+// The cap, the trailing line feed and the scrolling are app/view/text_lines'.
 #include "app/win32/listing_view.h"
 
 #include <array>

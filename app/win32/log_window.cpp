@@ -1,5 +1,5 @@
 // The log window and the shell table's log line (LogPrintf). Lines are formatted and capped by the line
-// store of app/text_lines; the list box is only where they end up.
+// store of app/view/text_lines; the list box is only where they end up.
 //
 // Threads: the window is created and destroyed on the UI thread only, which
 // is the only writer of logDialog and logList. LogPrintf runs on the UI

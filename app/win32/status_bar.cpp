@@ -1,5 +1,5 @@
 // The status bar: the common-controls status window (created through its
-// ordinal), the pane layout computed in app/status_layout, pane texts and the
+// ordinal), the pane layout computed in app/view/status_layout, pane texts and the
 // menu help. The record is touched on the UI thread only; the worker's
 // pane texts are sent over to it.
 #include "app/win32/status_bar.h"
