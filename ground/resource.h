@@ -37,4 +37,7 @@
 #define IDC_INPUT_DEVICE  1029
 #define IDC_OUTPUT_DEVICE 1030
 
+/* About box: the version line, filled in from the project's version. */
+#define IDC_ABOUT_VERSION 1040
+
 #endif

@@ -1,13 +1,20 @@
 #!/bin/bash
 # Takes PNG screenshots of Vexa.exe as it looks on a screen: the main window
 # with an M-64C and with an M-16C bank open, the Options dialog and the log
-# window. Runs Vexa under Xvfb in a prefix of its own with Wine's X11 driver
-# (not the null driver of the tests), windows unmanaged (no window manager).
-#   tools/screenshots.sh OUTDIR [BUILD_DIR]
+# window, the About box. Runs Vexa under Xvfb in a prefix of its own with
+# Wine's X11 driver (not the null driver of the tests), windows unmanaged (no
+# window manager), at 96 DPI or the one given with --dpi (144 = 150 %).
+#   tools/screenshots.sh [--dpi N] OUTDIR [BUILD_DIR]
+# The user guide's pictures: tools/screenshots.sh docs build/win32 (or build/win64)
 # BUILD_DIR is a Windows build folder holding Vexa.exe and the driver
 # (default /work/build-shell-w32).
 set -euo pipefail
-out=${1:?usage: screenshots.sh OUTDIR [BUILD_DIR]}
+dpi=96
+if [ "${1:-}" = --dpi ]; then
+    dpi=${2:?--dpi needs a number}
+    shift 2
+fi
+out=${1:?usage: screenshots.sh [--dpi N] OUTDIR [BUILD_DIR]}
 build=${2:-/work/build-shell-w32}
 here=$(cd "$(dirname "$0")/.." && pwd)
 vexa=$build/app/win32/Vexa.exe
@@ -41,6 +48,8 @@ REGEDIT4
 "Managed"="N"
 "Decorated"="N"
 REG
+# The screen's resolution, which Wine reads at start.
+printf '\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n' "$dpi" >>"$work/x11.reg"
 /usr/lib/wine/wine64 regedit /S "$work/x11.reg"
 /usr/lib/wine/wineserver64 -w
 
@@ -66,10 +75,12 @@ while read -r word name x y w h <&"${DRIVER[0]}"; do
         continue
     fi
     /usr/bin/import -window root "$work/screen.png"
-    /usr/bin/convert "$work/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$out/$name.png"
+    # Few colours on these pictures: an 8-bit palette keeps the files small.
+    /usr/bin/convert "$work/screen.png" -crop "${w}x${h}+${x}+${y}" +repage -strip \
+        "PNG8:$out/$name.png"
     echo "saved $out/$name.png"
     taken=$((taken + 1))
     echo next >&"${DRIVER[1]}"
 done
 wait "$driver_pid" || { echo "screenshots.sh: the driver failed" >&2; exit 1; }
-[ "$taken" -eq 4 ] || { echo "screenshots.sh: $taken of 4 pictures taken" >&2; exit 1; }
+[ "$taken" -eq 5 ] || { echo "screenshots.sh: $taken of 5 pictures taken" >&2; exit 1; }

@@ -8,15 +8,18 @@
 #   win32/win64 the i686 and x86_64 Windows builds, tests run under Wine
 #   e2e         the real Vexa.exe against scripted synthesizers through a
 #               virtual MIDI driver under Wine, for both exes
+#   package     the zip and the setup program made from the win32 build (the
+#               win64 one where 32-bit programs cannot run), and the install,
+#               start and uninstall cycle under Wine
 # Build folders go under build/ (or $VEXA_BUILD_ROOT). Stages can be chosen:
-#   tools/test.sh [host] [asan] [tsan] [win32] [win64] [fuzz] [e2e]
+#   tools/test.sh [host] [asan] [tsan] [win32] [win64] [fuzz] [e2e] [package]
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VEXA_BUILD_ROOT:-$root/build}
 jobs=${VEXA_JOBS:-$(nproc)}
 fuzz_seconds=${VEXA_FUZZ_SECONDS:-60}
-stages=${*:-host asan tsan win32 win64 fuzz e2e}
+stages=${*:-host asan tsan win32 win64 package fuzz e2e}
 case " $stages " in *" e2e "*) want_e2e=1 ;; *) want_e2e=0 ;; esac
 e2e_pids=""
 
@@ -84,6 +87,19 @@ for stage in $stages; do
         configure_and_build "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
         run_ctest "$build/win64"
         start_e2e win64
+        ;;
+    package)
+        # The packages of the win32 build; on a machine whose kernel cannot
+        # run 32-bit programs (Wine's 32-bit loader fails) the same packages
+        # made from the win64 build.
+        arch=win32
+        if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+            arch=win64
+            echo "This machine cannot run 32-bit programs: packages of the win64 build tested."
+        fi
+        [ -d "$build/$arch" ] || { echo "package needs the $arch stage first" >&2; exit 1; }
+        cmake --build "$build/$arch" --target Vexa vexa-cli vexa_install_check -j "$jobs"
+        "$root/tests/package/run-package-test.sh" "$build/$arch" "$build/package-test"
         ;;
     e2e)
         # Waits for the runs started after the Windows stages; named on its

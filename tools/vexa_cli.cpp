@@ -17,6 +17,7 @@
 #include "bank/bank_import.h"
 #include "bank/bank_stream.h"
 #include "bank/open_bank.h"
+#include "vexa_version.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ constexpr const char* kUsage =
     "       vexa-cli list FILE\n"
     "       vexa-cli convert IN -o OUT [--to jx8p|jx10|mks70|image]\n"
     "                [--channel 1..16|auto] [--synth jx10|mks70|jx8p]\n"
-    "       vexa-cli --help\n"
+    "       vexa-cli --help | --version\n"
     "\n"
     "identify  names the layout and cartridge kind (M-16C or M-64C) of each file;\n"
     "          exits 1 when any file is not a bank.\n"
@@ -292,6 +293,10 @@ int main(int argc, char** argv) {
     const std::string_view command = argv[1];
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
+        return FinishStandardOutput() ? kExitOk : kExitFailed;
+    }
+    if (command == "--version") {
+        std::printf("vexa-cli (Vexa) %s\n%s\n", kVexaVersion, kVexaCopyright);
         return FinishStandardOutput() ? kExitOk : kExitFailed;
     }
     if (command == "identify") {

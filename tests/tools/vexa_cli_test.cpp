@@ -14,6 +14,7 @@
 #include "bank/bank_import.h"
 #include "tests/bank/bank_layouts.h"
 #include "tests/bank/temp_folder.h"
+#include "vexa_version.h"
 
 namespace {
 
@@ -257,6 +258,14 @@ TEST(VexaCli, RefusesBadArgumentsWithoutTouchingFiles) {
     const ToolRun help = Cli("--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("usage: vexa-cli identify FILE...", 0), 0u);
+}
+
+TEST(VexaCli, PrintsTheProjectVersion) {
+    const ToolRun run = Cli("--version");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out,
+              std::string("vexa-cli (Vexa) ") + kVexaVersion + "\n" + kVexaCopyright + "\n");
+    EXPECT_EQ(run.err, "");
 }
 
 TEST(Examples, AreWhatTheGeneratorWrites) {

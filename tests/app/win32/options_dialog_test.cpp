@@ -13,6 +13,7 @@
 #include "tests/app/win32/dialog_driver.h"
 #include "tests/support/midi_sim.h"
 #include "tests/support/shell_recorder.h"
+#include "vexa_version.h"
 
 namespace {
 
@@ -383,12 +384,13 @@ TEST_F(OptionsDialog, AutodetectIsShownButCannotBeChosenAgain) {
     EXPECT_EQ(appSettings.midiChannel, 2);
 }
 
-TEST_F(OptionsDialog, AboutBoxEndsOnOkAndTheCloseBoxButNotOnEsc) {
+TEST_F(OptionsDialog, AboutBoxShowsTheVersionAndEndsOnOkAndTheCloseBoxButNotOnEsc) {
     for (const bool viaOk : {true, false}) {
         SCOPED_TRACE(viaOk);
         INT_PTR result = -2;
         bool survivedEsc = false;
         bool aboutCentred = false;
+        std::string versionLine;
         leftOpen = driver::RunWithScript(
             [&] {
                 result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT),
@@ -400,6 +402,9 @@ TEST_F(OptionsDialog, AboutBoxEndsOnOkAndTheCloseBoxButNotOnEsc) {
                     return;
                 }
                 aboutCentred = driver::IsCentredOverOwner(about, owner);
+                char text[64] = {};
+                GetDlgItemTextA(about, IDC_ABOUT_VERSION, text, sizeof text);
+                versionLine = text;
                 driver::Press(about, IDCANCEL);
                 survivedEsc = !driver::WaitGone(about, 300);
                 if (viaOk) {
@@ -412,6 +417,7 @@ TEST_F(OptionsDialog, AboutBoxEndsOnOkAndTheCloseBoxButNotOnEsc) {
         EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
         EXPECT_TRUE(survivedEsc);
         EXPECT_TRUE(aboutCentred);
+        EXPECT_EQ(versionLine, std::string("Version ") + kVexaVersion);
         EXPECT_EQ(result, viaOk ? 1 : 0);
     }
 }

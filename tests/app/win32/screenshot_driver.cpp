@@ -1,5 +1,6 @@
 // Drives a real Vexa.exe for tools/screenshots.sh as a person would: opens
-// banks through the File > Open dialog, opens the Options dialog, and says
+// banks through the File > Open dialog, opens the Options dialog and the
+// About box, and says
 // on its standard output when a window is ready to be photographed:
 //   SHOT name left top width height
 // then waits for a line on its standard input before it goes on.
@@ -11,6 +12,7 @@
 
 namespace {
 
+constexpr UINT kAbout = 40001;
 constexpr UINT kOpen = 40003;
 constexpr UINT kOptions = 40012;
 constexpr int kFileNameField = 0x47C;
@@ -102,6 +104,13 @@ int main(int argc, char** argv) {
     WaitGone(options);
 
     if (log != nullptr) Shot("log-window", log);
+
+    PostMessageA(main, WM_COMMAND, kAbout, 0);
+    HWND about = WaitWindow("#32770", "About Vexa", main);
+    if (about == nullptr) return Fail("no About box");
+    Shot("about", about);
+    PostMessageA(about, WM_COMMAND, IDOK, 0);
+    WaitGone(about);
 
     PostMessageA(main, WM_CLOSE, 0, 0);
     WaitForSingleObject(process.hProcess, 10000);
