@@ -12,6 +12,7 @@
 #include <ctime>
 #include <thread>
 
+#include "app/commands.h"
 #include "app/mailbox.h"
 #include "app/platform.h"
 #include "midi/input_ring.h"
@@ -22,7 +23,7 @@
 
 namespace {
 
-constexpr int32_t kStop = 40011;
+constexpr int32_t kStop = kCommandStop;
 
 double CpuSeconds(clockid_t clock) {
     timespec t{};

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/mailbox.h"
 #include "app/platform.h"
 #include "bank/sysex.h"
@@ -21,7 +22,7 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-constexpr int32_t kStop = 40011;
+constexpr int32_t kStop = kCommandStop;
 
 Bytes Sysex(std::initializer_list<uint8_t> head, size_t length) {
     Bytes m(head);
