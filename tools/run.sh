@@ -10,8 +10,7 @@ build=${VEXA_BUILD_ROOT:-$root/build}
 prefix="$build/run-prefix"
 
 "$root/tools/install-deps.sh"
-cmake -S "$root" -B "$build/win32" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+cmake -S "$root" --preset win32 -B "$build/win32" >/dev/null
 cmake --build "$build/win32" --target Vexa -j "$(nproc)"
 
 . "$root/tools/wine-env.sh"

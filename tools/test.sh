@@ -8,7 +8,8 @@
 #   win32/win64 the i686 and x86_64 Windows builds, tests run under Wine
 #   e2e         the real Vexa.exe against scripted synthesizers through a
 #               virtual MIDI driver under Wine, for both exes
-# Build folders go under build/ (or $VEXA_BUILD_ROOT). Stages can be chosen:
+# Each stage configures with the CMakePresets.json preset of its name; the
+# folders go under build/ (or $VEXA_BUILD_ROOT). Stages can be chosen:
 #   tools/test.sh [host] [asan] [tsan] [win32] [win64] [fuzz] [e2e]
 set -eu
 
@@ -25,12 +26,14 @@ e2e_pids=""
 started=$(date +%s)
 stamp() { echo "== $1 ($(( $(date +%s) - started )) s)"; }
 
-configure_and_build() {  # dir, cmake arguments...
-    dir=$1
-    shift
-    cmake -S "$root" -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1 ||
-        { cat "$dir.configure.log"; return 1; }
-    cmake --build "$dir" -j "$jobs"
+configure() {  # preset: the folder is $build/PRESET
+    cmake -S "$root" --preset "$1" -B "$build/$1" >"$build/$1.configure.log" 2>&1 ||
+        { cat "$build/$1.configure.log"; return 1; }
+}
+
+configure_and_build() {  # preset
+    configure "$1"
+    cmake --build "$build/$1" -j "$jobs"
 }
 
 run_ctest() {  # dir
@@ -55,33 +58,31 @@ for stage in $stages; do
     stamp "$stage"
     case "$stage" in
     host)
-        configure_and_build "$build/host"
+        configure_and_build host
         run_ctest "$build/host"
         # Figures to read, not pass/fail: idle CPU, Stop latency, ring rate.
         "$build/host/tests/bench/vexa_benchmarks" --benchmark_color=false
         ;;
     asan)
-        configure_and_build "$build/asan" -DVEXA_SANITIZE=address -DVEXA_BENCHMARKS=OFF
+        configure_and_build asan
         ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest "$build/asan"
         ;;
     tsan)
-        configure_and_build "$build/tsan" -DVEXA_SANITIZE=thread -DVEXA_BENCHMARKS=OFF
+        configure_and_build tsan
         TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_ctest "$build/tsan"
         ;;
     fuzz)
         # Only the fuzz target is built here (run-fuzz.sh builds it).
-        CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -G Ninja -DVEXA_FUZZ=ON \
-            -DVEXA_BENCHMARKS=OFF >"$build/fuzz.configure.log" 2>&1 ||
-            { cat "$build/fuzz.configure.log"; exit 1; }
+        configure fuzz
         "$root/tests/fuzz/run-fuzz.sh" "$build/fuzz" "$fuzz_seconds"
         ;;
     win32)
-        configure_and_build "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
+        configure_and_build win32
         run_ctest "$build/win32"
         start_e2e win32
         ;;
     win64)
-        configure_and_build "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
+        configure_and_build win64
         run_ctest "$build/win64"
         start_e2e win64
         ;;
