@@ -166,18 +166,21 @@ bool WaitForInputSlots() {
 
 // Stops and closes the input, whatever state the open or a driver left it
 // in. Every step is guarded by its own state and none returns early, so the
-// input always ends closed with every flag at 0.
-void ShutInput() {
-    if (port.inputDevice == nullptr) return;
+// input always ends closed with every flag at 0. False when the driver kept
+// input buffers it was lent: it may still write into them.
+bool ShutInput() {
+    if (port.inputDevice == nullptr) return true;
     const WinmmOps& mm = Winmm();
     MidiInHandle device = port.inputDevice;
     // Cleared before the reset, so every slot the reset returns is marked
     // returned instead of being lent again.
     port.inputRunning.store(0, std::memory_order_release);
     if (mm.inReset(device) != kMmNoError) LogPrintf("MIDI input reset failed.\n");
-    if (!WaitForInputSlots()) {
+    bool slotsBack = WaitForInputSlots();
+    if (!slotsBack) {
         (void)mm.inReset(device);  // one more try; the wait below tells
-        if (!WaitForInputSlots())
+        slotsBack = WaitForInputSlots();
+        if (!slotsBack)
             LogPrintf("MIDI input: the driver kept its buffers; closing without them.\n");
     }
     for (uint32_t i = 0; i < kInputSlotCount; ++i) {
@@ -193,6 +196,7 @@ void ShutInput() {
     const MidiResult closed = mm.inClose(device);
     if (closed != kMmNoError) LogPrintf("MIDI input close failed (error %u).\n", closed);
     port.inputDevice = nullptr;
+    return slotsBack;
 }
 
 void ShutOutput() {
@@ -384,11 +388,12 @@ int32_t CloseMidiPorts() {
 
 // Everything pending on the input, the ring included (MIM_CLOSE and MIM_OPEN
 // empty it), is discarded. A failed reopen leaves the input closed; the
-// waiting operation then ends only through cancellation or quit.
+// waiting operation then ends only through cancellation or quit. So does a
+// driver that kept the input buffers: lending them to a new open would let
+// two devices write into the same memory.
 void RestartMidiInput() {
     if (port.inputDevice == nullptr) return;
-    ShutInput();
-    if (!OpenInput(static_cast<int32_t>(port.inputDeviceIndex))) {
+    if (!ShutInput() || !OpenInput(static_cast<int32_t>(port.inputDeviceIndex))) {
         LogPrintf("MIDI input could not be reopened.\n");
         ShutInput();
     }

@@ -10,23 +10,21 @@ build=${VEXA_BUILD_ROOT:-$root/build}
 prefix="$build/run-prefix"
 
 "$root/tools/install-deps.sh"
-cmake -S "$root" -B "$build/win32" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+cmake -S "$root" --preset win32 -B "$build/win32" >/dev/null
 cmake --build "$build/win32" --target Vexa -j "$(nproc)"
 
-export WINEPREFIX="$prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+. "$root/tools/wine-env.sh"
+vexa_wine_env "$prefix"
 if [ ! -f "$prefix/.vexa-run-ready" ]; then
     mkdir -p "$prefix"
-    /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
+    "$VEXA_WINE64" wineboot -i >/dev/null 2>&1 || true
     cat >"$prefix/vexa-run.reg" <<'REG'
 REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
 REG
-    /usr/lib/wine/wine64 regedit /S "$prefix/vexa-run.reg" >/dev/null 2>&1
+    "$VEXA_WINE64" regedit /S "$prefix/vexa-run.reg" >/dev/null 2>&1
     mkdir -p "$prefix/drive_c/windows/Fonts"
     cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
     touch "$prefix/.vexa-run-ready"
@@ -41,6 +39,7 @@ fi
 
 echo "Example banks to open are in $root/examples (drive Z: in the file dialog)."
 status=0
-/usr/lib/wine/wine "$build/win32/app/win32/Vexa.exe" || status=$?
-/usr/lib/wine/wineserver64 -w 2>/dev/null || true
+exe="$build/win32/app/win32/Vexa.exe"
+"$(vexa_wine_loader "$exe")" "$exe" || status=$?
+"$VEXA_WINESERVER" -w 2>/dev/null || true
 exit $status

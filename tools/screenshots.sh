@@ -7,7 +7,7 @@
 #   tools/screenshots.sh [--dpi N] OUTDIR [BUILD_DIR]
 # The user guide's pictures: tools/screenshots.sh docs build/win32 (or build/win64)
 # BUILD_DIR is a Windows build folder holding Vexa.exe and the driver
-# (default /work/build-shell-w32).
+# (default: win32 under $VEXA_BUILD_ROOT, else under the repository's build/).
 set -euo pipefail
 dpi=96
 if [ "${1:-}" = --dpi ]; then
@@ -15,8 +15,8 @@ if [ "${1:-}" = --dpi ]; then
     shift 2
 fi
 out=${1:?usage: screenshots.sh [--dpi N] OUTDIR [BUILD_DIR]}
-build=${2:-/work/build-shell-w32}
 here=$(cd "$(dirname "$0")/.." && pwd)
+build=${2:-${VEXA_BUILD_ROOT:-$here/build}/win32}
 vexa=$build/app/win32/Vexa.exe
 driver=$build/tests/app/win32/vexa_screenshot_driver.exe
 for f in "$vexa" "$driver"; do
@@ -37,7 +37,8 @@ cleanup() {
 trap cleanup EXIT
 
 "$here/tools/wine-prefix.sh" create "$prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. "$here/tools/wine-env.sh"
+vexa_wine_env "$prefix"
 cat >"$work/x11.reg" <<'REG'
 REGEDIT4
 
@@ -50,8 +51,8 @@ REGEDIT4
 REG
 # The screen's resolution, which Wine reads at start.
 printf '\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n' "$dpi" >>"$work/x11.reg"
-/usr/lib/wine/wine64 regedit /S "$work/x11.reg"
-/usr/lib/wine/wineserver64 -w
+"$VEXA_WINE64" regedit /S "$work/x11.reg"
+"$VEXA_WINESERVER" -w
 
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
@@ -61,8 +62,7 @@ for _ in $(seq 50); do
 done
 
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
-loader=/usr/lib/wine/wine
-file -b "$driver" | grep -q "PE32+" && loader=/usr/lib/wine/wine64
+loader=$(vexa_wine_loader "$driver")
 
 coproc DRIVER { "$loader" "$driver" "$(winpath "$vexa")" \
     "$(winpath "$here/examples/jx10-night-session.syx")" \

@@ -6,11 +6,10 @@
 set -eu
 action=$1
 prefix=$2
-export WINEPREFIX="$prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-WINE64=/usr/lib/wine/wine64
-WINESERVER=/usr/lib/wine/wineserver64
+. "$(dirname "$0")/wine-env.sh"
+vexa_wine_env "$prefix"
+WINE64=$VEXA_WINE64
+WINESERVER=$VEXA_WINESERVER
 
 case "$action" in
 create)

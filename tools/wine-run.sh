@@ -4,12 +4,8 @@
 # the 32-bit loader. The wineserver is left running for the next test; the
 # cleanup fixture (wine-prefix.sh stop) ends it.
 set -eu
-prefix=$1
+. "$(dirname "$0")/wine-env.sh"
+vexa_wine_env "$1"
 shift
-export WINEPREFIX="$prefix"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
-loader=/usr/lib/wine/wine64
-if file -b "$1" | grep -q "PE32 executable"; then loader=/usr/lib/wine/wine; fi
-exec "$loader" "$@"
+exec "$(vexa_wine_loader "$1")" "$@"

@@ -87,7 +87,9 @@ TEST(SaveAsStream, FollowsTheKindAndForAnM64CBankTheSynthesizer) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.kind << "/" << c.synth);
         EXPECT_EQ(SaveAsStream(c.kind, c.synth), c.stream);
-        if (c.stream != BankStream::None) EXPECT_EQ(BankStreamKind(c.stream), c.kind);
+        if (c.stream != BankStream::None) {
+            EXPECT_EQ(BankStreamKind(c.stream), c.kind);
+        }
     }
 }
 

@@ -12,6 +12,7 @@
 #include <ctime>
 #include <thread>
 
+#include "ground/commands.h"
 #include "ground/mailbox.h"
 #include "ground/platform.h"
 #include "midi/input_ring.h"
@@ -22,7 +23,7 @@
 
 namespace {
 
-constexpr int32_t kStop = 40011;
+constexpr int32_t kStop = kCommandStop;
 
 double CpuSeconds(clockid_t clock) {
     timespec t{};

@@ -27,15 +27,13 @@ for f in "$farside" "$vexa" "$driver" "$drivertest" "$harness"; do
 done
 
 prefix="$win/e2e-prefix"
-export WINEPREFIX="$prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+. "$root/tools/wine-env.sh"
+vexa_wine_env "$prefix"
 unset DISPLAY
 "$root/tools/wine-prefix.sh" create "$prefix"
 
-loader=/usr/lib/wine/wine64
-if file -b "$vexa" | grep -q "PE32 executable"; then loader=/usr/lib/wine/wine; fi
-if [ "$loader" = /usr/lib/wine/wine ]; then
+loader=$(vexa_wine_loader "$vexa")
+if [ "$loader" = "$VEXA_WINE" ]; then
     cp "$driver" "$prefix/drive_c/windows/syswow64/winevtest.drv"
 else
     cp "$driver" "$prefix/drive_c/windows/system32/winevtest.drv"
@@ -49,9 +47,9 @@ REGEDIT4
 
 [-HKEY_CURRENT_USER\Software\Bramwick\Vexa]
 REG
-/usr/lib/wine/wine64 regedit /S "$prefix/e2e-settings.reg" >/dev/null 2>&1
-/usr/lib/wine/wineserver64 -k 2>/dev/null || true
-/usr/lib/wine/wineserver64 -w 2>/dev/null || true
+"$VEXA_WINE64" regedit /S "$prefix/e2e-settings.reg" >/dev/null 2>&1
+"$VEXA_WINESERVER" -k 2>/dev/null || true
+"$VEXA_WINESERVER" -w 2>/dev/null || true
 
 files="$prefix/drive_c/vexa-e2e"
 mkdir -p "$files"

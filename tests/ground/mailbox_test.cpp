@@ -278,8 +278,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, WorkerQuitTest,
                          ::testing::Values(QuitCase{"BeforeStart", true, false},
                                            QuitCase{"WhileIdle", false, false},
                                            QuitCase{"DuringOperation", false, true}),
-                         [](const ::testing::TestParamInfo<QuitCase>& info) {
-                             return info.param.name;
+                         [](const ::testing::TestParamInfo<QuitCase>& test) {
+                             return test.param.name;
                          });
 
 // Stop pressed twice while the worker is inside an operation and busy

@@ -70,8 +70,8 @@ TEST_P(PlatformTableTest, StartedThreadRunsAndItsSignalWakesTheWaiter) {
 
 INSTANTIATE_TEST_SUITE_P(Tables, PlatformTableTest,
                          ::testing::Values(TableCase{"System", false}, TableCase{"Virtual", true}),
-                         [](const ::testing::TestParamInfo<TableCase>& info) {
-                             return info.param.name;
+                         [](const ::testing::TestParamInfo<TableCase>& test) {
+                             return test.param.name;
                          });
 
 TEST(VirtualPlatformTest, SleepsMoveTheClockAtOnceAndAreRecorded) {

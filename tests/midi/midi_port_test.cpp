@@ -236,17 +236,23 @@ TEST_F(MidiPortTest, StillPlayingIsWaitedOut) {
 
 TEST_F(MidiPortTest, StillPlayingForeverGivesUpWithinTheBound) {
     ASSERT_TRUE(OpenBoth());
+    shell_recorder::Reset();
     midi_sim::InjectResult(Call::OutUnprepare, kMidiErrStillPlaying, midi_sim::kAlways);
     midi_sim::InjectResult(Call::OutClose, kMidiErrStillPlaying, midi_sim::kAlways);
     const uint32_t start = NowMilliseconds();
     EXPECT_EQ(CloseMidiPorts(), 1);
     ExpectAllClosed("after giving up");
     EXPECT_LT(NowMilliseconds() - start, 10000u);
-    EXPECT_FALSE(shell_recorder::LogLines().empty());
+    EXPECT_EQ(shell_recorder::LogLines(),
+              (std::vector<std::string>{"MIDI output buffer 0 could not be released (error 65).",
+                                        "MIDI output buffer 1 could not be released (error 65).",
+                                        "MIDI output buffer 2 could not be released (error 65).",
+                                        "MIDI output close failed (error 65)."}));
 }
 
 TEST_F(MidiPortTest, UnpluggedInterfaceCannotHangTeardown) {
     ASSERT_TRUE(OpenBoth());
+    shell_recorder::Reset();
     midi_sim::SetInputNeverReturns(true);
     const uint32_t start = NowMilliseconds();
     EXPECT_EQ(CloseMidiPorts(), 1);
@@ -254,17 +260,31 @@ TEST_F(MidiPortTest, UnpluggedInterfaceCannotHangTeardown) {
     // Two bounded waits of about a second each, then it gave up and said so.
     EXPECT_LT(NowMilliseconds() - start, 10000u);
     EXPECT_EQ(midi_sim::CallCount(Call::InReset), 2u);
-    EXPECT_FALSE(shell_recorder::LogLines().empty());
+    const std::vector<std::string> keptBuffers{
+        "MIDI input: the driver kept its buffers; closing without them.",
+        "MIDI input buffer 0 could not be released (error 65).",
+        "MIDI input buffer 1 could not be released (error 65).",
+        "MIDI input buffer 2 could not be released (error 65).",
+        "MIDI input close failed (error 65)."};
+    EXPECT_EQ(shell_recorder::LogLines(), keptBuffers);
 
-    // The same for a restart; the input then stays closed.
+    // The same for a restart. The input then stays closed: the buffers the
+    // driver kept are not lent to a new open.
     midi_sim::SetInputNeverReturns(false);
     midi_sim::SetInputDevices({kIn, "Spare"});
     ASSERT_TRUE(OpenBoth());
+    shell_recorder::Reset();
+    const uint32_t opens = midi_sim::CallCount(Call::InOpen);
     midi_sim::SetInputNeverReturns(true);
     RestartMidiInput();
     const MidiPortState s = InspectMidiPort();
     EXPECT_TRUE(s.outputOpen);
-    EXPECT_EQ(s.inputRunning, s.inputOpen ? 1u : 0u);
+    EXPECT_FALSE(s.inputOpen);
+    EXPECT_EQ(s.inputRunning, 0u);
+    EXPECT_EQ(midi_sim::CallCount(Call::InOpen), opens);
+    std::vector<std::string> expected = keptBuffers;
+    expected.push_back("MIDI input could not be reopened.");
+    EXPECT_EQ(shell_recorder::LogLines(), expected);
 }
 
 TEST_F(MidiPortTest, FailedReopenLeavesTheInputClosed) {

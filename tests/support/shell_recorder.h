@@ -13,10 +13,10 @@
 struct ShellCall {
     enum class Kind { Status, Field, Log, Refresh, Post, MessageBox };
     Kind kind;
-    std::string text;      // status, field, log line, message box text
-    std::string caption;   // message box caption
-    int index = 0;         // status field index
-    uint32_t message = 0;  // posted message
+    std::string text;       // status, field, log line, message box text
+    std::string caption{};  // message box caption
+    int index = 0;          // status field index
+    uint32_t message = 0;   // posted message
     uintptr_t wParam = 0;
     intptr_t lParam = 0;
     uint32_t style = 0;  // message box style

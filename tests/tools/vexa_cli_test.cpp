@@ -150,22 +150,24 @@ TEST(VexaCli, ListsTheSameBankInEveryLayout) {
 }
 
 TEST(VexaCli, ConvertWritesTheStreamSaveAsWouldWrite) {
+    enum class Written { Jx10, Mks70, Jx8p, Image };
     const struct {
         const char* input;
         const char* options;
         size_t size;
         int channelByte;  // byte 3 of the stream, -1 for images
+        Written layout;
     } cases[] = {
-        {"jx10-night-session.c64", "", 16846, 0x00},
-        {"jx10-night-session.c64", "--synth mks70", 10234, 0x00},
-        {"mks70-night-session.b63", "--synth jx8p", 10234, 0x00},
-        {"mks70-night-session.syx", "--synth jx10 --channel 16", 16846, 0x0F},
-        {"jx10-night-session.jx1", "--to mks70 --channel=auto", 10234, 0x10},
-        {"jx8p-studio-tones.jx8", "", 2496, 0x00},
-        {"jx8p-studio-tones.c16", "--synth mks70 --channel 5", 2496, 0x04},
-        {"jx8p-studio-tones-dump.syx", "--to jx8p --synth jx10", 2496, 0x00},
-        {"jx10-night-session.syx", "--to image", 8192, -1},
-        {"jx8p-studio-tones.syx", "--to=image", 2048, -1},
+        {"jx10-night-session.c64", "", 16846, 0x00, Written::Jx10},
+        {"jx10-night-session.c64", "--synth mks70", 10234, 0x00, Written::Mks70},
+        {"mks70-night-session.b63", "--synth jx8p", 10234, 0x00, Written::Mks70},
+        {"mks70-night-session.syx", "--synth jx10 --channel 16", 16846, 0x0F, Written::Jx10},
+        {"jx10-night-session.jx1", "--to mks70 --channel=auto", 10234, 0x10, Written::Mks70},
+        {"jx8p-studio-tones.jx8", "", 2496, 0x00, Written::Jx8p},
+        {"jx8p-studio-tones.c16", "--synth mks70 --channel 5", 2496, 0x04, Written::Jx8p},
+        {"jx8p-studio-tones-dump.syx", "--to jx8p --synth jx10", 2496, 0x00, Written::Jx8p},
+        {"jx10-night-session.syx", "--to image", 8192, -1, Written::Image},
+        {"jx8p-studio-tones.syx", "--to=image", 2048, -1, Written::Image},
     };
     TempFolder folder;
     for (const auto& c : cases) {
@@ -175,12 +177,24 @@ TEST(VexaCli, ConvertWritesTheStreamSaveAsWouldWrite) {
         ASSERT_EQ(run.exitCode, 0) << c.input << " " << c.options << ": " << run.err;
         const Bytes written = ReadBytes(output);
         ASSERT_EQ(written.size(), c.size) << c.input << " " << c.options;
-        if (c.channelByte >= 0) EXPECT_EQ(written[3], c.channelByte) << c.input << " " << c.options;
+        if (c.channelByte >= 0) {
+            EXPECT_EQ(written[3], c.channelByte) << c.input << " " << c.options;
+        }
         BankKind inputKind = kUnknownKind;
         BankKind outputKind = kUnknownKind;
         const Bytes original = ImportFile(Example(c.input), inputKind);
         EXPECT_EQ(ImportFile(output, outputKind), original) << c.input << " " << c.options;
         EXPECT_EQ(outputKind, inputKind);
+        // Byte for byte the layout built from the bank as imported.
+        const auto channel = static_cast<uint8_t>(c.channelByte);
+        Bytes expected;
+        switch (c.layout) {
+        case Written::Jx10: expected = BuildJx10BulkStream(original, channel); break;
+        case Written::Mks70: expected = BuildMks70BankStream(original, channel); break;
+        case Written::Jx8p: expected = BuildJx8pBankStream(original, channel); break;
+        case Written::Image: expected = original; break;
+        }
+        EXPECT_TRUE(written == expected) << c.input << " " << c.options;
     }
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"out.syx"});
 }

@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SkipCase{"ForeignBeforeFirstBlock", Jx10Fault::ForeignBefore, 1},
                       SkipCase{"ForeignMidDump", Jx10Fault::ForeignBefore, 33},
                       SkipCase{"ForeignBeforeLastBlock", Jx10Fault::ForeignBefore, 64}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // Every way the receive fails: "Cancelling operation ...", a rejection sent,
 // code 2, the old bank untouched.
@@ -195,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReceiveFailure{"FirstAckNotSent", Jx10Fault::None, 0, 0x64, 0, 0},
         ReceiveFailure{"BlockAckNotSent", Jx10Fault::None, 0, 0x64, 10, 10},
         ReceiveFailure{"FinalAckNotSent", Jx10Fault::None, 0, 0x16, 17, 16}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // Stop, or closing the program, at each point where the receive waits; the
 // JX-10 has gone silent there, so only the user can end the wait.
@@ -225,7 +225,9 @@ TEST_P(Jx10ReceiveStopTest, EndsTheWait) {
     EXPECT_EQ(shell_recorder::RefreshCount(), 1);
     ExpectOldBank();
     ExpectDevicesClosed();
-    if (closing) EXPECT_EQ(PostsOf(kWorkerEndedMessage).size(), 1u);
+    if (closing) {
+        EXPECT_EQ(PostsOf(kWorkerEndedMessage).size(), 1u);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -242,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
                     UserAction::CloseProgram},
         ReceiveStop{"CloseMidDump", 20, Trigger::Status, "Receiving JX-10 data block 20 of 64 ...",
                     UserAction::CloseProgram}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Jx10Test, DumpOnAnotherChannelIsNeverTaken) {
     KeepOldBank(OldBank(), kM16CKind);
@@ -350,7 +352,7 @@ INSTANTIATE_TEST_SUITE_P(Requests, Jx10TransmitTest,
                                            TransmitCase{"OtherKindMeansWhole", 0x20, 64, 0},
                                            TransmitCase{"SlowInterface", 0x64, 64, 40},
                                            TransmitCase{"SlowerThanThePace", 0x16, 16, 900}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 struct TransmitFailure {
     const char* name;
@@ -384,7 +386,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TransmitFailure{"FirstBlockNotSent", Jx10Fault::None, 0, 0},
                       TransmitFailure{"MidBlockNotSent", Jx10Fault::None, 32, 32},
                       TransmitFailure{"EndOfFileNotSent", Jx10Fault::None, 64, 64}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 class Jx10RequestSkipTest : public Jx10Test, public ::testing::WithParamInterface<Jx10Fault> {};
 
@@ -441,6 +443,6 @@ INSTANTIATE_TEST_SUITE_P(
                      UserAction::PressStop, false},
         TransmitStop{"CloseDuringBlocks", "Transmitting JX-10 data block 50 of 64 ...",
                      UserAction::CloseProgram, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace

@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SkipCase{"OtherChannel", Jx8pFault::OtherChannel, 7},
                       SkipCase{"ForeignBeforeFirstTone", Jx8pFault::ForeignBefore, 0},
                       SkipCase{"ForeignBeforeLastTone", Jx8pFault::ForeignBefore, 31}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 struct ReceiveFailure {
     const char* name;
@@ -159,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReceiveFailure{"FirstParameterNotSent", Jx8pFault::None, 0, 0, {}},
         ReceiveFailure{"SecondParameterNotSent", Jx8pFault::None, 0, 1, {{0x08, 0x01}}},
         ReceiveFailure{"ClosingParameterNotSent", Jx8pFault::None, 0, 2, kOpenedOnly}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 struct ReceiveStop {
     const char* name;
@@ -201,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   UserAction::CloseProgram},
                       ReceiveStop{"CloseAfterProgramChange", 32, Trigger::Log, "(recv) C0 1F",
                                   UserAction::CloseProgram}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 class Jx8pTransmitTest : public Jx8pTest, public ::testing::WithParamInterface<uint32_t> {};
 
@@ -294,6 +294,6 @@ INSTANTIATE_TEST_SUITE_P(
                     UserAction::PressStop, 65, true},
         TransmitEnd{"CloseBeforeSecondTone", -1, "Transmitting JX-8P tone 1 of 32 ...",
                     UserAction::CloseProgram, 2, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace

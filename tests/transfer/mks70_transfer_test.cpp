@@ -88,7 +88,7 @@ struct SkipCase {
 class Mks70SkipTest : public Mks70Test, public ::testing::WithParamInterface<SkipCase> {};
 
 TEST_P(Mks70SkipTest, OtherMessagesInTheDumpArePassedOver) {
-    Mks70Peer& peer = AttachPeer<Mks70Peer>(Script(Mks70Fault::ForeignBefore, GetParam().index));
+    AttachPeer<Mks70Peer>(Script(Mks70Fault::ForeignBefore, GetParam().index));
     StartPeerAt(kDumpPrompt);
     ASSERT_TRUE(Run(kCommandReceive));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Interleaved, Mks70SkipTest,
                          ::testing::Values(SkipCase{"BeforeFirstPatch", 0},
                                            SkipCase{"BeforeFirstTone", 64},
                                            SkipCase{"BeforeLastTone", 113}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 struct ReceiveFailure {
     const char* name;
@@ -136,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ReceiveFailure{"ShortLastTone", Mks70Fault::ShortMessage, 113},
                       ReceiveFailure{"PatchWithoutEnd", Mks70Fault::MissingEnd, 40},
                       ReceiveFailure{"ToneWithoutEnd", Mks70Fault::MissingEnd, 70}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 struct ReceiveStop {
     const char* name;
@@ -150,7 +150,7 @@ class Mks70ReceiveStopTest : public Mks70Test, public ::testing::WithParamInterf
 TEST_P(Mks70ReceiveStopTest, EndsTheWait) {
     const ReceiveStop c = GetParam();
     KeepOldBank(OldBank(), kM64CKind);
-    Mks70Peer& peer = AttachPeer<Mks70Peer>(Script(Mks70Fault::Silent, c.silentFrom));
+    AttachPeer<Mks70Peer>(Script(Mks70Fault::Silent, c.silentFrom));
     StartPeerAt(kDumpPrompt);
     When(Trigger::Status, c.status, c.action);
     ASSERT_TRUE(Run(kCommandReceive));
@@ -175,13 +175,13 @@ INSTANTIATE_TEST_SUITE_P(
                       ReceiveStop{"CloseAtFirstPatch", 0, kDumpPrompt, UserAction::CloseProgram},
                       ReceiveStop{"CloseMidTones", 90, "Receiving MKS-70 tone 27 of 50 ...",
                                   UserAction::CloseProgram}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Mks70Test, DumpOnAnotherChannelIsNeverTaken) {
     KeepOldBank(OldBank(), kM64CKind);
     Mks70Script script = Script();
     script.channel = 9;
-    Mks70Peer& peer = AttachPeer<Mks70Peer>(script);
+    AttachPeer<Mks70Peer>(script);
     StartPeerAt(kDumpPrompt);
     // A tone message of the dump has been taken and passed over.
     When(Trigger::Log, "(recv) F0 41 37 09 24 20 01 00", UserAction::PressStop);
@@ -283,6 +283,6 @@ INSTANTIATE_TEST_SUITE_P(
                     UserAction::PressStop, 114, true},
         TransmitEnd{"CloseMidPatches", -1, "Transmitting MKS-70 patch 12 of 64 ...",
                     UserAction::CloseProgram, 12, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace

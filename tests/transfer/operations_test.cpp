@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OpenFailure{"TransmitOutputMissing", kCommandTransmit, Broken::OutputName},
                       OpenFailure{"WatchInputMissing", kCommandWatch, Broken::InputName},
                       OpenFailure{"WatchOutputRefused", kCommandWatch, Broken::OutputOpen}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 struct Mismatch {
     const char* name;
@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, MismatchTest,
                          ::testing::Values(Mismatch{"Jx8pWithM64C", kSynthJx8p, kM64CKind},
                                            Mismatch{"Jx10WithM16C", kSynthJx10, kM16CKind},
                                            Mismatch{"Mks70WithM16C", kSynthMks70, kM16CKind}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(TransferTest, TestAndStopDoNothing) {
     for (int32_t command : {kCommandTest, kCommandStop}) {

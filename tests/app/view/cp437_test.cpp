@@ -16,8 +16,12 @@ TEST(Cp437, EveryByteIsADistinctCharacterAndAsciiStaysAscii) {
     for (int b = 1; b < 256; ++b) {
         const char16_t u = Cp437ToUtf16(static_cast<uint8_t>(b));
         EXPECT_TRUE(seen.insert(u).second) << "byte " << b << " repeats U+" << std::hex << int{u};
-        if (b >= 0x20 && b < 0x7F) EXPECT_EQ(u, b);
-        if (b >= 0x80) EXPECT_GE(u, 0x80) << b;
+        if (b >= 0x20 && b < 0x7F) {
+            EXPECT_EQ(u, b);
+        }
+        if (b >= 0x80) {
+            EXPECT_GE(u, 0x80) << b;
+        }
     }
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ground/resource.h"
+
 namespace {
 
 std::vector<int32_t> Edges(const PaneLayout& layout) {
@@ -89,13 +91,17 @@ TEST(MenuHelp, PopupsOfTheMenuBarUseTheirPair) {
         int32_t pair;
         uint32_t mainMenu;
     };
+    // The selection word: the item in the low half, the menu flags above.
+    constexpr uint32_t kPopup = kMenuFlagPopup << 16;
+    constexpr uint32_t kSysMenu = kMenuFlagSysMenu << 16;
+    constexpr uint32_t kHighlighted = 0x80u << 16;  // MF_HILITE, which the choice ignores
     const Case cases[] = {
-        {(0x10u << 16) | 0, menuBar, 1, menuBar},  // File title
-        {(0x90u << 16) | 3, menuBar, 1, menuBar},  // Help title, highlighted
-        {(0x10u << 16) | 1, 0x5678, 2, 0},         // popup of another menu
-        {(0x2010u << 16) | 0, menuBar, 0, 0},      // system menu popup
-        {(0x80u << 16) | 40007, 0x5678, 0, 0},     // a command
-        {0xFFFF0000u, 0, 0, 0},                    // the menu closed
+        {kPopup | 0, menuBar, 1, menuBar},                 // File title
+        {kPopup | kHighlighted | 3, menuBar, 1, menuBar},  // Help title, highlighted
+        {kPopup | 1, 0x5678, 2, 0},                        // popup of another menu
+        {kSysMenu | kPopup | 0, menuBar, 0, 0},            // system menu popup
+        {kHighlighted | IDM_TRANSMIT, 0x5678, 0, 0},       // a command
+        {0xFFFF0000u, 0, 0, 0},                            // the menu closed
     };
     for (const Case& c : cases) {
         const MenuHelpChoice choice = ChooseMenuHelpPair(table, c.selection, c.menu);

@@ -1,6 +1,8 @@
 // The second-thread driver behind the dialog tests (see dialog_driver.h).
 #include "tests/app/win32/dialog_driver.h"
 
+#include <dlgs.h>
+
 #include <atomic>
 #include <cstring>
 #include <thread>
@@ -12,12 +14,12 @@ namespace driver {
 namespace {
 
 // Wine's and Windows' message boxes both give their text control this id.
-// An Explorer file dialog's file name box is cmb13 (0x47C) in the newer
+// An Explorer file dialog's file name box is cmb13 in the newer
 // template; for a record of the Windows 95 size, as the program passes,
-// Wine 8 uses the older one with the edit box edt1 (0x480).
+// Wine 8 uses the older one with the edit box edt1.
 constexpr int kMessageBoxTextId = 0xFFFF;
-constexpr int kFileNameCombo = 0x47C;
-constexpr int kFileNameEdit = 0x480;
+constexpr int kFileNameCombo = cmb13;
+constexpr int kFileNameEdit = edt1;
 
 HWND FileNameBox(HWND fileDialog) {
     const HWND combo = GetDlgItem(fileDialog, kFileNameCombo);

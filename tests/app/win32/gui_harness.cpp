@@ -3,6 +3,7 @@
 #include "tests/app/win32/gui_harness.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include <array>
 #include <atomic>
@@ -224,7 +225,7 @@ std::string MessageBoxText(HWND box) {
 }
 
 bool EnterFileName(HWND fileDialog, const std::string& path) {
-    for (int id : {0x47C, 0x480})
+    for (int id : {cmb13, edt1})
         if (GetDlgItem(fileDialog, id) != nullptr && SetDlgItemTextA(fileDialog, id, path.c_str()))
             return true;
     return false;

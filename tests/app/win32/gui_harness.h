@@ -67,7 +67,7 @@ std::string DescribeChildren(HWND window);
 // The text of a message box (its static text control).
 std::string MessageBoxText(HWND box);
 // Types a path into the file name field of an open or save dialog (the
-// combo box 0x47C of Windows, the edit 0x480 of Wine); false when neither is
+// combo box cmb13 of Windows, the edit edt1 of Wine); false when neither is
 // there.
 bool EnterFileName(HWND fileDialog, const std::string& path);
 // Presses a button of a dialog by its id (BM_CLICK, posted).

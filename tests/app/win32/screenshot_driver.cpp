@@ -6,17 +6,20 @@
 // then waits for a line on its standard input before it goes on.
 //   vexa_screenshot_driver VEXA.EXE M64C-BANK M16C-BANK   (Windows paths)
 #include <windows.h>
+#include <dlgs.h>
 
 #include <cstdio>
 #include <string>
 
+#include "ground/resource.h"
+
 namespace {
 
-constexpr UINT kAbout = 40001;
-constexpr UINT kOpen = 40003;
-constexpr UINT kOptions = 40012;
-constexpr int kFileNameField = 0x47C;
-constexpr int kFileNameEdit = 0x480;
+constexpr UINT kAbout = IDM_ABOUT;
+constexpr UINT kOpen = IDM_OPEN;
+constexpr UINT kOptions = IDM_OPTIONS;
+constexpr int kFileNameField = cmb13;
+constexpr int kFileNameEdit = edt1;
 
 HWND WaitWindow(const char* className, const char* title, HWND owner) {
     for (int i = 0; i < 500; ++i) {

@@ -6,15 +6,17 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "ground/resource.h"
 #include "tests/e2e/harness/control_client.h"
 
 namespace e2e {
 
 namespace {
 
-constexpr int kTransmit = 40007, kReceive = 40008, kWatch = 40010, kStop = 40011, kOpen = 40003,
-              kExit = 40002;
-constexpr int kJx10 = 1009, kMks70 = 1010, kJx8p = 1011, kChannel1 = 1012;
+constexpr int kTransmit = IDM_TRANSMIT, kReceive = IDM_RECEIVE, kWatch = IDM_WATCH,
+              kStop = IDM_STOP, kOpen = IDM_OPEN, kExit = IDM_EXIT;
+constexpr int kJx10 = IDC_SYNTH_JX10, kMks70 = IDC_SYNTH_MKS70, kJx8p = IDC_SYNTH_JX8P,
+              kChannel1 = IDC_CHANNEL_1;
 const char* const kIn = "Vexa Virtual MIDI In";
 const char* const kOut = "Vexa Virtual MIDI Out";
 const char* const kReceived = "Bank successfully received !\n";

@@ -5,6 +5,9 @@
 #include "tests/e2e/harness/vexa_remote.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
+
+#include "ground/resource.h"
 
 namespace e2e {
 
@@ -169,16 +172,16 @@ std::vector<std::string> ListingLines(const Vexa& vexa) {
 }
 
 std::vector<std::string> LogLines(const Vexa& vexa) {
-    // The log window is a modeless dialog of the program; its list is 899.
+    // The log window is a modeless dialog of the program with its list.
     Search s{vexa.process.dwProcessId, L"", nullptr};
     HWND found = nullptr;
     for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w;
          w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
-        if (pid == s.pid && GetDlgItem(w, 899)) found = w;
+        if (pid == s.pid && GetDlgItem(w, IDC_LOGLIST)) found = w;
     }
-    return found ? ListBoxLines(GetDlgItem(found, 899)) : std::vector<std::string>{};
+    return found ? ListBoxLines(GetDlgItem(found, IDC_LOGLIST)) : std::vector<std::string>{};
 }
 
 HWND FindDialog(const Vexa& vexa, const std::wstring& caption) {
@@ -238,11 +241,11 @@ std::string SelectByName(HWND combo, const std::string& name) {
 
 std::string SetOptions(const Vexa& vexa, const std::string& input, const std::string& output,
                        int synthButton, int channelButton) {
-    PostCommand(vexa, 40012);
+    PostCommand(vexa, IDM_OPTIONS);
     HWND dialog = WaitForDialog(vexa, L"Options", 5000);
     if (!dialog) return "the Options dialog did not open";
-    std::string problem = SelectByName(GetDlgItem(dialog, 1029), input);
-    if (problem.empty()) problem = SelectByName(GetDlgItem(dialog, 1030), output);
+    std::string problem = SelectByName(GetDlgItem(dialog, IDC_INPUT_DEVICE), input);
+    if (problem.empty()) problem = SelectByName(GetDlgItem(dialog, IDC_OUTPUT_DEVICE), output);
     for (int button : {synthButton, channelButton}) {
         if (!problem.empty()) break;
         HWND radio = GetDlgItem(dialog, button);
@@ -261,9 +264,9 @@ std::string SetOptions(const Vexa& vexa, const std::string& input, const std::st
 }
 
 bool ChooseFile(HWND dialog, const std::wstring& path) {
-    // The Explorer-style dialogs keep the name in combo box 1148, older ones in edit 1152.
+    // The Explorer-style dialogs keep the name in combo box cmb13, older ones in edit edt1.
     bool set = false;
-    for (int id : {1148, 1152}) {
+    for (int id : {cmb13, edt1}) {
         if (HWND field = GetDlgItem(dialog, id)) {
             Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
             set = true;

@@ -1,0 +1,32 @@
+// Compile-time checks, no code: the portable layers may not include
+// windows.h, so they carry their own copies of the few winuser.h values they
+// use (window messages, message box styles and answers, menu flags). Each
+// copy is compared here with the SDK header, so a wrong one stops the build.
+// The options dialog also finds its radio buttons by arithmetic on the
+// first identifier of a run; the runs are checked here too. The winmm
+// copies are checked beside the winmm table (midi/winmm_real.cpp).
+#include <windows.h>
+
+#include "ground/commands.h"
+#include "ground/resource.h"
+#include "ground/settings.h"
+#include "ground/shell.h"
+#include "app/view/status_layout.h"
+
+static_assert(kWmCommand == WM_COMMAND);
+static_assert(kWorkerEndedMessage == WM_USER);
+static_assert(TransferCompleteMessage == WM_USER + 1);
+
+static_assert(kMbOk == MB_OK);
+static_assert(kMbIconError == MB_ICONERROR);
+static_assert(kIdOk == IDOK);
+
+static_assert(kMenuFlagPopup == MF_POPUP);
+static_assert(kMenuFlagSysMenu == MF_SYSMENU);
+
+// The synthesizer buttons in the order of the synthesizer types, the channel
+// buttons 1..16 then Autodetect in the order of the channel settings.
+static_assert(IDC_SYNTH_MKS70 == IDC_SYNTH_JX10 + kSynthMks70);
+static_assert(IDC_SYNTH_JX8P == IDC_SYNTH_JX10 + kSynthJx8p);
+static_assert(IDC_CHANNEL_16 == IDC_CHANNEL_1 + 15);
+static_assert(IDC_CHANNEL_AUTO == IDC_CHANNEL_1 + kChannelAuto);
