@@ -1,5 +1,6 @@
 // Which encoder, sender and receiver belong to each synthesizer setting,
-// and which bank kind each one can be sent. Portable.
+// which bank kinds each one can be sent, and whether it speaks first on a
+// transmit. Portable.
 #pragma once
 
 #include <cstdint>
@@ -7,10 +8,14 @@
 
 struct TransferProtocol {
     int32_t synthType;
-    int32_t transmitKind;  // the only bank kind this synthesizer is sent
-    // Writes the synthesizer's stream of the bank in memory into
-    // TransferBuffer, with the given channel byte.
-    void (*encode)(uint8_t channel);
+    // Writes the synthesizer's stream of the bank in memory, of the given
+    // kind, into TransferBuffer with the given channel byte. False, with
+    // nothing written, for a kind this synthesizer is never sent.
+    bool (*encode)(int32_t kind, uint8_t channel);
+    // The synthesizer asks for a transmit (the JX-10's RqdMessage), so the
+    // "Auto" channel setting can learn the channel from it; the others are
+    // never heard during a transmit and need a channel chosen.
+    bool asksForTransmit;
     int32_t (*transmit)(std::span<uint8_t> stream);
     int32_t (*receive)(std::span<uint8_t> buffer);
 };

@@ -9,9 +9,23 @@
 #include "app/platform.h"
 #include "app/settings.h"
 #include "app/shell.h"
+#include "bank/sysex.h"
 #include "midi/message_layer.h"
+#include "midi/recognizers.h"
 
 uint8_t TransferChannelByte() { return static_cast<uint8_t>(appSettings.midiChannel & 0xFF); }
+
+bool TransferChannelIsAuto() { return appSettings.midiChannel == kChannelAuto; }
+
+uint8_t ListeningChannel() { return TransferChannelIsAuto() ? kAnyChannel : TransferChannelByte(); }
+
+uint8_t TakeFoundChannel() {
+    // The recognizers only let channels 0..15 through while listening on all.
+    const uint8_t channel = static_cast<uint8_t>(ReceiveBuffer[kChannelByte] & 0x0F);
+    activeChannel = channel;
+    LogPrintf("Synthesizer found on MIDI channel %d.\n", channel + 1);
+    return channel;
+}
 
 const char* TransferInputDevice() { return appSettings.inputDeviceName; }
 const char* TransferOutputDevice() { return appSettings.outputDeviceName; }
