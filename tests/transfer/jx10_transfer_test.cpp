@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/commands.h"
+#include "app/mailbox.h"
 #include "app/settings.h"
 #include "bank/bank_image.h"
 #include "tests/peers/bank_content.h"
@@ -454,6 +455,25 @@ INSTANTIATE_TEST_SUITE_P(
                                    "Transmitting JX-10 data block 50 of 64 ...",
                                    UserAction::CloseProgram, true, 50, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Stop pressed twice while the blocks go out: the second finds the first
+// still pending and returns at once, and the transmit ends as for one.
+TEST_F(Jx10Test, DoubleStopDuringTheBlocksEndsTheTransmitOnce) {
+    LoadBank(Image64(), kM64CKind);
+    Jx10Script script = LoadScript(0x64);
+    script.acknowledge = true;
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(script);
+    StartPeerAt(kLoadPrompt);
+    When(Trigger::Status, "Transmitting JX-10 data block 7 of 64 ...", UserAction::PressStop);
+    When(Trigger::Status, "Transmitting JX-10 data block 7 of 64 ...", UserAction::PressStop);
+    ASSERT_TRUE(Run(kCommandTransmit));
+    EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kTransmitFailed});
+    EXPECT_EQ(peer.Blocks().size(), 7u);
+    EXPECT_EQ(peer.RejectCount(), 1);
+    EXPECT_EQ(IsBusy(), 0);
+    ExpectCancelled();
+    ExpectDevicesClosed();
+}
 
 TEST_F(Jx10Test, StopWhileWaitingForTheRequestCancels) {
     LoadBank(Image64(), kM64CKind);
