@@ -8,9 +8,9 @@
 
 #include <cstdio>
 
-#include "app/mailbox.h"
-#include "app/platform.h"
-#include "app/shell.h"
+#include "ground/mailbox.h"
+#include "ground/platform.h"
+#include "ground/shell.h"
 #include "bank/sysex.h"
 #include "midi/midi_port.h"
 #include "midi/recognizers.h"
@@ -40,8 +40,6 @@ constexpr int32_t kLoggedBytes = 8;
 // clock (tests run it on a virtual one); an answer is taken at most this
 // late.
 constexpr uint32_t kTimedPollMs = 5;
-
-bool CancelRequested() { return IsQuitRequested() != 0 || PollCancel() != 0; }
 
 // Takes the oldest record (of `length` bytes) into ReceiveBuffer; one too
 // long to keep is dropped and reported as 0.

@@ -3,14 +3,13 @@
 // the answer to its bulk load request on transmit, each block sent when the
 // synthesizer has acknowledged the last or its pace is over. With the
 // "Auto" channel setting the synthesizer's first message names the channel.
-// Runs on the worker while
-// the MIDI devices are open; knows the message layer, the clock seam and the
-// status line, nothing of files or windows.
+// Runs on the worker while the MIDI devices are open; knows the message
+// layer, the clock seam and the status line, nothing of files or windows.
 #include <array>
 
-#include "app/platform.h"
-#include "app/shell.h"
 #include "bank/sysex.h"
+#include "ground/platform.h"
+#include "ground/shell.h"
 #include "midi/message_layer.h"
 #include "midi/recognizers.h"
 #include "transfer/transfer.h"

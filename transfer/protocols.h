@@ -1,17 +1,20 @@
-// Which encoder, sender and receiver belong to each synthesizer setting,
+// Which streams, sender and receiver belong to each synthesizer setting,
 // which bank kinds each one can be sent, and whether it speaks first on a
 // transmit. Portable.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 
+#include "bank/bank_stream.h"
+
 struct TransferProtocol {
     int32_t synthType;
-    // Writes the synthesizer's stream of the bank in memory, of the given
-    // kind, into TransferBuffer with the given channel byte. False, with
-    // nothing written, for a kind this synthesizer is never sent.
-    bool (*encode)(int32_t kind, uint8_t channel);
+    // The synthesizer's streams of a whole bank, one per bank kind it is
+    // sent (None where it takes only one); a bank of another kind is never
+    // sent to it.
+    std::array<BankStream, 2> streams;
     // The synthesizer asks for a transmit (the JX-10's RqdMessage), so the
     // "Auto" channel setting can learn the channel from it; the others are
     // never heard during a transmit and need a channel chosen.
@@ -23,3 +26,6 @@ struct TransferProtocol {
 // The protocol of the current synthesizer setting, or null for a setting
 // that names none.
 const TransferProtocol* ProtocolForSettings();
+// The stream that carries a bank of this kind to the protocol's
+// synthesizer, or None when it is never sent one.
+BankStream TransmitStream(const TransferProtocol& protocol, BankKind kind);

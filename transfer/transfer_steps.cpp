@@ -5,11 +5,11 @@
 
 #include <cstdio>
 
-#include "app/mailbox.h"
-#include "app/platform.h"
-#include "app/settings.h"
-#include "app/shell.h"
 #include "bank/sysex.h"
+#include "ground/mailbox.h"
+#include "ground/platform.h"
+#include "ground/settings.h"
+#include "ground/shell.h"
 #include "midi/message_layer.h"
 #include "midi/recognizers.h"
 
@@ -27,9 +27,6 @@ uint8_t TakeFoundChannel() {
     return channel;
 }
 
-const char* TransferInputDevice() { return appSettings.inputDeviceName; }
-const char* TransferOutputDevice() { return appSettings.outputDeviceName; }
-
 void ShowProgress(const char* format, int32_t first, int32_t second) {
     char text[128];
 #if defined(__GNUC__)
@@ -43,8 +40,6 @@ void ShowProgress(const char* format, int32_t first, int32_t second) {
     if (written < 0) text[0] = '\0';
     ShowStatus(text);
 }
-
-bool StopRequested() { return IsQuitRequested() != 0 || PollCancel() != 0; }
 
 int32_t SendPaced(const uint8_t* bytes, size_t length, uint32_t pauseMs) {
     const uint32_t started = NowMilliseconds();

@@ -20,11 +20,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/mailbox.h"
-#include "app/platform.h"
-#include "app/settings.h"
 #include "bank/bank_image.h"
+#include "ground/commands.h"
+#include "ground/mailbox.h"
+#include "ground/platform.h"
+#include "ground/settings.h"
 #include "midi/midi_port.h"
 #include "tests/peers/bank_content.h"
 #include "tests/support/midi_sim.h"
