@@ -3,6 +3,7 @@
 // holding the lock (so a transport may call back in while it delivers).
 #include "tests/peers/synth_peer.h"
 
+#include <thread>
 #include <utility>
 
 namespace vexa_peers {
@@ -41,7 +42,17 @@ void SynthPeer::OnClock() {
             later_.pop_front();
         }
     }
-    Flush();
+    // Whatever is ready goes out before the clock moves on, also when another
+    // thread (the transport's watcher) is in the middle of sending it: the
+    // transport delivers it before the program looks again.
+    for (;;) {
+        Flush();
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            if (!flushing_ && (outbox_.empty() || gateClosed_)) return;
+        }
+        std::this_thread::yield();
+    }
 }
 
 std::vector<TimedMessage> SynthPeer::Received() const {
