@@ -16,6 +16,10 @@ size_t EncodeBankStream(BankStream stream, std::span<const uint8_t> image, std::
     case BankStream::Mks70Bank:
         EncodeMks70Bank(image.first<kM64CImageSize>(), out.first<kMks70BankStreamSize>(), channel);
         break;
+    case BankStream::Jx10M16CBulk:
+        EncodeJx10M16CBulk(image.first<kM16CImageSize>(), out.first<kJx10M16CStreamSize>(),
+                           channel);
+        break;
     case BankStream::None: return 0;
     }
     return length;

@@ -22,6 +22,9 @@ enum class BankStream {
     Jx8pBank,   // 32 x (tone + program), 2496 bytes, from an M-16C image
     Jx10Bulk,   // the JX-10 bulk dump, 16846 bytes, from an M-64C image
     Mks70Bank,  // 64 patches + 50 tones, 10234 bytes, from an M-64C image
+    // The JX-10 bulk dump of an M-16C image, 4222 bytes: what a JX-10 with
+    // an M-16C cartridge loads. Only transmitted, never saved.
+    Jx10M16CBulk,
 };
 
 // The stream Save As writes: an M-16C bank as a JX-8P stream whatever the
@@ -40,13 +43,15 @@ constexpr size_t BankStreamSize(BankStream stream) {
     case BankStream::Jx8pBank: return kJx8pBankStreamSize;
     case BankStream::Jx10Bulk: return kJx10BulkStreamSize;
     case BankStream::Mks70Bank: return kMks70BankStreamSize;
+    case BankStream::Jx10M16CBulk: return kJx10M16CStreamSize;
     case BankStream::None: break;
     }
     return 0;
 }
 constexpr BankKind BankStreamKind(BankStream stream) {
     switch (stream) {
-    case BankStream::Jx8pBank: return kM16CKind;
+    case BankStream::Jx8pBank:
+    case BankStream::Jx10M16CBulk: return kM16CKind;
     case BankStream::Jx10Bulk:
     case BankStream::Mks70Bank: return kM64CKind;
     case BankStream::None: break;

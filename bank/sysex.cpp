@@ -126,6 +126,26 @@ void EncodeJx10Bulk(std::span<const uint8_t, kM64CImageSize> image,
     WriteShortHandshake(out.data() + kJx10EofOffset, kEofOp, channel);
 }
 
+void EncodeJx10M16CBulk(std::span<const uint8_t, kM16CImageSize> image,
+                        std::span<uint8_t, kJx10M16CStreamSize> out, uint8_t channel) {
+    WriteKindHandshake(out.data(), kWsdOp, channel, static_cast<uint8_t>(kM16CKind));
+    for (size_t b = 0; b < kM16CImageSize / kDatBlockBytes; ++b) {
+        WriteDatMessage(out.data() + kJx10FirstBlockOffset + kDatMessageSize * b, channel,
+                        image.data() + kDatBlockBytes * b);
+    }
+    WriteShortHandshake(out.data() + kJx10M16CEofOffset, kEofOp, channel);
+}
+
+void SetJx10BulkChannel(std::span<uint8_t> stream, uint8_t channel) {
+    if (stream.size() < kKindHandshakeSize + kShortHandshakeSize) return;
+    const size_t blocks =
+        (stream.size() - kKindHandshakeSize - kShortHandshakeSize) / kDatMessageSize;
+    stream[kChannelByte] = channel;
+    for (size_t b = 0; b < blocks; ++b)
+        stream[kJx10FirstBlockOffset + kDatMessageSize * b + kChannelByte] = channel;
+    stream[kJx10FirstBlockOffset + kDatMessageSize * blocks + kChannelByte] = channel;
+}
+
 std::array<uint8_t, kShortHandshakeSize> MakeShortHandshake(uint8_t op, uint8_t channel) {
     std::array<uint8_t, kShortHandshakeSize> message{};
     WriteShortHandshake(message.data(), op, channel);

@@ -53,6 +53,12 @@ inline constexpr size_t kJx8pStreamStep = 78;
 inline constexpr size_t kMks70ToneStreamOffset = 6784;
 inline constexpr size_t kJx10FirstBlockOffset = 8;
 inline constexpr size_t kJx10EofOffset = 16840;
+// The JX-10 stream of an M-16C image: WsdMessage (kind 16h), 16 blocks,
+// EofMessage.
+inline constexpr size_t kJx10M16CStreamSize = 4222;  // 8 + 16 x 263 + 6
+inline constexpr size_t kJx10M16CEofOffset = 4216;
+// Byte 3 of every message: the MIDI channel.
+inline constexpr size_t kChannelByte = 3;
 inline constexpr size_t kJx8pReceiveSize = 2144;  // 32 tone messages back to back
 
 // Encoders: write exactly the stream's length, never fail, never look at
@@ -64,6 +70,13 @@ void EncodeMks70Bank(std::span<const uint8_t, kM64CImageSize> image,
                      std::span<uint8_t, kMks70BankStreamSize> out, uint8_t channel);
 void EncodeJx10Bulk(std::span<const uint8_t, kM64CImageSize> image,
                     std::span<uint8_t, kJx10BulkStreamSize> out, uint8_t channel);
+// The same stream for an M-16C image, as a JX-10 with an M-16C cartridge
+// loads it: its WsdMessage names kind 16h.
+void EncodeJx10M16CBulk(std::span<const uint8_t, kM16CImageSize> image,
+                        std::span<uint8_t, kJx10M16CStreamSize> out, uint8_t channel);
+// Rewrites the channel byte of every message of an encoded JX-10 stream (of
+// either size); the checksums do not cover it.
+void SetJx10BulkChannel(std::span<uint8_t> stream, uint8_t channel);
 
 // Single messages: the handshakes and the JX-8P parameter message for the
 // transfer procedures, the tone message for the tests' dump builders; the

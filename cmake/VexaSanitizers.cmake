@@ -10,3 +10,12 @@ elseif(VEXA_SANITIZE STREQUAL "thread")
 elseif(NOT VEXA_SANITIZE STREQUAL "")
     message(FATAL_ERROR "VEXA_SANITIZE must be empty, address or thread")
 endif()
+
+# The fuzz configuration: the libraries are instrumented for coverage and
+# the sanitizers like the fuzz targets that link them, so that the fuzzer
+# sees into the message, device and transfer layers.
+if(VEXA_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined
+        -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()

@@ -88,9 +88,9 @@ int32_t PostCommand(int32_t code) {
             workerRunning.load(std::memory_order_acquire) == 0)
             return 0;
         // While an operation runs, the pending command already cancels it,
-        // and the operation may not poll for a long time (the JX-10 block
-        // transmit never does): a repeat of that same command adds nothing,
-        // so it returns at once. Only a repeat is dropped: a different
+        // and the operation may not poll for a while (it may be inside a
+        // send, or a message box may hold it): a repeat of that same command
+        // adds nothing, so it returns at once. Only a repeat is dropped: a different
         // pending command may be the one the worker is taking this moment
         // (operationBusy is already 1, takenCount not yet), and the new one
         // must then still reach the operation it starts.

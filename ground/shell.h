@@ -52,4 +52,5 @@ int ShowMessageBox(uintptr_t owner, const char* text, const char* caption, uint3
 // The message box styles and answers the core uses (winuser.h values).
 inline constexpr uint32_t kMbOk = 0x0;
 inline constexpr uint32_t kMbIconError = 0x10;
+inline constexpr uint32_t kMbIconExclamation = 0x30;  // the transfers' own boxes
 inline constexpr int kIdOk = 1;

@@ -35,6 +35,32 @@ constexpr uint32_t kIdleWaitMs = 10;
 constexpr uint32_t kSendPollMs = 1;
 constexpr uint32_t kSendTimeoutMs = 5000;
 constexpr int32_t kLoggedBytes = 8;
+// A wait with a time limit sleeps this long between looks at the ring. It
+// sleeps rather than waiting on the event so that the time passes on any
+// clock (tests run it on a virtual one); an answer is taken at most this
+// late.
+constexpr uint32_t kTimedPollMs = 5;
+
+// Takes the oldest record (of `length` bytes) into ReceiveBuffer; one too
+// long to keep is dropped and reported as 0.
+int32_t TakeMessage(int32_t length) {
+    if (length > kReceiveBufferSize) {
+        ReadInputMessage(nullptr);
+        LogMidiTraffic(nullptr, 0, MidiDirection::Received);
+        return 0;
+    }
+    ReadInputMessage(ReceiveBuffer.data());
+    LogMidiTraffic(ReceiveBuffer.data(), length, MidiDirection::Received);
+    return length;
+}
+
+// Every System Exclusive message taken, whoever sent it, restarts the input:
+// what was queued behind it is discarded, the message itself stays in
+// ReceiveBuffer. A DatMessage's F7 record is discarded that way.
+int32_t JudgeTakenHandshake(int32_t length) {
+    if (length > 0 && ReceiveBuffer[0] == kSysexStart) RestartMidiInput();
+    return JudgeJx10Handshake(ReceiveBuffer.data(), length, activeChannel);
+}
 
 }  // namespace
 
@@ -48,18 +74,23 @@ int32_t WaitForMessage() {
         }
         const int32_t length = PeekInputMessage();
         if (length < 0) return -1;
-        if (length == 0) {
-            Platform().waitWakeEvent(kIdleWaitMs);
-            continue;
-        }
-        if (length > kReceiveBufferSize) {
-            ReadInputMessage(nullptr);
-            LogMidiTraffic(nullptr, 0, MidiDirection::Received);
-            return 0;
-        }
-        ReadInputMessage(ReceiveBuffer.data());
-        LogMidiTraffic(ReceiveBuffer.data(), length, MidiDirection::Received);
-        return length;
+        if (length > 0) return TakeMessage(length);
+        Platform().waitWakeEvent(kIdleWaitMs);
+    }
+}
+
+// Never waits on the event, so it cannot consume a signal meant for the
+// worker loop; a pending command stays pending for the loop to take.
+int32_t WaitForMessageWithin(uint32_t startedAt, uint32_t spanMs) {
+    for (;;) {
+        if (CancelRequested()) return -1;
+        const int32_t length = PeekInputMessage();
+        if (length < 0) return -1;
+        if (length > 0) return TakeMessage(length);
+        const uint32_t elapsed = NowMilliseconds() - startedAt;
+        if (elapsed >= spanMs) return kWaitTimedOut;
+        const uint32_t left = spanMs - elapsed;
+        SleepMilliseconds(left < kTimedPollMs ? left : kTimedPollMs);
     }
 }
 
@@ -105,15 +136,21 @@ int32_t WaitForMks70Dump() {
     }
 }
 
-// Every System Exclusive message taken, whoever sent it, restarts the input:
-// what was queued behind it is discarded, the message itself stays in
-// ReceiveBuffer. A DatMessage's F7 record is discarded that way.
 int32_t WaitForJx10Handshake() {
     for (;;) {
         const int32_t length = WaitForMessage();
         if (length < 0) return -1;
-        if (length > 0 && ReceiveBuffer[0] == kSysexStart) RestartMidiInput();
-        const int32_t verdict = JudgeJx10Handshake(ReceiveBuffer.data(), length, activeChannel);
+        const int32_t verdict = JudgeTakenHandshake(length);
+        if (verdict != kSkipMessage) return verdict;
+    }
+}
+
+int32_t WaitForJx10Reply(uint32_t startedAt, uint32_t spanMs) {
+    for (;;) {
+        const int32_t length = WaitForMessageWithin(startedAt, spanMs);
+        if (length == kWaitTimedOut) return kNoReply;
+        if (length < 0) return -1;
+        const int32_t verdict = JudgeTakenHandshake(length);
         if (verdict != kSkipMessage) return verdict;
     }
 }

@@ -8,11 +8,16 @@ namespace {
 
 constexpr int32_t kHeaderBytes = 6;
 
+bool OnChannel(uint8_t byte, uint8_t channel) {
+    return channel == kAnyChannel ? byte <= 0x0F : byte == channel;
+}
+
 // F0 41 <op> <channel> <model>: the Roland header every recognizer needs.
 bool HasRolandHeader(const uint8_t* bytes, int32_t length, uint8_t op, uint8_t channel,
                      uint8_t model) {
     return bytes != nullptr && length >= kHeaderBytes && bytes[0] == kSysexStart &&
-           bytes[1] == kRolandId && bytes[2] == op && bytes[3] == channel && bytes[4] == model;
+           bytes[1] == kRolandId && bytes[2] == op && OnChannel(bytes[3], channel) &&
+           bytes[4] == model;
 }
 
 bool IsWhole(const uint8_t* bytes, int32_t length, size_t size) {

@@ -12,6 +12,11 @@
 inline constexpr int32_t kSkipMessage = 0;
 inline constexpr int32_t kRejectMessage = -1;
 
+// The channel argument that matches a message on any of the 16 channels: a
+// transfer with the "Auto" setting listens with it until the synthesizer's
+// first message has named the channel.
+inline constexpr uint8_t kAnyChannel = 0xFF;
+
 // 0x35 for a whole Jx8pToneMessage on `channel`.
 int32_t JudgeJx8pTone(const uint8_t* bytes, int32_t length, uint8_t channel);
 // 0x30 for a whole Mks70PatchMessage, 0x20 for a whole Mks70ToneMessage.

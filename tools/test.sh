@@ -4,7 +4,8 @@
 #   host        native build: unit tests, vexa-cli tests, the benchmarks run
 #   asan        the same tests under AddressSanitizer and UBSan
 #   tsan        the same tests under ThreadSanitizer
-#   fuzz        the ImportBank fuzz target for a bounded time (clang)
+#   fuzz        the ImportBank and the synthesizer-side fuzz targets for a
+#               bounded time each (clang)
 #   win32/win64 the i686 and x86_64 Windows builds, tests run under Wine
 #   e2e         the real Vexa.exe against scripted synthesizers through a
 #               virtual MIDI driver under Wine, for both exes
@@ -20,6 +21,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VEXA_BUILD_ROOT:-$root/build}
 jobs=${VEXA_JOBS:-$(nproc)}
 fuzz_seconds=${VEXA_FUZZ_SECONDS:-60}
+synth_fuzz_seconds=${VEXA_SYNTH_FUZZ_SECONDS:-30}
 stages=${*:-host asan tsan win32 win64 package fuzz e2e}
 case " $stages " in *" e2e "*) want_e2e=1 ;; *) want_e2e=0 ;; esac
 e2e_pids=""
@@ -85,9 +87,10 @@ for stage in $stages; do
         TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_ctest "$build/tsan"
         ;;
     fuzz)
-        # Only the fuzz target is built here (run-fuzz.sh builds it).
+        # Only the fuzz targets are built here (run-fuzz.sh builds them).
         configure fuzz
-        "$root/tests/fuzz/run-fuzz.sh" "$build/fuzz" "$fuzz_seconds"
+        "$root/tests/fuzz/run-fuzz.sh" "$build/fuzz" "$fuzz_seconds" import_fuzz
+        "$root/tests/fuzz/run-fuzz.sh" "$build/fuzz" "$synth_fuzz_seconds" synth_fuzz
         ;;
     win32)
         configure_and_build win32

@@ -1,6 +1,8 @@
 // JX-8P tone transfer: guiding the user through selecting tones 1 to 32 on
 // the synthesizer and collecting each tone message, and sending a bank
-// tone by tone with fixed pauses. Two parameter messages frame a receive.
+// tone by tone with fixed pauses. Two parameter messages frame a receive;
+// with the "Auto" channel setting they go to every channel and the first
+// tone message names the one the JX-8P is on.
 // Runs on the worker while the MIDI devices are open; knows the message
 // layer, the clock seam and the status line, nothing of files or windows.
 #include <array>
@@ -9,6 +11,7 @@
 #include "bank/sysex.h"
 #include "ground/mailbox.h"
 #include "midi/message_layer.h"
+#include "midi/recognizers.h"
 #include "transfer/transfer.h"
 #include "transfer/transfer_steps.h"
 
@@ -28,8 +31,7 @@ constexpr uint32_t kProgramMessagePauseMs = 750;
 std::array<uint8_t, kJx8pParameterMessageSize> parameterMessageA{};
 std::array<uint8_t, kJx8pParameterMessageSize> parameterMessageB{};
 
-void SetChannel() {
-    const uint8_t channel = TransferChannelByte();
+void SetChannel(uint8_t channel) {
     activeChannel = channel;
     parameterMessageA = MakeJx8pParameterMessage(channel, kParameterA, 0);
     parameterMessageB = MakeJx8pParameterMessage(channel, kParameterB, 0);
@@ -40,24 +42,39 @@ bool SendParameter(std::array<uint8_t, kJx8pParameterMessageSize>& message, uint
     return TransmitBytes(message.data(), static_cast<int32_t>(message.size())) >= 0;
 }
 
-// The program change the JX-8P sends when tone `tone` is selected. The
-// status byte is compared in integer arithmetic, unmasked, so "Auto" (10h)
-// expects D0h and matches nothing a synthesizer sends. A record shorter
-// than two bytes cannot be a program change: its byte 1 would be left over
-// from an earlier message.
+// The two set-up messages. With "Auto" they go out on each of the 16
+// channels in turn: only a JX-8P on that channel takes them.
+bool SendSetUp(uint8_t listening) {
+    const bool everyChannel = listening == kAnyChannel;
+    const int first = everyChannel ? 0 : listening;
+    const int last = everyChannel ? 15 : listening;
+    for (int channel = first; channel <= last; ++channel) {
+        SetChannel(static_cast<uint8_t>(channel));
+        if (!SendParameter(parameterMessageA, 1)) return false;
+        if (!SendParameter(parameterMessageB, kParameterBReceiving)) return false;
+    }
+    activeChannel = listening;
+    return true;
+}
+
+// The program change the JX-8P sends when tone `tone` is selected, on any
+// channel while an "Auto" receive still listens on all of them. A record
+// shorter than two bytes cannot be a program change: its byte 1 would be
+// left over from an earlier message.
 bool IsProgramChangeFor(int32_t length, int32_t tone) {
-    return length >= 2 && ReceiveBuffer[0] == 0xC0 + activeChannel && ReceiveBuffer[1] == tone;
+    if (length < 2 || ReceiveBuffer[1] != tone) return false;
+    if (activeChannel == kAnyChannel) return (ReceiveBuffer[0] & 0xF0) == 0xC0;
+    return ReceiveBuffer[0] == 0xC0 + activeChannel;
 }
 
 }  // namespace
 
 int32_t ReceiveJx8pTones(std::span<uint8_t> buffer) {
     if (buffer.size() < kJx8pReceiveSize) return CancelTransfer();
-    SetChannel();
-    if (!SendParameter(parameterMessageA, 1)) return CancelTransfer();
-    // From here on a failure leaves parameter 07 at 1Fh on the synthesizer:
-    // nothing more is sent once the receive has failed.
-    if (!SendParameter(parameterMessageB, kParameterBReceiving)) return CancelTransfer();
+    // From the second set-up message on a failure leaves parameter 07 at
+    // 1Fh on the synthesizer: nothing more is sent once the receive has
+    // failed.
+    if (!SendSetUp(ListeningChannel())) return CancelTransfer();
 
     for (int32_t tone = 0; tone < kM16CToneCount; ++tone) {
         ShowProgress("Receiving ... (Please select internal tone %d on your JX-8P)", tone + 1);
@@ -68,8 +85,11 @@ int32_t ReceiveJx8pTones(std::span<uint8_t> buffer) {
             if (length < 0) return CancelTransfer();
             if (IsProgramChangeFor(length, tone)) break;
         }
-        // The recognizer only accepts messages whose byte 5 is 20h.
+        // The recognizer only accepts messages whose byte 5 is 20h. The
+        // first tone message of an "Auto" receive names the channel, and the
+        // closing message goes to that channel only.
         if (WaitForJx8pTone() != kJx8pToneOp) return CancelTransfer();
+        if (activeChannel == kAnyChannel) SetChannel(TakeFoundChannel());
         std::memcpy(buffer.data() + static_cast<size_t>(tone) * kJx8pToneMessageSize,
                     ReceiveBuffer.data(), kJx8pToneMessageSize);
     }
@@ -80,7 +100,7 @@ int32_t ReceiveJx8pTones(std::span<uint8_t> buffer) {
 
 int32_t TransmitJx8pTones(std::span<uint8_t> stream) {
     if (stream.size() < kJx8pBankStreamSize) return CancelTransfer();
-    SetChannel();
+    SetChannel(TransferChannelByte());
     for (int32_t tone = 1; tone <= kM16CToneCount; ++tone) {
         if (CancelRequested()) return CancelTransfer();
         ShowProgress("Transmitting JX-8P tone %d of 32 ...", tone);

@@ -1,6 +1,7 @@
 // MKS-70 transfer: collecting the 64 patch and 50 tone messages of the
 // synthesizer's MIDI BULK DUMP in their fixed order, and sending a bank as
-// the same sequence, one message every 300 ms. No handshake either way.
+// the same sequence, one message every 300 ms. No handshake either way. With
+// the "Auto" channel setting the first patch message names the channel.
 // Runs on the worker while the MIDI devices are open; knows the message
 // layer, the clock seam and the status line, nothing of files or windows.
 #include <cstring>
@@ -9,6 +10,7 @@
 #include "bank/sysex.h"
 #include "ground/mailbox.h"
 #include "midi/message_layer.h"
+#include "midi/recognizers.h"
 #include "transfer/transfer.h"
 #include "transfer/transfer_steps.h"
 
@@ -30,7 +32,8 @@ bool TakeDumpMessage(int32_t selector, int32_t number, uint8_t* out, size_t size
 
 int32_t ReceiveMks70Bank(std::span<uint8_t> buffer) {
     if (buffer.size() < kMks70BankStreamSize) return CancelTransfer();
-    activeChannel = TransferChannelByte();
+    // With "Auto" the first patch message names the channel.
+    activeChannel = ListeningChannel();
     ShowStatus("Receiving ... (Please start the MKS-70's MIDI BULK DUMP now)");
     for (int32_t patch = 0; patch < kM64CPatchCount; ++patch) {
         // The first patch is awaited under the prompt above.
@@ -38,6 +41,7 @@ int32_t ReceiveMks70Bank(std::span<uint8_t> buffer) {
         uint8_t* out = buffer.data() + static_cast<size_t>(patch) * kMks70PatchMessageSize;
         if (!TakeDumpMessage(kMks70PatchSelector, patch, out, kMks70PatchMessageSize))
             return CancelTransfer();
+        if (activeChannel == kAnyChannel) TakeFoundChannel();
     }
     for (int32_t tone = 0; tone < kM64CToneCount; ++tone) {
         ShowProgress("Receiving MKS-70 tone %d of 50 ...", tone + 1);

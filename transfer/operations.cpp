@@ -32,19 +32,34 @@ void PostOutcome(uintptr_t code) {
 
 bool TransmitWithOpenPorts() {
     const TransferProtocol* protocol = ProtocolForSettings();
-    // A JX-8P is never sent an M-64C bank nor the others an M-16C one:
-    // nothing is encoded or sent then.
-    if (protocol == nullptr ||
-        bankKind.load(std::memory_order_acquire) != BankStreamKind(protocol->stream))
-        return false;
-    if (EncodeBankStream(protocol->stream, BankImage, TransferBuffer, TransferChannelByte()) == 0)
+    // A JX-8P is never sent an M-64C bank nor an MKS-70 an M-16C one:
+    // nothing is encoded or sent then. "Auto" is encoded as 10h; the JX-10's
+    // request then puts its own channel into the stream.
+    if (protocol == nullptr) return false;
+    const BankStream stream = TransmitStream(*protocol, bankKind.load(std::memory_order_acquire));
+    if (stream == BankStream::None) return false;
+    if (EncodeBankStream(stream, BankImage, TransferBuffer, TransferChannelByte()) == 0)
         return false;
     if (protocol->transmit(std::span<uint8_t>(TransferBuffer)) < 0) return false;
     ShowStatus("Closing ...");
     return true;
 }
 
+// A synthesizer that never speaks during a transmit cannot tell "Auto" its
+// channel: nothing is opened or sent, and the box says why.
+bool TransmitNeedsChannel() {
+    const TransferProtocol* protocol = ProtocolForSettings();
+    return protocol != nullptr && !protocol->asksForTransmit && TransferChannelIsAuto();
+}
+
 void RunTransmit() {
+    if (TransmitNeedsChannel()) {
+        ShowMessageBox(
+            kMainWindowOwner,
+            "Please select the synthesizer's MIDI channel in the Options dialog first !\n", "Vexa",
+            kMbOk | kMbIconExclamation);
+        return;
+    }
     ShowStatus("Transmitting ...");
     bool succeeded = false;
     if (OpenPorts()) {

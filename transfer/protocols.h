@@ -1,7 +1,9 @@
-// Which stream, sender and receiver belong to each synthesizer setting,
-// and which bank kind each one can be sent. Portable.
+// Which streams, sender and receiver belong to each synthesizer setting,
+// which bank kinds each one can be sent, and whether it speaks first on a
+// transmit. Portable.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -9,9 +11,14 @@
 
 struct TransferProtocol {
     int32_t synthType;
-    // The synthesizer's stream of a whole bank; the bank kind it carries is
-    // the only one this synthesizer is sent.
-    BankStream stream;
+    // The synthesizer's streams of a whole bank, one per bank kind it is
+    // sent (None where it takes only one); a bank of another kind is never
+    // sent to it.
+    std::array<BankStream, 2> streams;
+    // The synthesizer asks for a transmit (the JX-10's RqdMessage), so the
+    // "Auto" channel setting can learn the channel from it; the others are
+    // never heard during a transmit and need a channel chosen.
+    bool asksForTransmit;
     int32_t (*transmit)(std::span<uint8_t> stream);
     int32_t (*receive)(std::span<uint8_t> buffer);
 };
@@ -19,3 +26,6 @@ struct TransferProtocol {
 // The protocol of the current synthesizer setting, or null for a setting
 // that names none.
 const TransferProtocol* ProtocolForSettings();
+// The stream that carries a bank of this kind to the protocol's
+// synthesizer, or None when it is never sent one.
+BankStream TransmitStream(const TransferProtocol& protocol, BankKind kind);

@@ -5,13 +5,27 @@
 
 #include <cstdio>
 
+#include "bank/sysex.h"
 #include "ground/mailbox.h"
 #include "ground/platform.h"
 #include "ground/settings.h"
 #include "ground/shell.h"
 #include "midi/message_layer.h"
+#include "midi/recognizers.h"
 
 uint8_t TransferChannelByte() { return static_cast<uint8_t>(appSettings.midiChannel & 0xFF); }
+
+bool TransferChannelIsAuto() { return appSettings.midiChannel == kChannelAuto; }
+
+uint8_t ListeningChannel() { return TransferChannelIsAuto() ? kAnyChannel : TransferChannelByte(); }
+
+uint8_t TakeFoundChannel() {
+    // The recognizers only let channels 0..15 through while listening on all.
+    const uint8_t channel = static_cast<uint8_t>(ReceiveBuffer[kChannelByte] & 0x0F);
+    activeChannel = channel;
+    LogPrintf("Synthesizer found on MIDI channel %d.\n", channel + 1);
+    return channel;
+}
 
 void ShowProgress(const char* format, int32_t first, int32_t second) {
     char text[128];

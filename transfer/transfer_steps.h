@@ -10,6 +10,15 @@
 // The low byte of the midiChannel setting, written and compared unchanged:
 // "Auto" (16) travels as 10h.
 uint8_t TransferChannelByte();
+// True for the "Auto" channel setting.
+bool TransferChannelIsAuto();
+// The channel a transfer listens on at its start: the setting's channel,
+// or kAnyChannel for "Auto", which the synthesizer's first message of the
+// transfer then narrows down (TakeFoundChannel).
+uint8_t ListeningChannel();
+// The channel byte of the message in ReceiveBuffer, made the transfer's
+// channel (activeChannel) and logged. Returns it.
+uint8_t TakeFoundChannel();
 
 // Shows a progress text in status pane 0. The text is formatted into a
 // fixed, always terminated buffer; an over-long result is cut short.

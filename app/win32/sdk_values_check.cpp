@@ -19,6 +19,7 @@ static_assert(TransferCompleteMessage == WM_USER + 1);
 
 static_assert(kMbOk == MB_OK);
 static_assert(kMbIconError == MB_ICONERROR);
+static_assert(kMbIconExclamation == MB_ICONEXCLAMATION);
 static_assert(kIdOk == IDOK);
 
 static_assert(kMenuFlagPopup == MF_POPUP);

@@ -130,4 +130,28 @@ TEST(Recognizers, Jx10Handshake) {
           });
 }
 
+// Listening on every channel ("Auto" before the synthesizer has spoken):
+// channels 0..15 are taken and judged as usual; a channel byte above 0Fh,
+// which no synthesizer sends, is passed over.
+TEST(Recognizers, AnyChannel) {
+    Check(JudgeJx10Handshake, kAnyChannel,
+          {
+              {"RqdMessage on channel 1", {0xF0, 0x41, 0x41, 0x00, 0x24, 0x64, 0x1C, 0xF7}, 0x41},
+              {"AckMessage on channel 16", {0xF0, 0x41, 0x43, 0x0F, 0x24, 0xF7}, 0x43},
+              {"channel byte 10h", {0xF0, 0x41, 0x43, 0x10, 0x24, 0xF7}, kSkipMessage},
+              {"AckMessage of 7 bytes", {0xF0, 0x41, 0x43, 0x05, 0x24, 0x00, 0xF7}, kRejectMessage},
+          });
+    Check(JudgeMks70Dump, kAnyChannel,
+          {
+              {"tone on channel 12", Message({0xF0, 0x41, 0x37, 0x0B, 0x24, 0x20}, 69), 0x20},
+              {"tone on channel byte 7Fh", Message({0xF0, 0x41, 0x37, 0x7F, 0x24, 0x20}, 69),
+               kSkipMessage},
+          });
+    Check(JudgeJx8pTone, kAnyChannel,
+          {
+              {"tone on channel 4", Message({0xF0, 0x41, 0x35, 0x03, 0x21, 0x20}, 67), 0x35},
+              {"tone cut short", Message({0xF0, 0x41, 0x35, 0x03, 0x21, 0x20}, 66), kRejectMessage},
+          });
+}
+
 }  // namespace

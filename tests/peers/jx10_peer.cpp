@@ -64,9 +64,33 @@ void Jx10Peer::HandleStart() {
     SendStep(0);
 }
 
+void Jx10Peer::AnswerLoadStep(int step, uint32_t sentAt) {
+    if (silent_ || loadEnded_) return;
+    const bool faulty = script_.fault != Jx10Fault::None && step == script_.faultStep;
+    uint8_t answer = wire::kAck;
+    if (faulty && script_.fault == Jx10Fault::Silent) {
+        silent_ = true;
+        return;
+    }
+    if (faulty && script_.fault == Jx10Fault::ErrInstead) answer = wire::kErr;
+    if (faulty && script_.fault == Jx10Fault::RjcInstead) answer = wire::kRjc;
+    if (answer == wire::kAck && !script_.acknowledge) return;
+    // A JX-10 that refused stops listening to the load.
+    if (answer != wire::kAck) loadEnded_ = true;
+    answers_.push_back(answer);
+    std::vector<uint8_t> m = HandshakeMessage(answer, script_.channel);
+    if (script_.ackDelayMs == 0)
+        Emit(std::move(m));
+    else
+        EmitAt(std::move(m), sentAt + script_.ackDelayMs);
+}
+
 void Jx10Peer::HandleMessage(const TimedMessage& message) {
     const int command = HandshakeCommand(message.bytes, script_.channel);
-    if (command == wire::kRjc) ++rejects_;
+    if (command == wire::kRjc) {
+        ++rejects_;
+        loadEnded_ = true;
+    }
     if (script_.role == Jx10Role::Dump) {
         if (command != wire::kAck) return;
         ++acks_;
@@ -83,8 +107,10 @@ void Jx10Peer::HandleMessage(const TimedMessage& message) {
         block.checksumOk = HandshakeChecksumOk(message.bytes);
         if (auto data = DecodeDataBlock(message.bytes)) block.data = std::move(*data);
         blocks_.push_back(std::move(block));
+        AnswerLoadStep(static_cast<int>(blocks_.size()), message.timeMs);
     } else if (command == wire::kEof && message.bytes.size() == 6) {
         eofTime_ = message.timeMs;
+        AnswerLoadStep(static_cast<int>(blocks_.size()) + 1, message.timeMs);
     } else if (command == wire::kAck) {
         ++acks_;
     }
@@ -115,6 +141,11 @@ std::vector<uint8_t> Jx10Peer::LoadedImage() const {
 std::optional<uint32_t> Jx10Peer::EofTime() const {
     std::lock_guard<std::mutex> guard(lock_);
     return eofTime_;
+}
+
+std::vector<uint8_t> Jx10Peer::Answers() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return answers_;
 }
 
 int Jx10Peer::BlocksSent() const {

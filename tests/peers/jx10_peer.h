@@ -9,11 +9,17 @@
 // Bulk load role (the program transmits): Start() is the user starting a
 // bulk load: the peer sends an RqdMessage with its kind byte and then
 // takes what comes, checking every block's checksum and recording when each
-// block and the EofMessage arrived.
+// block and the EofMessage arrived. With `acknowledge` it answers every
+// block and the EofMessage with an AckMessage, ackDelayMs after the
+// message's send began; without, it stays silent as a JX-10 that does not
+// acknowledge. Once it has answered with an ErrMessage or RjcMessage, or
+// the program has rejected, it answers nothing more.
 //
 // A fault makes one step misbehave. Steps are numbered 0 for the opening
 // WsdMessage or RqdMessage, 1..N for the data blocks, N + 1 for the
-// EofMessage of a dump.
+// EofMessage (sent on a dump, answered on a load). On a load, ErrInstead and
+// RjcInstead answer that step with an ErrMessage or RjcMessage, and Silent
+// leaves it and everything after unanswered.
 //
 // After each System Exclusive message the peer holds its output back until
 // the link's ProgramInputStarts() has moved on, i.e. until the program has
@@ -50,6 +56,8 @@ struct Jx10Script {
     Jx10Fault fault = Jx10Fault::None;
     int faultStep = 0;
     bool gateOnRestart = true;
+    bool acknowledge = false;  // bulk load: answer each block and the EofMessage
+    uint32_t ackDelayMs = 0;
 };
 
 struct Jx10Block {
@@ -71,6 +79,9 @@ class Jx10Peer : public SynthPeer {
     std::optional<uint32_t> EofTime() const;
     // The number of data blocks of the dump that the peer has sent.
     int BlocksSent() const;
+    // Bulk load: the answers the peer gave, one per block or EofMessage
+    // answered (the command byte: 43h, 4Eh or 4Fh).
+    std::vector<uint8_t> Answers() const;
 
   protected:
     void HandleStart() override;
@@ -79,6 +90,7 @@ class Jx10Peer : public SynthPeer {
   private:
     int DumpBlocks() const;
     void SendStep(int step);
+    void AnswerLoadStep(int step, uint32_t sentAt);
     std::vector<uint8_t> StepMessage(int step, uint8_t channel, bool damaged) const;
 
     const Jx10Script script_;
@@ -90,6 +102,8 @@ class Jx10Peer : public SynthPeer {
     int blocksSent_ = 0;
     std::vector<Jx10Block> blocks_;
     std::optional<uint32_t> eofTime_;
+    std::vector<uint8_t> answers_;
+    bool loadEnded_ = false;
 };
 
 }  // namespace vexa_peers

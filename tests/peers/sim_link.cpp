@@ -19,6 +19,12 @@ void SimPeerLink::Attach(SynthPeer& peer) {
         const uint32_t cost = sendCostMs_.load(std::memory_order_relaxed);
         if (cost > 0) virtual_platform::Advance(cost);
     });
+    // Time passes on the virtual clock only in the program's sleeps: the
+    // peer's delayed answers go out then, and arrive before it looks again.
+    virtual_platform::SetSleepHook([this] {
+        peer_->OnClock();
+        midi_sim::WaitInputDelivered();
+    });
     watching_.store(true, std::memory_order_release);
     // The count is taken here, not on the new thread: under load the thread
     // may first run after the program has opened and restarted its input,
@@ -38,6 +44,7 @@ void SimPeerLink::Attach(SynthPeer& peer) {
 void SimPeerLink::Detach() {
     if (peer_ == nullptr) return;
     midi_sim::SetSendListener(nullptr);
+    virtual_platform::SetSleepHook(nullptr);
     watching_.store(false, std::memory_order_release);
     if (watcher_.joinable()) watcher_.join();
     peer_ = nullptr;

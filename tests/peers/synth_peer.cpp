@@ -3,6 +3,7 @@
 // holding the lock (so a transport may call back in while it delivers).
 #include "tests/peers/synth_peer.h"
 
+#include <thread>
 #include <utility>
 
 namespace vexa_peers {
@@ -30,6 +31,30 @@ void SynthPeer::OnProgramMessage(std::span<const uint8_t> bytes, uint32_t timeMs
 
 void SynthPeer::OnProgramListening() { Flush(); }
 
+void SynthPeer::OnClock() {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        const uint32_t now = link_.NowMs();
+        // Due when the clock has reached the time; the difference is taken
+        // as signed so that it holds across the clock's wrap.
+        while (!later_.empty() && static_cast<int32_t>(now - later_.front().timeMs) >= 0) {
+            outbox_.push_back(std::move(later_.front().bytes));
+            later_.pop_front();
+        }
+    }
+    // Whatever is ready goes out before the clock moves on, also when another
+    // thread (the transport's watcher) is in the middle of sending it: the
+    // transport delivers it before the program looks again.
+    for (;;) {
+        Flush();
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            if (!flushing_ && (outbox_.empty() || gateClosed_)) return;
+        }
+        std::this_thread::yield();
+    }
+}
+
 std::vector<TimedMessage> SynthPeer::Received() const {
     std::lock_guard<std::mutex> guard(lock_);
     return received_;
@@ -41,6 +66,10 @@ size_t SynthPeer::SentCount() const {
 }
 
 void SynthPeer::Emit(std::vector<uint8_t> bytes) { outbox_.push_back(std::move(bytes)); }
+
+void SynthPeer::EmitAt(std::vector<uint8_t> bytes, uint32_t dueMs) {
+    later_.push_back({std::move(bytes), dueMs});
+}
 
 // One thread at a time drains the outbox; a call that finds another one
 // draining (or a re-entrant call from inside SendToProgram) leaves its

@@ -25,6 +25,10 @@
 //   * The test (or whoever plays the user) calls Start() when the user
 //     would press the synthesizer's button: MIDI BULK DUMP, a bulk load, or
 //     beginning to select tones.
+//   * A peer may answer after a delay (EmitAt): the transport calls
+//     OnClock() whenever its clock may have moved (a virtual clock on each
+//     of the program's sleeps, a real one every millisecond or so), and the
+//     answers that are due then go out.
 //
 // Every entry point may be called from any thread; a peer serialises them
 // itself and never calls the link while holding its lock, so a transport
@@ -68,6 +72,7 @@ class SynthPeer {
     void Start();
     void OnProgramMessage(std::span<const uint8_t> bytes, uint32_t timeMs);
     void OnProgramListening();
+    void OnClock();
 
     std::vector<TimedMessage> Received() const;
     // How many messages the peer has put on the program's input.
@@ -78,6 +83,8 @@ class SynthPeer {
     virtual void HandleStart() = 0;
     virtual void HandleMessage(const TimedMessage& message) = 0;
     void Emit(std::vector<uint8_t> bytes);
+    // Queues a message to go out once the link's clock has reached dueMs.
+    void EmitAt(std::vector<uint8_t> bytes, uint32_t dueMs);
 
     mutable std::mutex lock_;
 
@@ -91,6 +98,7 @@ class SynthPeer {
     bool flushing_ = false;
     size_t sentCount_ = 0;
     std::deque<std::vector<uint8_t>> outbox_;
+    std::deque<TimedMessage> later_;  // EmitAt's messages, in the order given
     std::vector<TimedMessage> received_;
 };
 

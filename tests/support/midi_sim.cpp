@@ -648,7 +648,9 @@ std::string CutName(const std::string& name) { return name.substr(0, kCapsNameSi
 
 namespace midi_sim {
 
-void Install() {
+namespace {
+
+void Reinstall(bool driven) {
     Uninstall();
     Sim& s = S();
     {
@@ -673,12 +675,52 @@ void Install() {
         s.startCount = 0;
         s.lastInput = s.lastOutput = -1;
     }
-    s.thread = std::thread(SimThread);
-    {
+    if (driven) {
+        // The calling thread stands in for the simulator's: the program's
+        // own calls deliver their callbacks at once, and RunPending the rest.
+        std::lock_guard<std::mutex> guard(s.lock);
+        s.threadId = std::this_thread::get_id();
+    } else {
+        s.thread = std::thread(SimThread);
         std::lock_guard<std::mutex> guard(s.lock);
         s.threadId = s.thread.get_id();
     }
     SetWinmm(&kSimTable);
+}
+
+}  // namespace
+
+void Install() { Reinstall(false); }
+
+void InstallDriven() { Reinstall(true); }
+
+void ForgetClosedDevices() {
+    Sim& s = S();
+    std::lock_guard<std::mutex> guard(s.lock);
+    std::erase_if(s.inputs, [](const std::unique_ptr<InDev>& d) { return !d->open; });
+    std::erase_if(s.outputs, [&s](const std::unique_ptr<OutDev>& d) {
+        if (d->open) return false;
+        for (const PendingDone& done : s.dones)
+            if (done.device == d.get()) return false;
+        return true;
+    });
+}
+
+void RunPending() {
+    Sim& s = S();
+    for (;;) {
+        std::function<void()> job;
+        {
+            std::lock_guard<std::mutex> guard(s.lock);
+            if (s.jobs.empty()) break;
+            job = std::move(s.jobs.front());
+            s.jobs.pop_front();
+        }
+        job();
+        std::lock_guard<std::mutex> guard(s.lock);
+        ++s.jobsDone;
+    }
+    DeliverDueDones();
 }
 
 void Uninstall() {

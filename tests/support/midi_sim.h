@@ -31,6 +31,17 @@ namespace midi_sim {
 // of the program's MIDI is open.
 void Install();
 void Uninstall();
+// The same without a thread of its own, for a single-threaded caller (the
+// fuzz target): the callbacks that the program's winmm calls cause are made
+// at once on the calling thread, and queued input and due MOM_DONEs when
+// the caller runs RunPending. Only the installing thread may use it.
+void InstallDriven();
+void RunPending();
+// Drops the records of closed devices, which are otherwise kept for the
+// whole installation (a stale handle keeps failing). For a caller that
+// opens and closes the devices very many times; no handle of a closed
+// device may be used afterwards.
+void ForgetClosedDevices();
 
 // The devices the system reports, in device-index order. Names longer than
 // 31 characters are cut as a driver would.

@@ -32,6 +32,7 @@ struct VirtualState {
 
     std::mutex hookLock;
     std::function<void()> uiWaitHook;
+    std::function<void()> sleepHook;
 
     std::atomic<int> runningThreads{0};
 };
@@ -49,11 +50,19 @@ uint32_t VirtualMilliseconds() { return State().now.load(std::memory_order_acqui
 void VirtualSleep(uint32_t ms) {
     VirtualState& s = State();
     if (ms > 0) {
-        // One sleeping thread at a time in practice (the worker); the lock
-        // keeps the start time and the pause together if there are more.
-        std::lock_guard<std::mutex> guard(s.pauseLock);
-        uint32_t startedAt = s.now.fetch_add(ms, std::memory_order_acq_rel);
-        s.pauses.push_back({startedAt, ms});
+        {
+            // One sleeping thread at a time in practice (the worker); the lock
+            // keeps the start time and the pause together if there are more.
+            std::lock_guard<std::mutex> guard(s.pauseLock);
+            uint32_t startedAt = s.now.fetch_add(ms, std::memory_order_acq_rel);
+            s.pauses.push_back({startedAt, ms});
+        }
+        std::function<void()> hook;
+        {
+            std::lock_guard<std::mutex> guard(s.hookLock);
+            hook = s.sleepHook;
+        }
+        if (hook) hook();
     }
     // Give up the processor for real, briefly, so that other threads (the
     // simulated MIDI device's callback, the test's UI thread) keep pace with
@@ -149,6 +158,7 @@ void Install(uint32_t startMs) {
     ClearPauses();
     s.strictWaits.store(false, std::memory_order_release);
     SetUiWaitHook(nullptr);
+    SetSleepHook(nullptr);
     SetPlatform(&kVirtualTable);
 }
 
@@ -174,6 +184,12 @@ void SetUiWaitHook(std::function<void()> hook) {
     VirtualState& s = State();
     std::lock_guard<std::mutex> guard(s.hookLock);
     s.uiWaitHook = std::move(hook);
+}
+
+void SetSleepHook(std::function<void()> hook) {
+    VirtualState& s = State();
+    std::lock_guard<std::mutex> guard(s.hookLock);
+    s.sleepHook = std::move(hook);
 }
 
 void SetStrictWakeWaits(bool strict) {

@@ -29,6 +29,12 @@ void ClearPauses();
 // delivering the messages the worker sends to the UI thread's windows.
 // Install() clears it.
 void SetUiWaitHook(std::function<void()> hook);
+// Called on the sleeping thread after each sleep has moved the clock, before
+// the sleep returns: the far side of a test acts on the new time there (a
+// scripted synthesizer's delayed answer) and its bytes arrive before the
+// sleeper looks again, so what arrives when stays the same from run to run.
+// Install() clears it.
+void SetSleepHook(std::function<void()> hook);
 // When strict, a wait on the wake-up event ignores its time-out and returns
 // only once the event is signalled: a signal that is missing then hangs the
 // test (caught by its ctest time-out) instead of being hidden by the next

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "ground/commands.h"
+#include "ground/mailbox.h"
 #include "ground/settings.h"
 #include "bank/bank_image.h"
 #include "tests/peers/bank_content.h"
@@ -105,15 +107,20 @@ INSTANTIATE_TEST_SUITE_P(Sizes, Jx10ReceiveTest,
                          ::testing::Values(ReceiveSize{0x16, 16, kM16CKind},
                                            ReceiveSize{0x64, 64, kM64CKind}));
 
-TEST_F(Jx10Test, AutoChannelIsWrittenAndComparedAs10h) {
+// "Auto" listens on every channel until the WsdMessage names one; each
+// acknowledgement then carries it.
+TEST_F(Jx10Test, AutoReceiveTakesTheChannelOfTheWantToSend) {
     UseSynth(kSynthJx10, kChannelAuto);
     Jx10Script script = DumpScript(0x64);
-    script.channel = 0x10;
+    script.channel = 9;
     Jx10Peer& peer = AttachPeer<Jx10Peer>(script);
     StartPeerAt(kDumpPrompt);
     ASSERT_TRUE(Run(kCommandReceive));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
-    EXPECT_EQ(peer.AckCount(), 66);  // counted only with channel byte 10h
+    EXPECT_EQ(peer.AckCount(), 66);  // counted only with channel byte 09h
+    EXPECT_EQ(peer.Received().size(), 66u);
+    const std::vector<std::string> log = shell_recorder::LogLines();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Synthesizer found on MIDI channel 10."), 1);
 }
 
 // Messages that are not the JX-10's handshake on this channel, and handshake
@@ -292,8 +299,9 @@ INSTANTIATE_TEST_SUITE_P(Signatures, Jx10RefusedTest,
                          ::testing::Values(Refused{0x16, 159, 18}, Refused{0x64, 0, 66},
                                            Refused{0x64, 1, 66}));
 
-// Transmit: the JX-10 asks, the blocks go out 750 ms apart from the start
-// of each send, then the end-of-file marker.
+// Transmit to a JX-10 that never acknowledges: it asks, the blocks go out
+// 750 ms apart from the start of each send, then the end-of-file marker,
+// exactly as a transmit that does not listen would send them.
 struct TransmitCase {
     const char* name;
     uint8_t requestKind;
@@ -328,16 +336,9 @@ TEST_P(Jx10TransmitTest, BlocksArePacedFromTheStartOfEachSend) {
     EXPECT_TRUE(std::equal(loaded.begin(), loaded.end(), image.begin()));
     EXPECT_EQ(peer.Received().size(), static_cast<size_t>(c.blocks) + 1);  // nothing else sent
 
-    std::vector<virtual_platform::Pause> expected;
-    if (c.sendCostMs < 750)
-        for (int i = 0; i <= c.blocks; ++i)
-            expected.push_back({blocks[0].timeMs + 750 * i + c.sendCostMs, 750 - c.sendCostMs});
-    const std::vector<virtual_platform::Pause> pauses = virtual_platform::Pauses();
-    ASSERT_EQ(pauses.size(), expected.size());
-    for (size_t i = 0; i < pauses.size(); ++i) {
-        EXPECT_EQ(pauses[i].startedAt, expected[i].startedAt) << "pause " << i;
-        EXPECT_EQ(pauses[i].ms, expected[i].ms) << "pause " << i;
-    }
+    // After the end-of-file marker the transmit listens for the rest of its
+    // pace before it closes the devices.
+    EXPECT_EQ(virtual_platform::Now(), *peer.EofTime() + step);
     EXPECT_EQ(Statuses(),
               Join({{"Transmitting ...", kLoadPrompt},
                     Numbered("Transmitting JX-10 data block %d of %d ...", 1, c.blocks, c.blocks),
@@ -403,46 +404,291 @@ TEST_P(Jx10RequestSkipTest, TransmitPassesOverOtherMessagesBeforeTheRequest) {
 INSTANTIATE_TEST_SUITE_P(Interleaved, Jx10RequestSkipTest,
                          ::testing::Values(Jx10Fault::ErrBefore, Jx10Fault::ForeignBefore));
 
+// Stop, or closing the program, while the blocks go out: the block being
+// sent is the last, one RjcMessage follows at once, and no EofMessage. A
+// Stop during the end-of-file marker's wait rejects it too.
 struct TransmitStop {
     const char* name;
     const char* status;
     UserAction action;
-    bool cancels;
+    bool acknowledging;
+    size_t blocks;  // blocks sent before the stop took effect
+    bool eof;       // the EofMessage was sent before it
 };
 
 class Jx10TransmitStopTest : public Jx10Test, public ::testing::WithParamInterface<TransmitStop> {};
 
-// Stop is heard only while the transmit waits for the request; once the
-// blocks go out the transfer runs to its end.
-TEST_P(Jx10TransmitStopTest, IsHeardOnlyBeforeTheRequest) {
+TEST_P(Jx10TransmitStopTest, EndsAfterTheBlockBeingSent) {
     const TransmitStop c = GetParam();
     LoadBank(Image64(), kM64CKind);
-    Jx10Peer& peer =
-        AttachPeer<Jx10Peer>(LoadScript(0x64, c.cancels ? Jx10Fault::Silent : Jx10Fault::None));
-    if (!c.cancels) StartPeerAt(kLoadPrompt);
+    Jx10Script script = LoadScript(0x64);
+    script.acknowledge = c.acknowledging;
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(script);
+    StartPeerAt(kLoadPrompt);
     When(Trigger::Status, c.status, c.action);
     ASSERT_TRUE(Run(kCommandTransmit));
 
     const bool closing = c.action == UserAction::CloseProgram;
-    std::vector<uintptr_t> codes;
-    if (!closing) codes.push_back(c.cancels ? kTransmitFailed : kTransmitSucceeded);
-    EXPECT_EQ(CompletionCodes(), codes);
-    EXPECT_EQ(peer.Blocks().size(), c.cancels ? 0u : 64u);
-    EXPECT_EQ(peer.EofTime().has_value(), !c.cancels);
-    EXPECT_EQ(peer.RejectCount(), c.cancels ? 1 : 0);
-    EXPECT_EQ(Statuses().back(), "Ready");
+    EXPECT_EQ(CompletionCodes(),
+              closing ? std::vector<uintptr_t>{} : std::vector<uintptr_t>{kTransmitFailed});
+    const std::vector<vexa_peers::Jx10Block> blocks = peer.Blocks();
+    ASSERT_EQ(blocks.size(), c.blocks);
+    EXPECT_EQ(peer.EofTime().has_value(), c.eof);
+    EXPECT_EQ(peer.RejectCount(), 1);
+    const std::vector<vexa_peers::TimedMessage> got = peer.Received();
+    ASSERT_EQ(got.size(), c.blocks + (c.eof ? 2 : 1));
+    EXPECT_EQ(got.back().bytes, vexa_peers::HandshakeMessage(0x4F, 0));
+    // Within the pace of the message being sent (the Stop came before it).
+    EXPECT_LT(got.back().timeMs - got[got.size() - 2].timeMs, 750u);
+    ExpectCancelled();
     ExpectDevicesClosed();
+    if (closing) EXPECT_EQ(PostsOf(kWorkerEndedMessage).size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Points, Jx10TransmitStopTest,
-    ::testing::Values(
-        TransmitStop{"StopWhileWaiting", kLoadPrompt, UserAction::PressStop, true},
-        TransmitStop{"CloseWhileWaiting", kLoadPrompt, UserAction::CloseProgram, true},
-        TransmitStop{"StopDuringBlocks", "Transmitting JX-10 data block 3 of 64 ...",
-                     UserAction::PressStop, false},
-        TransmitStop{"CloseDuringBlocks", "Transmitting JX-10 data block 50 of 64 ...",
-                     UserAction::CloseProgram, false}),
-    [](const auto& test) { return std::string(test.param.name); });
+    ::testing::Values(TransmitStop{"StopSilent", "Transmitting JX-10 data block 3 of 64 ...",
+                                   UserAction::PressStop, false, 3, false},
+                      TransmitStop{"StopAcknowledging", "Transmitting JX-10 data block 3 of 64 ...",
+                                   UserAction::PressStop, true, 3, false},
+                      TransmitStop{"StopAtEndOfFile", "Transmitting JX-10 end-of-file marker ....",
+                                   UserAction::PressStop, true, 64, true},
+                      TransmitStop{"CloseSilent", "Transmitting JX-10 data block 50 of 64 ...",
+                                   UserAction::CloseProgram, false, 50, false},
+                      TransmitStop{"CloseAcknowledging",
+                                   "Transmitting JX-10 data block 50 of 64 ...",
+                                   UserAction::CloseProgram, true, 50, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Stop pressed twice while the blocks go out: the second finds the first
+// still pending and returns at once, and the transmit ends as for one.
+TEST_F(Jx10Test, DoubleStopDuringTheBlocksEndsTheTransmitOnce) {
+    LoadBank(Image64(), kM64CKind);
+    Jx10Script script = LoadScript(0x64);
+    script.acknowledge = true;
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(script);
+    StartPeerAt(kLoadPrompt);
+    When(Trigger::Status, "Transmitting JX-10 data block 7 of 64 ...", UserAction::PressStop);
+    When(Trigger::Status, "Transmitting JX-10 data block 7 of 64 ...", UserAction::PressStop);
+    ASSERT_TRUE(Run(kCommandTransmit));
+    EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kTransmitFailed});
+    EXPECT_EQ(peer.Blocks().size(), 7u);
+    EXPECT_EQ(peer.RejectCount(), 1);
+    EXPECT_EQ(IsBusy(), 0);
+    ExpectCancelled();
+    ExpectDevicesClosed();
+}
+
+TEST_F(Jx10Test, StopWhileWaitingForTheRequestCancels) {
+    LoadBank(Image64(), kM64CKind);
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(LoadScript(0x64, Jx10Fault::Silent));
+    When(Trigger::Status, kLoadPrompt, UserAction::PressStop);
+    ASSERT_TRUE(Run(kCommandTransmit));
+    EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kTransmitFailed});
+    EXPECT_TRUE(peer.Blocks().empty());
+    EXPECT_EQ(peer.RejectCount(), 1);
+    ExpectCancelled();
+    ExpectDevicesClosed();
+}
+
+// A JX-10 that acknowledges gets each block as soon as it has answered the
+// last, the same bytes, and the whole bank in a fraction of the paced time.
+struct AckCase {
+    const char* name;
+    uint8_t requestKind;
+    int blocks;
+    uint32_t ackDelayMs;
+    uint32_t sendCostMs;  // 84 ms: a 263-byte message at MIDI cable speed
+};
+
+class Jx10AcknowledgedTest : public Jx10Test, public ::testing::WithParamInterface<AckCase> {};
+
+TEST_P(Jx10AcknowledgedTest, EachBlockFollowsTheAcknowledgement) {
+    const AckCase c = GetParam();
+    const std::vector<uint8_t> image = Image64();
+    LoadBank(image, kM64CKind, 1);
+    Jx10Script script = LoadScript(c.requestKind);
+    script.acknowledge = true;
+    script.ackDelayMs = c.ackDelayMs;
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(script);
+    link.SetSendCostMs(c.sendCostMs);
+    StartPeerAt(kLoadPrompt);
+    ASSERT_TRUE(Run(kCommandTransmit));
+
+    EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kTransmitSucceeded});
+    const std::vector<vexa_peers::Jx10Block> blocks = peer.Blocks();
+    ASSERT_EQ(blocks.size(), static_cast<size_t>(c.blocks));
+    const uint32_t answered = std::max(c.ackDelayMs, c.sendCostMs);
+    for (size_t i = 1; i < blocks.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(blocks[i].checksumOk);
+        // The answer is looked for every 5 ms.
+        const uint32_t gap = blocks[i].timeMs - blocks[i - 1].timeMs;
+        EXPECT_GE(gap, answered);
+        EXPECT_LE(gap, answered + 5);
+    }
+    const std::vector<uint8_t> loaded = peer.LoadedImage();
+    EXPECT_TRUE(std::equal(loaded.begin(), loaded.end(), image.begin()));
+    ASSERT_TRUE(peer.EofTime().has_value());
+    EXPECT_EQ(peer.Answers(), std::vector<uint8_t>(static_cast<size_t>(c.blocks) + 1, 0x43));
+    EXPECT_EQ(peer.RejectCount(), 0);
+    EXPECT_EQ(peer.Received().size(), static_cast<size_t>(c.blocks) + 1);
+
+    // From the first block to the devices' close, on the virtual clock.
+    const uint32_t took = virtual_platform::Now() - blocks[0].timeMs;
+    EXPECT_LT(took, c.sendCostMs > 0 ? 7000u : 5000u);
+    RecordProperty("transmit_ms", static_cast<int>(took));
+    std::printf("acknowledged JX-10 transmit (%s): %u ms from the first block to the close\n",
+                c.name, took);
+    ExpectDevicesClosed();
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, Jx10AcknowledgedTest,
+                         ::testing::Values(AckCase{"AtOnce", 0x64, 64, 0, 0},
+                                           AckCase{"After20ms", 0x64, 64, 20, 0},
+                                           AckCase{"M16CRequestAfter5ms", 0x16, 16, 5, 0},
+                                           AckCase{"AtCableSpeed", 0x64, 64, 0, 84}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The JX-10 refuses: an ErrMessage gets one RjcMessage back, an RjcMessage
+// none; nothing more is sent, no EofMessage after a refused block, and the
+// transmit fails.
+struct Refusal {
+    const char* name;
+    Jx10Fault fault;
+    int step;  // the block answered with the refusal; 65 is the EofMessage
+    int rejects;
+};
+
+class Jx10RefusalTest : public Jx10Test, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(Jx10RefusalTest, EndsTheTransmitAfterThatBlock) {
+    const Refusal c = GetParam();
+    LoadBank(Image64(), kM64CKind);
+    Jx10Script script = LoadScript(0x64, c.fault);
+    script.faultStep = c.step;
+    script.acknowledge = true;
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(script);
+    StartPeerAt(kLoadPrompt);
+    ASSERT_TRUE(Run(kCommandTransmit));
+
+    EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kTransmitFailed});
+    const size_t blocks = static_cast<size_t>(std::min(c.step, 64));
+    EXPECT_EQ(peer.Blocks().size(), blocks);
+    EXPECT_EQ(peer.EofTime().has_value(), c.step == 65);
+    EXPECT_EQ(peer.RejectCount(), c.rejects);
+    EXPECT_EQ(peer.Received().size(),
+              blocks + (c.step == 65 ? 1u : 0u) + static_cast<size_t>(c.rejects));
+    ExpectCancelled();
+    ExpectDevicesClosed();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Jx10RefusalTest,
+    ::testing::Values(Refusal{"ErrAfterBlock5", Jx10Fault::ErrInstead, 5, 1},
+                      Refusal{"RjcAfterBlock5", Jx10Fault::RjcInstead, 5, 0},
+                      Refusal{"ErrAfterFirstBlock", Jx10Fault::ErrInstead, 1, 1},
+                      Refusal{"ErrAfterEndOfFile", Jx10Fault::ErrInstead, 65, 1},
+                      Refusal{"RjcAfterEndOfFile", Jx10Fault::RjcInstead, 65, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A JX-10 that stops answering part way is paced again from there on.
+TEST_F(Jx10Test, AcknowledgementsThatStopFallBackToThePace) {
+    LoadBank(Image64(), kM64CKind);
+    Jx10Script script = LoadScript(0x64, Jx10Fault::Silent);
+    script.faultStep = 10;
+    script.acknowledge = true;
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(script);
+    StartPeerAt(kLoadPrompt);
+    ASSERT_TRUE(Run(kCommandTransmit));
+    EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kTransmitSucceeded});
+    const std::vector<vexa_peers::Jx10Block> blocks = peer.Blocks();
+    ASSERT_EQ(blocks.size(), 64u);
+    EXPECT_LE(blocks[9].timeMs - blocks[0].timeMs, 9u * 5u);
+    for (size_t i = 10; i < blocks.size(); ++i)
+        EXPECT_EQ(blocks[i].timeMs - blocks[i - 1].timeMs, 750u) << i;
+    EXPECT_EQ(*peer.EofTime() - blocks[63].timeMs, 750u);
+}
+
+// "Auto": the RqdMessage names the channel, and the whole stream is sent on
+// it, with every answer heard on it.
+TEST_F(Jx10Test, AutoTransmitFollowsTheRequestsChannel) {
+    UseSynth(kSynthJx10, kChannelAuto);
+    const std::vector<uint8_t> image = Image64();
+    LoadBank(image, kM64CKind);
+    Jx10Script script = LoadScript(0x64);
+    script.channel = 6;
+    script.acknowledge = true;
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(script);
+    StartPeerAt(kLoadPrompt);
+    ASSERT_TRUE(Run(kCommandTransmit));
+    EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kTransmitSucceeded});
+    const std::vector<vexa_peers::TimedMessage> got = peer.Received();
+    ASSERT_EQ(got.size(), 65u);
+    for (int b = 0; b < 64; ++b) {
+        const std::vector<uint8_t> block(image.begin() + 128 * b, image.begin() + 128 * (b + 1));
+        EXPECT_EQ(got[static_cast<size_t>(b)].bytes, vexa_peers::DataBlockMessage(6, block)) << b;
+    }
+    EXPECT_EQ(got[64].bytes, vexa_peers::HandshakeMessage(0x45, 6));
+    EXPECT_EQ(peer.Answers().size(), 65u);
+    const std::vector<std::string> log = shell_recorder::LogLines();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Synthesizer found on MIDI channel 7."), 1);
+}
+
+// An M-16C bank goes to a JX-10 that asks for an M-16C memory as its own 16
+// blocks; a request for any other kind is refused.
+struct M16CCase {
+    const char* name;
+    uint8_t requestKind;
+    bool acknowledging;
+};
+
+class Jx10M16CTest : public Jx10Test, public ::testing::WithParamInterface<M16CCase> {};
+
+TEST_P(Jx10M16CTest, BankGoesOnlyToAnM16CRequest) {
+    const M16CCase c = GetParam();
+    const std::vector<uint8_t> image = Image16();
+    LoadBank(image, kM16CKind);
+    Jx10Script script = LoadScript(c.requestKind);
+    script.channel = 2;
+    script.acknowledge = c.acknowledging;
+    UseSynth(kSynthJx10, 2);
+    Jx10Peer& peer = AttachPeer<Jx10Peer>(script);
+    StartPeerAt(kLoadPrompt);
+    ASSERT_TRUE(Run(kCommandTransmit));
+
+    if (c.requestKind != 0x16) {
+        EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kTransmitFailed});
+        EXPECT_TRUE(peer.Blocks().empty());
+        EXPECT_EQ(peer.RejectCount(), 1);
+        EXPECT_EQ(peer.Received().size(), 1u);
+        ExpectCancelled();
+        ExpectDevicesClosed();
+        return;
+    }
+    EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kTransmitSucceeded});
+    const std::vector<vexa_peers::TimedMessage> got = peer.Received();
+    ASSERT_EQ(got.size(), 17u);
+    for (int b = 0; b < 16; ++b) {
+        const std::vector<uint8_t> block(image.begin() + 128 * b, image.begin() + 128 * (b + 1));
+        EXPECT_EQ(got[static_cast<size_t>(b)].bytes, vexa_peers::DataBlockMessage(2, block)) << b;
+        if (!c.acknowledging && b > 0)
+            EXPECT_EQ(got[static_cast<size_t>(b)].timeMs - got[static_cast<size_t>(b - 1)].timeMs,
+                      750u);
+    }
+    EXPECT_EQ(got[16].bytes, vexa_peers::HandshakeMessage(0x45, 2));
+    EXPECT_EQ(Statuses(),
+              Join({{"Transmitting ...", kLoadPrompt},
+                    Numbered("Transmitting JX-10 data block %d of %d ...", 1, 16, 16),
+                    {"Transmitting JX-10 end-of-file marker ....", "Closing ...", "Ready"}}));
+    ExpectDevicesClosed();
+}
+
+INSTANTIATE_TEST_SUITE_P(Requests, Jx10M16CTest,
+                         ::testing::Values(M16CCase{"Acknowledged", 0x16, true},
+                                           M16CCase{"Paced", 0x16, false},
+                                           M16CCase{"M64CRequestRefused", 0x64, true},
+                                           M16CCase{"OtherKindRefused", 0x20, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

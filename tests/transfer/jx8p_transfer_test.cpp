@@ -95,6 +95,33 @@ TEST_F(Jx8pTest, ReceiveCollectsTheSelectedTones) {
 
 // Messages that are neither the program change awaited nor a tone message
 // after it are passed over; the person has to go in order.
+// "Auto": the set-up messages go to all 16 channels, the first tone message
+// names the JX-8P's channel, and the closing message goes there only.
+TEST_F(Jx8pTest, AutoReceiveSetsUpEveryChannelAndClosesOnTheOneFound) {
+    UseSynth(kSynthJx8p, kChannelAuto);
+    KeepOldBank(OldBank(), kM64CKind);
+    Jx8pScript script = Script();
+    script.channel = 4;
+    Jx8pPeer& peer = AttachPeer<Jx8pPeer>(script);
+    ASSERT_TRUE(Run(kCommandReceive));
+    EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
+    ExpectNewBank();
+    EXPECT_EQ(Settings(peer.Parameters()), kFullReceive);  // what channel 5 took
+
+    std::vector<std::vector<uint8_t>> expected;
+    for (uint8_t ch = 0; ch < 16; ++ch) {
+        expected.push_back({0xF0, 0x41, 0x36, ch, 0x21, 0x30, 0x01, 0x08, 0x01, 0xF7});
+        expected.push_back({0xF0, 0x41, 0x36, ch, 0x21, 0x30, 0x01, 0x07, 0x1F, 0xF7});
+    }
+    expected.push_back({0xF0, 0x41, 0x36, 0x04, 0x21, 0x30, 0x01, 0x07, 0x00, 0xF7});
+    std::vector<std::vector<uint8_t>> sent;
+    for (const vexa_peers::TimedMessage& m : peer.Received()) sent.push_back(m.bytes);
+    EXPECT_EQ(sent, expected);
+    const std::vector<std::string> log = shell_recorder::LogLines();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Synthesizer found on MIDI channel 5."), 1);
+    ExpectDevicesClosed();
+}
+
 struct SkipCase {
     const char* name;
     Jx8pFault fault;

@@ -190,6 +190,24 @@ TEST_F(Mks70Test, DumpOnAnotherChannelIsNeverTaken) {
     ExpectOldBank();
 }
 
+// "Auto": the first patch message names the channel, and a message on
+// another channel after it is passed over.
+TEST_F(Mks70Test, AutoReceiveTakesTheChannelOfTheFirstPatch) {
+    UseSynth(kSynthMks70, kChannelAuto);
+    KeepOldBank(OldBank(), kM64CKind);
+    Mks70Script script = Script(Mks70Fault::ForeignBefore, 30);
+    script.channel = 11;
+    AttachPeer<Mks70Peer>(script);
+    StartPeerAt(kDumpPrompt);
+    ASSERT_TRUE(Run(kCommandReceive));
+    EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
+    const std::vector<uint8_t> image = Image();
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), BankImage.begin()));
+    const std::vector<std::string> log = shell_recorder::LogLines();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Synthesizer found on MIDI channel 12."), 1);
+    ExpectDevicesClosed();
+}
+
 class Mks70TransmitTest : public Mks70Test, public ::testing::WithParamInterface<uint32_t> {};
 
 TEST_P(Mks70TransmitTest, MessagesArePacedFromTheStartOfEachSend) {

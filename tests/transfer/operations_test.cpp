@@ -104,9 +104,36 @@ TEST_P(MismatchTest, NothingIsEncodedOrSent) {
 
 INSTANTIATE_TEST_SUITE_P(Settings, MismatchTest,
                          ::testing::Values(Mismatch{"Jx8pWithM64C", kSynthJx8p, kM64CKind},
-                                           Mismatch{"Jx10WithM16C", kSynthJx10, kM16CKind},
                                            Mismatch{"Mks70WithM16C", kSynthMks70, kM16CKind}),
                          [](const auto& test) { return std::string(test.param.name); });
+
+// An MKS-70 or a JX-8P never speaks during a transmit, so "Auto" has no way
+// to learn its channel: nothing is opened or sent, no outcome is posted, and
+// one box says why.
+class AutoTransmitTest : public TransferTest, public ::testing::WithParamInterface<Mismatch> {};
+
+TEST_P(AutoTransmitTest, IsRefusedWithABox) {
+    const Mismatch c = GetParam();
+    UseSynth(c.synth, kChannelAuto);
+    LoadBank(c.kind == kM16CKind ? vexa_peers::MakeM16CContent(1) : vexa_peers::MakeM64CContent(1),
+             c.kind);
+    ASSERT_TRUE(Run(kCommandTransmit));
+    const std::vector<ShellCall> boxes = shell_recorder::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text,
+              "Please select the synthesizer's MIDI channel in the Options dialog first !\n");
+    EXPECT_EQ(boxes[0].caption, "Vexa");
+    EXPECT_TRUE(CompletionCodes().empty());
+    EXPECT_TRUE(Statuses().empty());
+    EXPECT_EQ(midi_sim::CallCount(midi_sim::Call::InOpen), 0u);
+    EXPECT_EQ(midi_sim::CallCount(midi_sim::Call::OutOpen), 0u);
+    EXPECT_EQ(midi_sim::SentMessages().size(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Synths, AutoTransmitTest,
+                         ::testing::Values(Mismatch{"Mks70", kSynthMks70, kM64CKind},
+                                           Mismatch{"Jx8p", kSynthJx8p, kM16CKind}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TransferTest, TestAndStopDoNothing) {
     for (int32_t command : {kCommandTest, kCommandStop}) {

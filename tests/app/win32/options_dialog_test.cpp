@@ -377,21 +377,26 @@ TEST_F(OptionsDialog, StoredValuesOfOddLengthsAndOutOfRangeOpenSafely) {
     }
 }
 
-TEST_F(OptionsDialog, AutodetectIsShownButCannotBeChosenAgain) {
+// "Auto" is a channel setting like the others: shown, left, and chosen
+// again, stored as 16.
+TEST_F(OptionsDialog, AutodetectIsChosenLikeAnyChannel) {
     appSettings.midiChannel = kChannelAuto;
-    std::vector<int> before, after;
-    bool enabled = true;
+    std::vector<int> before, away, back;
+    bool enabled = false;
     Run([&](HWND dialog) {
         before = Checked(dialog);
         enabled = IsWindowEnabled(GetDlgItem(dialog, IDC_CHANNEL_AUTO)) != FALSE;
         SendDlgItemMessageA(dialog, IDC_CHANNEL_1 + 2, BM_CLICK, 0, 0);
-        after = Checked(dialog);
+        away = Checked(dialog);
+        SendDlgItemMessageA(dialog, IDC_CHANNEL_AUTO, BM_CLICK, 0, 0);
+        back = Checked(dialog);
         driver::Press(dialog, IDOK);
     });
     EXPECT_EQ(before, (std::vector<int>{IDC_SYNTH_JX10, IDC_CHANNEL_AUTO}));
-    EXPECT_FALSE(enabled);
-    EXPECT_EQ(after, (std::vector<int>{IDC_SYNTH_JX10, IDC_CHANNEL_1 + 2}));
-    EXPECT_EQ(appSettings.midiChannel, 2);
+    EXPECT_TRUE(enabled);
+    EXPECT_EQ(away, (std::vector<int>{IDC_SYNTH_JX10, IDC_CHANNEL_1 + 2}));
+    EXPECT_EQ(back, (std::vector<int>{IDC_SYNTH_JX10, IDC_CHANNEL_AUTO}));
+    EXPECT_EQ(appSettings.midiChannel, kChannelAuto);
 }
 
 TEST_F(OptionsDialog, AboutBoxShowsTheVersionAndEndsOnOkAndTheCloseBoxButNotOnEsc) {

@@ -129,6 +129,8 @@ struct Session {
     std::string role;           // jx8p: select|load; jx10, mks70: dump|load
     uint8_t channel = 0;
     uint8_t jx10Kind = 0x64;
+    bool acknowledging = false;  // a JX-10 load answered block by block
+    bool programAuto = false;    // the program's channel setting is "Auto"
     std::vector<uint8_t> image;
     std::shared_ptr<SynthPeer> peer;
 };
@@ -163,6 +165,10 @@ bool LookUp(const std::map<std::string, Fault>& table, const std::string& name, 
 }
 
 // PEER kind [role=..] [channel=N] [seed=N] [kind=16|64] [fault=name] [step=N]
+//      [ack=MS] [program=auto]
+// ack: a JX-10 load acknowledges each block and the EofMessage MS
+// milliseconds after its send began. program=auto: the program listens on
+// every channel (what a JX-8P receive then sends differs).
 std::string MakePeer(std::istringstream& words) {
     Session s;
     words >> s.kind;
@@ -178,6 +184,7 @@ std::string MakePeer(std::istringstream& words) {
     const std::string faultName = opt.count("fault") ? opt["fault"] : "none";
     const int step = std::atoi(opt["step"].c_str());
     s.role = opt["role"];
+    s.programAuto = opt["program"] == "auto";
     if (s.kind == "echo") {
         s.peer = std::make_shared<EchoPeer>(cable);
     } else if (s.kind == "none") {
@@ -226,6 +233,10 @@ std::string MakePeer(std::istringstream& words) {
         }
         script.image = s.image;
         script.faultStep = step;
+        if (opt.count("ack")) {
+            script.acknowledge = s.acknowledging = true;
+            script.ackDelayMs = static_cast<uint32_t>(std::atoi(opt["ack"].c_str()));
+        }
         if (!LookUp(faults, faultName, script.fault)) return "ERROR unknown fault " + faultName;
         s.peer = std::make_shared<Jx10Peer>(cable, script);
     } else if (s.kind == "mks70") {
@@ -265,6 +276,8 @@ std::string Check(std::istringstream& words) {
     std::vector<e2e::ExpectedMessage> expected;
     if (s.kind == "jx8p" && s.role == "load")
         expected = e2e::Jx8pLoadStream(s.channel, s.image);
+    else if (s.kind == "jx8p" && s.programAuto)
+        expected = e2e::Jx8pAutoSelectStream(s.channel);
     else if (s.kind == "jx8p")
         expected = e2e::Jx8pSelectStream(s.channel);
     else if (s.kind == "mks70" && s.role == "load")
@@ -273,6 +286,9 @@ std::string Check(std::istringstream& words) {
         std::vector<uint8_t> image = s.image;
         image.resize(kM64CSize, 0);
         expected = e2e::Jx10LoadStream(s.channel, s.jx10Kind, image);
+        // Each answer lets the next block go at once: no pace to check.
+        if (s.acknowledging)
+            for (e2e::ExpectedMessage& m : expected) m.minGapMs = 0;
     } else if (s.kind == "jx10")
         expected = e2e::Jx10DumpReplies(s.channel, s.jx10Kind == 0x16 ? 16 : 64);
     // An MKS-70 dump and the silent peer expect nothing from the program.
@@ -540,6 +556,13 @@ int main(int argc, char** argv) {
     }
     printf("farside: listening on 127.0.0.1:%d\n", port);
     fflush(stdout);
+    // The peers' delayed answers go out as the clock reaches them.
+    std::thread([] {
+        while (!quitting) {
+            if (auto peer = CurrentPeer()) peer->OnClock();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }).detach();
     while (!quitting) {
         const int fd = accept(listener, nullptr, nullptr);
         if (fd < 0) continue;

@@ -83,6 +83,16 @@ std::vector<ExpectedMessage> Jx8pSelectStream(uint8_t channel) {
             {Jx8pParameter(channel, 0x07, 0x00), 0}};
 }
 
+std::vector<ExpectedMessage> Jx8pAutoSelectStream(uint8_t channel) {
+    std::vector<ExpectedMessage> stream;
+    for (uint8_t ch = 0; ch < 16; ++ch) {
+        stream.push_back({Jx8pParameter(ch, 0x08, 0x01), 0});
+        stream.push_back({Jx8pParameter(ch, 0x07, 0x1F), 0});
+    }
+    stream.push_back({Jx8pParameter(channel, 0x07, 0x00), 0});
+    return stream;
+}
+
 std::vector<ExpectedMessage> Jx10DumpReplies(uint8_t channel, int blocks) {
     std::vector<ExpectedMessage> replies;
     for (int i = 0; i < blocks + 2; ++i)

@@ -36,6 +36,9 @@ std::vector<ExpectedMessage> Jx10LoadStream(uint8_t channel, uint8_t kind,
                                             const std::vector<uint8_t>& image);
 // JX-8P receive: the program's parameter messages (08 = 1, 07 = 1Fh, 07 = 0).
 std::vector<ExpectedMessage> Jx8pSelectStream(uint8_t channel);
+// The same with the "Auto" channel setting: the two set-up messages on each
+// of the 16 channels, the closing one on the JX-8P's channel only.
+std::vector<ExpectedMessage> Jx8pAutoSelectStream(uint8_t channel);
 // JX-10 dump of `blocks` blocks: one acknowledgement for the WSD, one per
 // block and a final one.
 std::vector<ExpectedMessage> Jx10DumpReplies(uint8_t channel, int blocks);

@@ -16,7 +16,7 @@ namespace {
 constexpr int kTransmit = IDM_TRANSMIT, kReceive = IDM_RECEIVE, kWatch = IDM_WATCH,
               kStop = IDM_STOP, kOpen = IDM_OPEN, kExit = IDM_EXIT;
 constexpr int kJx10 = IDC_SYNTH_JX10, kMks70 = IDC_SYNTH_MKS70, kJx8p = IDC_SYNTH_JX8P,
-              kChannel1 = IDC_CHANNEL_1;
+              kChannel1 = IDC_CHANNEL_1, kAuto = IDC_CHANNEL_AUTO;
 const char* const kIn = "Vexa Virtual MIDI In";
 const char* const kOut = "Vexa Virtual MIDI Out";
 const char* const kReceived = "Bank successfully received !\n";
@@ -27,6 +27,8 @@ const char* const kJx10Prompt = "Receiving ... (Please start the JX-10's MIDI BU
 const char* const kMks70Prompt = "Receiving ... (Please start the MKS-70's MIDI BULK DUMP now)";
 const char* const kJx8pPrompt = "Receiving ... (Please select internal tone 1 on your JX-8P)";
 const char* const kJx10Request = "Waiting for JX-10 bulk load request ....";
+const char* const kSelectChannel =
+    "Please select the synthesizer's MIDI channel in the Options dialog first !\n";
 
 std::string Quote(const std::string& s) {
     std::string out = "\"";
@@ -96,13 +98,21 @@ std::string ListingShowsPeerBank(Context& c, const char* kindPane) {
     return "";
 }
 
-std::string Options(Context& c, int synth, const char* synthName) {
-    std::string problem = SetOptions(c.vexa, kIn, kOut, synth, kChannel1);
+std::string Options(Context& c, int synth, const char* synthName, int channel = kChannel1) {
+    std::string problem = SetOptions(c.vexa, kIn, kOut, synth, channel);
     if (problem.empty() && StatusText(c.vexa, 2) != synthName)
         problem = "pane 2 shows " + Quote(StatusText(c.vexa, 2)) + " after Options";
-    if (problem.empty() && StatusText(c.vexa, 3) != "1")
+    const std::string pane3 = channel == kAuto ? "Auto" : std::to_string(channel - kChannel1 + 1);
+    if (problem.empty() && StatusText(c.vexa, 3) != pane3)
         problem = "pane 3 shows " + Quote(StatusText(c.vexa, 3));
     return problem;
+}
+
+// The cable runs at MIDI speed unless VEXA_VMIDI_WIRE is 0 for the program.
+bool CableAtMidiSpeed() {
+    char wire[8];
+    const DWORD n = GetEnvironmentVariableA("VEXA_VMIDI_WIRE", wire, sizeof wire);
+    return n > 0 && n < sizeof wire && wire[0] == '1';
 }
 
 std::string StartReceive(Context& c, const std::string& peer, const char* prompt) {
@@ -215,6 +225,7 @@ std::string StopJx10TransmitWaiting(Context& c) {
     return problem.empty() ? FarCheck("rejected") : problem;
 }
 
+// A JX-10 that never acknowledges gets the blocks at the old pace.
 std::string TransmitJx10(Context& c) {
     std::string problem = Peer("jx10 role=load seed=11");
     if (!problem.empty()) return problem;
@@ -223,14 +234,118 @@ std::string TransmitJx10(Context& c) {
         return "status is " + Quote(StatusText(c.vexa, 0));
     const ULONGLONG t0 = GetTickCount64();
     ControlCommand("START");
-    // Stop while the blocks go out has no effect on a JX-10 transmit.
-    if (!WaitForProgramMessages(8, 15000)) return "the blocks did not start";
-    PostCommand(c.vexa, kStop);
     problem = Outcome(c, kTransmitted, 90000);
     const double seconds = static_cast<double>(GetTickCount64() - t0) / 1000.0;
-    Figure(c, "JX-10 transmit, request to result box: %.2f s (paced minimum 48.75 s)", seconds);
+    Figure(c, "JX-10 transmit, silent JX-10, request to result box: %.2f s (paced minimum 48.75 s)",
+           seconds);
     if (problem.empty()) problem = FarCheck("complete");
     return problem;
+}
+
+// The whole bank to a JX-10 that acknowledges each block: each goes as soon
+// as the last is answered. At MIDI cable speed the 64 blocks alone take
+// 5.39 s (16832 bytes at 3125 bytes a second).
+std::string TransmitJx10Acknowledged(Context& c, const char* peer, bool cable) {
+    std::string problem = Peer(peer);
+    if (!problem.empty()) return problem;
+    PostCommand(c.vexa, kTransmit);
+    if (WaitForStatus(c.vexa, kJx10Request, 5000) < 0)
+        return "status is " + Quote(StatusText(c.vexa, 0));
+    const ULONGLONG t0 = GetTickCount64();
+    ControlCommand("START");
+    problem = Outcome(c, kTransmitted, 60000);
+    const double seconds = static_cast<double>(GetTickCount64() - t0) / 1000.0;
+    Figure(c,
+           cable
+               ? "JX-10 transmit, acknowledging JX-10, MIDI cable speed: %.2f s "
+                 "(the cable alone needs 5.39 s)"
+               : "JX-10 transmit, acknowledging JX-10, unthrottled cable: %.2f s (goal under 5 s)",
+           seconds);
+    // The time is a figure, not a verdict: under Wine every input restart
+    // after a taken message goes through the virtual driver and its link to
+    // the far side, which costs far more than on Windows and depends on the
+    // machine's load. The host transfer tests hold the pace exactly on the
+    // virtual clock; here the bytes and the outcome are checked.
+    if (problem.empty()) problem = FarCheck("complete");
+    return problem;
+}
+
+std::string TransmitJx10AckedAtCableSpeed(Context& c) {
+    return TransmitJx10Acknowledged(c, "jx10 role=load seed=11 ack=0", CableAtMidiSpeed());
+}
+
+// The JX-10 refuses block 5: with an ErrMessage it gets one RjcMessage back,
+// with an RjcMessage nothing; no EofMessage either way, and the failure box.
+std::string Jx10RefusesBlock5(Context& c, const char* fault, const char* expectation) {
+    std::string problem = Peer(std::string("jx10 role=load seed=11 ack=0 step=5 fault=") + fault);
+    if (!problem.empty()) return problem;
+    PostCommand(c.vexa, kTransmit);
+    if (WaitForStatus(c.vexa, kJx10Request, 5000) < 0)
+        return "status is " + Quote(StatusText(c.vexa, 0));
+    ControlCommand("START");
+    problem = Outcome(c, kCancelled, 20000);
+    return problem.empty() ? FarCheck(expectation) : problem;
+}
+
+std::string Jx10ErrAtBlock5(Context& c) { return Jx10RefusesBlock5(c, "err", "rejected"); }
+std::string Jx10RjcAtBlock5(Context& c) { return Jx10RefusesBlock5(c, "rjc", "stopped 5"); }
+
+// Stop while the blocks go out to a silent JX-10: the transmit ends within
+// the pace of the block being sent, with one RjcMessage and the failure box.
+std::string StopJx10TransmitBlocks(Context& c) {
+    std::string problem = Peer("jx10 role=load seed=11");
+    if (!problem.empty()) return problem;
+    PostCommand(c.vexa, kTransmit);
+    if (WaitForStatus(c.vexa, kJx10Request, 5000) < 0)
+        return "status is " + Quote(StatusText(c.vexa, 0));
+    ControlCommand("START");
+    if (!WaitForProgramMessages(3, 15000)) return "the blocks did not start";
+    const ULONGLONG t0 = GetTickCount64();
+    PostCommand(c.vexa, kStop);
+    HWND box = WaitForDialog(c.vexa, L"Vexa", 5000);
+    const double ms = static_cast<double>(GetTickCount64() - t0);
+    if (!box) return "no result box after Stop";
+    Figure(c, "Stop during a JX-10 transmit's blocks: result box after %.0f ms (pace 750 ms)", ms);
+    problem = Outcome(c, kCancelled, 1000);
+    if (problem.empty() && ms > 1500) problem = "Stop took " + std::to_string(ms) + " ms";
+    return problem.empty() ? FarCheck("rejected") : problem;
+}
+
+// "Auto" with a JX-10 on channel 6: the receive takes the channel from the
+// WsdMessage, the transmit from the RqdMessage.
+std::string AutoJx10(Context& c) {
+    std::string problem = Options(c, kJx10, "JX-10", kAuto);
+    if (problem.empty()) problem = StartReceive(c, "jx10 role=dump seed=14 channel=5", kJx10Prompt);
+    if (!problem.empty()) return problem;
+    ControlCommand("START");
+    problem = Outcome(c, kReceived, 30000);
+    if (problem.empty()) problem = FarCheck("complete");
+    if (problem.empty()) problem = ListingShowsPeerBank(c, "M-64C");
+    if (!problem.empty()) return "receive: " + problem;
+    problem = Peer("jx10 role=load seed=14 channel=5 ack=0");
+    if (!problem.empty()) return problem;
+    PostCommand(c.vexa, kTransmit);
+    if (WaitForStatus(c.vexa, kJx10Request, 5000) < 0)
+        return "status is " + Quote(StatusText(c.vexa, 0));
+    ControlCommand("START");
+    problem = Outcome(c, kTransmitted, 30000);
+    if (problem.empty()) problem = FarCheck("complete");
+    if (!problem.empty()) return "transmit: " + problem;
+    return Options(c, kJx10, "JX-10");
+}
+
+// An MKS-70 or JX-8P never speaks during a transmit: with "Auto" nothing is
+// sent and a box asks for the channel.
+std::string AutoTransmitRefused(Context& c, const std::string& peer) {
+    std::string problem = Peer(peer);
+    if (!problem.empty()) return problem;
+    PostCommand(c.vexa, kTransmit);
+    problem = Answer(c, L"Vexa", kSelectChannel, IDOK, 5000);
+    if (!problem.empty()) return problem;
+    Sleep(500);
+    if (FindDialog(c.vexa, L"Vexa")) return "a second box followed";
+    if (StatusText(c.vexa, 0) != "Ready") return "status is " + Quote(StatusText(c.vexa, 0));
+    return FarCheck("nothing");
 }
 
 std::string WatchAndStop(Context& c) {
@@ -298,6 +413,19 @@ std::string TransmitFull(Context& c, const std::string& peer, DWORD timeoutMs) {
 
 std::string TransmitMks70(Context& c) { return TransmitFull(c, "mks70 role=load seed=22", 60000); }
 
+std::string AutoMks70(Context& c) {
+    std::string problem = Options(c, kMks70, "MKS-70", kAuto);
+    if (problem.empty())
+        problem = StartReceive(c, "mks70 role=dump seed=24 channel=9", kMks70Prompt);
+    if (!problem.empty()) return problem;
+    ControlCommand("START");
+    problem = Outcome(c, kReceived, 30000);
+    if (problem.empty()) problem = ListingShowsPeerBank(c, "M-64C");
+    if (!problem.empty()) return "receive: " + problem;
+    problem = AutoTransmitRefused(c, "mks70 role=load seed=24 channel=9");
+    return problem.empty() ? "" : "transmit: " + problem;
+}
+
 // --- the JX-8P ---
 
 std::string ReceiveJx8p(Context& c) {
@@ -318,10 +446,39 @@ std::string StopJx8pTransmit(Context& c) { return StopTransmit(c, "jx8p role=loa
 
 std::string TransmitJx8p(Context& c) { return TransmitFull(c, "jx8p role=load seed=33", 60000); }
 
+std::string AutoJx8p(Context& c) {
+    std::string problem = Options(c, kJx8p, "JX-8P", kAuto);
+    if (problem.empty())
+        problem = StartReceive(c, "jx8p role=select seed=35 channel=3 program=auto", kJx8pPrompt);
+    if (!problem.empty()) return problem;
+    ControlCommand("START");
+    problem = Outcome(c, kReceived, 30000);
+    if (problem.empty()) problem = FarCheck("complete");
+    if (problem.empty()) problem = ListingShowsPeerBank(c, "M-16C");
+    if (!problem.empty()) return "receive: " + problem;
+    problem = AutoTransmitRefused(c, "jx8p role=load seed=35 channel=3");
+    return problem.empty() ? "" : "transmit: " + problem;
+}
+
+// The M-16C bank just received goes to a JX-10 that asks for an M-16C
+// memory: its 16 blocks and the EofMessage.
+std::string M16CBankToJx10(Context& c) {
+    std::string problem = Options(c, kJx10, "JX-10");
+    if (problem.empty()) problem = Peer("jx10 role=load kind=16 seed=35 ack=0");
+    if (!problem.empty()) return problem;
+    PostCommand(c.vexa, kTransmit);
+    if (WaitForStatus(c.vexa, kJx10Request, 5000) < 0)
+        return "status is " + Quote(StatusText(c.vexa, 0));
+    ControlCommand("START");
+    problem = Outcome(c, kTransmitted, 30000);
+    if (problem.empty()) problem = FarCheck("complete");
+    return problem.empty() ? Options(c, kJx8p, "JX-8P") : problem;
+}
+
 // Closing during a transmit: the prompt about the received bank comes first;
 // after "No" the transfer ends at its next check and no result box is shown.
 std::string ExitDuringTransmit(Context& c) {
-    std::string problem = Peer("jx8p role=load seed=33");
+    std::string problem = Peer("jx8p role=load seed=35");
     if (!problem.empty()) return problem;
     PostCommand(c.vexa, kTransmit);
     if (!WaitForProgramMessages(6, 20000)) return "the transmit did not start";
@@ -410,6 +567,34 @@ std::string ExitDuringReceive(Context& c) {
     return FarCheck("complete");
 }
 
+// --- a fourth start: an unthrottled cable, for the acknowledged transmit's
+// own speed (the driver reads VEXA_VMIDI_WIRE when the program opens it) ---
+
+std::string AcknowledgedTransmitUnthrottled(Context& c) {
+    // The virtual driver reads the setting when the program first opens it.
+    const std::string saved = CableAtMidiSpeed() ? "1" : "0";
+    SetEnvironmentVariableA("VEXA_VMIDI_WIRE", "0");
+    const bool started = StartVexa(c.vexa, c.exe);
+    SetEnvironmentVariableA("VEXA_VMIDI_WIRE", saved.c_str());
+    if (!started) return "Vexa.exe did not start";
+    if (WaitForStatus(c.vexa, "Ready", 10000) < 0)
+        return "status is " + Quote(StatusText(c.vexa, 0));
+    std::string problem = Options(c, kJx10, "JX-10");
+    if (problem.empty()) problem = StartReceive(c, "jx10 role=dump seed=15", kJx10Prompt);
+    if (!problem.empty()) return problem;
+    ControlCommand("START");
+    problem = Outcome(c, kReceived, 30000);
+    if (problem.empty())
+        problem = TransmitJx10Acknowledged(c, "jx10 role=load seed=15 ack=0", false);
+    PostCommand(c.vexa, kExit);
+    const std::string closing = Answer(c, L"Exit Vexa", kChanged, IDNO, 5000);
+    const int code = WaitForExit(c.vexa, 5000);
+    KillVexa(c.vexa);
+    if (!problem.empty()) return problem;
+    if (!closing.empty()) return "close: " + closing;
+    return code == 0 ? "" : "the program did not end with 0 (" + std::to_string(code) + ")";
+}
+
 }  // namespace
 
 std::vector<Scenario> AllScenarios() {
@@ -419,19 +604,29 @@ std::vector<Scenario> AllScenarios() {
         {"stop a waiting JX-10 receive", StopJx10Receive},
         {"a JX-10 that answers with an error", Jx10AnswersWithError},
         {"stop a JX-10 transmit waiting for its request", StopJx10TransmitWaiting},
-        {"transmit to the JX-10 (Stop during the blocks has no effect)", TransmitJx10},
+        {"transmit to a silent JX-10: paced at 750 ms", TransmitJx10},
+        {"transmit to an acknowledging JX-10", TransmitJx10AckedAtCableSpeed},
+        {"a JX-10 that answers block 5 with an error", Jx10ErrAtBlock5},
+        {"a JX-10 that answers block 5 with a rejection", Jx10RjcAtBlock5},
+        {"stop a JX-10 transmit during the blocks", StopJx10TransmitBlocks},
+        {"Auto: receive from and transmit to a JX-10 on channel 6", AutoJx10},
         {"watch, then stop", WatchAndStop},
         {"receive from the MKS-70", ReceiveMks70},
         {"stop a waiting MKS-70 receive", StopMks70Receive},
         {"stop an MKS-70 transmit", StopMks70Transmit},
         {"transmit to the MKS-70", TransmitMks70},
+        {"Auto: receive from an MKS-70 on channel 10; its transmit is refused", AutoMks70},
         {"receive from the JX-8P", ReceiveJx8p},
         {"stop a waiting JX-8P receive", StopJx8pReceive},
         {"stop a JX-8P transmit", StopJx8pTransmit},
         {"transmit to the JX-8P", TransmitJx8p},
+        {"Auto: receive from a JX-8P on channel 4; its transmit is refused", AutoJx8p},
+        {"an M-16C bank to a JX-10 that asks for 16 blocks", M16CBankToJx10},
         {"exit during a JX-8P transmit", ExitDuringTransmit},
         {"open, receive, close with unsaved changes", OpenReceiveClose},
         {"exit during a waiting receive", ExitDuringReceive},
+        {"transmit to an acknowledging JX-10 on an unthrottled cable",
+         AcknowledgedTransmitUnthrottled},
     };
 }
 
