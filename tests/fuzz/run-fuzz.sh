@@ -1,5 +1,5 @@
 #!/bin/sh
-# Runs the ImportBank fuzz target over the seed corpus for a number of
+# Runs the ImportBank and FindBanks fuzz target over the seed corpus for a number of
 # seconds and fails on any finding.
 #   tests/fuzz/run-fuzz.sh BUILD_DIR SECONDS
 # BUILD_DIR is a build folder configured with CC=clang CXX=clang++
@@ -24,7 +24,7 @@ corpus=$(mktemp -d)
 trap 'rm -rf "$corpus"' EXIT
 
 status=0
-"$fuzzer" -max_total_time="$seconds" -max_len=17408 -timeout=10 -rss_limit_mb=2048 \
+"$fuzzer" -max_total_time="$seconds" -max_len=1048576 -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" "$here/seeds" || status=$?
 if [ "$status" -ne 0 ]; then
     echo "run-fuzz: the fuzz target failed (status $status); inputs in $findings" >&2
