@@ -96,7 +96,7 @@ struct MessageRun {
     const uint8_t* Group(size_t b) const { return bytes.data() + size * group * b; }
 };
 
-// Rule d: banks of the messages, in the order they arrive.
+// Makes banks of the messages as they arrive, in the data's order.
 struct Collector {
     MessageRun jx8pTones{kJx8pToneMessageSize, static_cast<size_t>(kM16CToneCount), {}, {}};
     MessageRun mks70Patches{kMks70PatchMessageSize, static_cast<size_t>(kM64CPatchCount), {}, {}};
@@ -200,11 +200,11 @@ struct Collector {
     }
 };
 
-// Rule c: outside a message everything up to the next F0 is skipped; inside,
-// F7 ends it, F0 drops it as incomplete and starts a new one, and every other
-// byte belongs to it, 80h..FFh included (JX-8P bank files carry tone data
-// bytes of 80h). The state lasts across calls, so a message may arrive in
-// pieces.
+// The System Exclusive scan of raw data: outside a message everything up to
+// the next F0 is skipped; inside, F7 ends it, F0 drops it as incomplete and
+// starts a new one, and every other byte belongs to it, 80h..FFh included
+// (JX-8P bank files carry tone data bytes of 80h). The state lasts across
+// calls, so a message may arrive in pieces.
 struct SysexScanner {
     Collector& collector;
     Message message{};
@@ -268,7 +268,7 @@ bool EndsWithSysexEnd(std::span<const uint8_t> data) {
     return !data.empty() && data.back() == kSysexEnd;
 }
 
-// Rule a: the events of a Standard MIDI File's track. Returns false for a
+// The events of a Standard MIDI File's track. Returns false for a
 // damaged file: a chunk or event running past its end, a number longer than 4
 // bytes, a data byte with no status before it, or a status byte that has no
 // place in a track. Meta and System Exclusive events leave the running status
@@ -344,8 +344,8 @@ bool ReadMidiFile(std::span<const uint8_t> data, Collector& collector) {
     return true;
 }
 
-// Rule b: n >= 2 images of `size` bytes, each passing its row, followed by
-// fewer than `size` bytes that are all 00h or all FFh.
+// Cartridge images back to back: n >= 2 images of `size` bytes, each passing
+// its row, followed by fewer than `size` bytes that are all 00h or all FFh.
 bool ReadImages(std::span<const uint8_t> data, size_t size, Collector& collector) {
     const size_t count = data.size() / size;
     if (count < 2) return false;
@@ -379,7 +379,7 @@ void Refuse(BankSearch& result, NoBankReason refusal, std::string reason) {
     result.reason = std::move(reason);
 }
 
-// Rule e: what was found, the first that applies.
+// The refusal names what was found, the first that applies.
 void RefuseWithWhatWasFound(BankSearch& result, const Collector& found) {
     const size_t tones = found.jx8pTones.count;
     if (tones == 1) {
