@@ -157,29 +157,9 @@ std::array<uint8_t, kJx8pParameterMessageSize> MakeJx8pParameterMessage(uint8_t 
     return message;
 }
 
-std::array<uint8_t, kJx8pProgramMessageSize> MakeJx8pProgramMessage(uint8_t channel, uint8_t tone) {
-    std::array<uint8_t, kJx8pProgramMessageSize> message{};
-    WriteJx8pProgramMessage(message.data(), channel, tone);
-    return message;
-}
-
 std::array<uint8_t, kJx8pToneMessageSize> MakeJx8pToneMessage(
     uint8_t channel, std::span<const uint8_t, kToneRecordSize> tone) {
     std::array<uint8_t, kJx8pToneMessageSize> message{};
     WriteJx8pToneMessage(message.data(), channel, tone.data());
-    return message;
-}
-
-std::array<uint8_t, kMks70PatchMessageSize> MakeMks70PatchMessage(
-    uint8_t channel, uint8_t patch, std::span<const uint8_t, kPatchRecordSize> record) {
-    std::array<uint8_t, kMks70PatchMessageSize> message{};
-    WriteMks70PatchMessage(message.data(), channel, patch, record.data());
-    return message;
-}
-
-std::array<uint8_t, kMks70ToneMessageSize> MakeMks70ToneMessage(
-    uint8_t channel, uint8_t tone, std::span<const uint8_t, kToneRecordSize> record) {
-    std::array<uint8_t, kMks70ToneMessageSize> message{};
-    WriteMks70ToneMessage(message.data(), channel, tone, record.data());
     return message;
 }

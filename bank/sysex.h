@@ -65,7 +65,10 @@ void EncodeMks70Bank(std::span<const uint8_t, kM64CImageSize> image,
 void EncodeJx10Bulk(std::span<const uint8_t, kM64CImageSize> image,
                     std::span<uint8_t, kJx10BulkStreamSize> out, uint8_t channel);
 
-// Single messages, for the transfer procedures and the scripted synthesizers.
+// Single messages: the handshakes and the JX-8P parameter message for the
+// transfer procedures, the tone message for the tests' dump builders; the
+// kind handshake and the DAT block are built here for the tests that check
+// their framing (the bulk encoder writes its own).
 std::array<uint8_t, kShortHandshakeSize> MakeShortHandshake(uint8_t op, uint8_t channel);
 std::array<uint8_t, kKindHandshakeSize> MakeKindHandshake(uint8_t op, uint8_t channel,
                                                           uint8_t kind);
@@ -74,13 +77,8 @@ void MakeDatMessage(uint8_t channel, std::span<const uint8_t, kDatBlockBytes> da
 std::array<uint8_t, kJx8pParameterMessageSize> MakeJx8pParameterMessage(uint8_t channel,
                                                                         uint8_t parameter,
                                                                         uint8_t value);
-std::array<uint8_t, kJx8pProgramMessageSize> MakeJx8pProgramMessage(uint8_t channel, uint8_t tone);
 std::array<uint8_t, kJx8pToneMessageSize> MakeJx8pToneMessage(
     uint8_t channel, std::span<const uint8_t, kToneRecordSize> tone);
-std::array<uint8_t, kMks70PatchMessageSize> MakeMks70PatchMessage(
-    uint8_t channel, uint8_t patch, std::span<const uint8_t, kPatchRecordSize> record);
-std::array<uint8_t, kMks70ToneMessageSize> MakeMks70ToneMessage(
-    uint8_t channel, uint8_t tone, std::span<const uint8_t, kToneRecordSize> record);
 
 // Nibble helpers shared by the encoders, the importer and the JX-10 receive.
 constexpr uint8_t HighNibble(uint8_t b) { return static_cast<uint8_t>(b >> 4); }

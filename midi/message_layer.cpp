@@ -8,9 +8,9 @@
 
 #include <cstdio>
 
-#include "app/mailbox.h"
-#include "app/platform.h"
-#include "app/shell.h"
+#include "ground/mailbox.h"
+#include "ground/platform.h"
+#include "ground/shell.h"
 #include "bank/sysex.h"
 #include "midi/midi_port.h"
 #include "midi/recognizers.h"
@@ -35,8 +35,6 @@ constexpr uint32_t kIdleWaitMs = 10;
 constexpr uint32_t kSendPollMs = 1;
 constexpr uint32_t kSendTimeoutMs = 5000;
 constexpr int32_t kLoggedBytes = 8;
-
-bool CancelRequested() { return IsQuitRequested() != 0 || PollCancel() != 0; }
 
 }  // namespace
 

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/platform.h"
-#include "app/shell.h"
+#include "ground/platform.h"
+#include "ground/shell.h"
 #include "midi/input_ring.h"
 
 namespace {

@@ -39,8 +39,6 @@ std::atomic<const WinmmOps*> installed{&kNoneTable};
 
 }  // namespace
 
-const WinmmOps& NoneWinmm() { return kNoneTable; }
-
 const WinmmOps& Winmm() { return *installed.load(std::memory_order_acquire); }
 
 void SetWinmm(const WinmmOps* ops) {

@@ -139,13 +139,12 @@ struct WinmmOps {
     MidiResult (*outClose)(MidiOutHandle device);
 };
 
-// The table in use; the "none" table until one is installed. Safe to read
-// from the callbacks' threads (the input callback re-adds buffers through
-// it). Install before any device is opened; nullptr restores the none table.
+// The table in use; the "none" table (every entry fails cleanly) until one is
+// installed. Safe to read from the callbacks' threads (the input callback
+// re-adds buffers through it). Install before any device is opened; nullptr
+// restores the none table.
 const WinmmOps& Winmm();
 void SetWinmm(const WinmmOps* ops);
-// The table whose entries all fail cleanly.
-const WinmmOps& NoneWinmm();
 
 #if defined(_WIN32)
 // The real winmm (winmm_real.cpp, in vexa_winmm). The program installs it at

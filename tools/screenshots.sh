@@ -11,7 +11,7 @@ out=${1:?usage: screenshots.sh OUTDIR [BUILD_DIR]}
 build=${2:-/work/build-shell-w32}
 here=$(cd "$(dirname "$0")/.." && pwd)
 vexa=$build/app/win32/Vexa.exe
-driver=$build/tests/app/vexa_screenshot_driver.exe
+driver=$build/tests/app/win32/vexa_screenshot_driver.exe
 for f in "$vexa" "$driver"; do
     [ -f "$f" ] || { echo "screenshots.sh: missing $f (build Vexa and vexa_screenshot_driver)" >&2; exit 2; }
 done

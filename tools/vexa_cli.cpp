@@ -10,12 +10,13 @@
 #include <string>
 #include <string_view>
 
-#include "app/cp437.h"
-#include "app/listing.h"
+#include "app/view/cp437.h"
+#include "app/view/listing.h"
 #include "bank/bank_file.h"
 #include "bank/bank_image.h"
 #include "bank/bank_import.h"
-#include "bank/sysex.h"
+#include "bank/bank_stream.h"
+#include "bank/open_bank.h"
 
 namespace {
 
@@ -65,28 +66,22 @@ enum class LoadResult { Loaded, NotABank, Failed };
 
 LoadResult LoadBank(const char* path, LoadedBank& bank) {
     static std::array<uint8_t, kTransferBufferSize> buffer;
-    const int32_t size = QueryFileSize(path);
-    if (size < 0) {
-        Fail(path, "cannot open file");
-        return LoadResult::Failed;
+    OpenedBankFile opened;
+    const OpenBankResult result = OpenBankFile(path, buffer, bank.image, opened);
+    bank.length = opened.length;
+    bank.kind = opened.kind;
+    switch (result) {
+    case OpenBankResult::Opened: return LoadResult::Loaded;
+    case OpenBankResult::NotABank: return LoadResult::NotABank;
+    case OpenBankResult::CannotOpen: Fail(path, "cannot open file"); break;
+    case OpenBankResult::TooLarge:
+        Fail(path, "file too large (" + std::to_string(opened.fileSize) +
+                       " bytes; a bank file has at most " + std::to_string(kTransferBufferSize) +
+                       ")");
+        break;
+    case OpenBankResult::CannotRead: Fail(path, "cannot read file"); break;
     }
-    if (size > static_cast<int32_t>(kTransferBufferSize)) {
-        Fail(path, "file too large (" + std::to_string(size) + " bytes; a bank file has at most " +
-                       std::to_string(kTransferBufferSize) + ")");
-        return LoadResult::Failed;
-    }
-    // The limit is the buffer's size, not the size just measured: the file
-    // may have grown since, and a measured 0 would mean "no limit".
-    uint8_t* data = buffer.data();
-    int32_t length = static_cast<int32_t>(kTransferBufferSize);
-    if (ReadBankFile(path, &data, &length) < 0) {
-        Fail(path, "cannot read file");
-        return LoadResult::Failed;
-    }
-    bank.length = length;
-    if (ImportBank(nullptr, buffer.data(), length) < 0) return LoadResult::NotABank;
-    bank.kind = ImportBank(bank.image.data(), buffer.data(), length);
-    return LoadResult::Loaded;
+    return LoadResult::Failed;
 }
 
 const char* KindName(BankKind kind) { return kind == kM64CKind ? "M-64C" : "M-16C"; }
@@ -138,13 +133,12 @@ int List(const char* path) {
 }
 
 enum class Target { SaveAs, Jx8p, Jx10, Mks70, Image };
-enum class Synth { Jx10, Mks70, Jx8p };
 
 struct ConvertOptions {
     const char* input = nullptr;
     const char* output = nullptr;
     Target target = Target::SaveAs;
-    Synth synth = Synth::Jx10;  // the program's start values: JX-10, channel 1
+    int32_t synth = kSynthJx10;  // the program's start values: JX-10, channel 1
     uint8_t channel = 0;
 };
 
@@ -162,13 +156,13 @@ bool ParseTarget(std::string_view text, Target& target) {
     return true;
 }
 
-bool ParseSynth(std::string_view text, Synth& synth) {
+bool ParseSynth(std::string_view text, int32_t& synth) {
     if (text == "jx10")
-        synth = Synth::Jx10;
+        synth = kSynthJx10;
     else if (text == "mks70")
-        synth = Synth::Mks70;
+        synth = kSynthMks70;
     else if (text == "jx8p")
-        synth = Synth::Jx8p;
+        synth = kSynthJx8p;
     else
         return false;
     return true;
@@ -242,12 +236,16 @@ int ParseConvert(int argc, char** argv, ConvertOptions& options) {
     return kExitOk;
 }
 
-// The stream Save As writes: an M-16C bank as a JX-8P stream whatever the
-// synthesizer; an M-64C bank as a JX-10 bulk dump for the JX-10, else as an
-// MKS-70 stream.
-Target SaveAsTarget(BankKind kind, Synth synth) {
-    if (kind != kM64CKind) return Target::Jx8p;
-    return synth == Synth::Jx10 ? Target::Jx10 : Target::Mks70;
+// The stream that --to names; Save As's own choice for no --to.
+BankStream TargetStream(Target target, BankKind kind, int32_t synth) {
+    switch (target) {
+    case Target::SaveAs: return SaveAsStream(kind, synth);
+    case Target::Jx8p: return BankStream::Jx8pBank;
+    case Target::Jx10: return BankStream::Jx10Bulk;
+    case Target::Mks70: return BankStream::Mks70Bank;
+    case Target::Image: break;
+    }
+    return BankStream::None;
 }
 
 int Convert(int argc, char** argv) {
@@ -258,49 +256,27 @@ int Convert(int argc, char** argv) {
     if (result == LoadResult::NotABank) Fail(options.input, "unknown format");
     if (result != LoadResult::Loaded) return kExitFailed;
 
-    const Target target =
-        options.target == Target::SaveAs ? SaveAsTarget(bank.kind, options.synth) : options.target;
     const bool m64c = bank.kind == kM64CKind;
-    if (target == Target::Jx8p && m64c) {
-        Fail(options.input,
-             "an M-64C bank cannot be written as a JX-8P stream (it holds M-16C banks)");
-        return kExitFailed;
-    }
-    if ((target == Target::Jx10 || target == Target::Mks70) && !m64c) {
-        Fail(options.input,
-             std::string("an M-16C bank cannot be written as ") +
-                 (target == Target::Jx10 ? "a JX-10 bulk dump" : "an MKS-70 stream") +
-                 " (it holds M-64C banks)");
-        return kExitFailed;
-    }
-
     static std::array<uint8_t, kTransferBufferSize> stream;
-    const std::span<const uint8_t, kM64CImageSize> image(bank.image);
     size_t length = 0;
-    switch (target) {
-    case Target::Jx8p:
-        EncodeJx8pBank(image.first<kM16CImageSize>(),
-                       std::span<uint8_t, kTransferBufferSize>(stream).first<kJx8pBankStreamSize>(),
-                       options.channel);
-        length = kJx8pBankStreamSize;
-        break;
-    case Target::Jx10:
-        EncodeJx10Bulk(image,
-                       std::span<uint8_t, kTransferBufferSize>(stream).first<kJx10BulkStreamSize>(),
-                       options.channel);
-        length = kJx10BulkStreamSize;
-        break;
-    case Target::Mks70:
-        EncodeMks70Bank(
-            image, std::span<uint8_t, kTransferBufferSize>(stream).first<kMks70BankStreamSize>(),
-            options.channel);
-        length = kMks70BankStreamSize;
-        break;
-    case Target::Image:
-    case Target::SaveAs:
+    if (options.target == Target::Image) {
         length = m64c ? kM64CImageSize : kM16CImageSize;
         std::memcpy(stream.data(), bank.image.data(), length);
-        break;
+    } else {
+        const BankStream target = TargetStream(options.target, bank.kind, options.synth);
+        if (target == BankStream::Jx8pBank && m64c) {
+            Fail(options.input,
+                 "an M-64C bank cannot be written as a JX-8P stream (it holds M-16C banks)");
+            return kExitFailed;
+        }
+        if (BankStreamKind(target) != bank.kind) {
+            Fail(options.input,
+                 std::string("an M-16C bank cannot be written as ") +
+                     (target == BankStream::Jx10Bulk ? "a JX-10 bulk dump" : "an MKS-70 stream") +
+                     " (it holds M-64C banks)");
+            return kExitFailed;
+        }
+        length = EncodeBankStream(target, bank.image, stream, options.channel);
     }
     if (WriteBankFile(options.output, stream.data(), static_cast<int32_t>(length)) < 0) {
         Fail(options.output, "cannot write file");

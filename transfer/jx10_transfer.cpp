@@ -5,7 +5,7 @@
 // status line, nothing of files or windows.
 #include <array>
 
-#include "app/shell.h"
+#include "ground/shell.h"
 #include "bank/sysex.h"
 #include "midi/message_layer.h"
 #include "transfer/transfer.h"

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "bank/sysex.h"
+#include "ground/mailbox.h"
 #include "midi/message_layer.h"
 #include "transfer/transfer.h"
 #include "transfer/transfer_steps.h"
@@ -81,7 +82,7 @@ int32_t TransmitJx8pTones(std::span<uint8_t> stream) {
     if (stream.size() < kJx8pBankStreamSize) return CancelTransfer();
     SetChannel();
     for (int32_t tone = 1; tone <= kM16CToneCount; ++tone) {
-        if (StopRequested()) return CancelTransfer();
+        if (CancelRequested()) return CancelTransfer();
         ShowProgress("Transmitting JX-8P tone %d of 32 ...", tone);
         const uint8_t* toneMessage =
             stream.data() + static_cast<size_t>(tone - 1) * kJx8pStreamStep;

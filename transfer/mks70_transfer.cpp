@@ -5,8 +5,9 @@
 // layer, the clock seam and the status line, nothing of files or windows.
 #include <cstring>
 
-#include "app/shell.h"
+#include "ground/shell.h"
 #include "bank/sysex.h"
+#include "ground/mailbox.h"
 #include "midi/message_layer.h"
 #include "transfer/transfer.h"
 #include "transfer/transfer_steps.h"
@@ -52,7 +53,7 @@ int32_t TransmitMks70Bank(std::span<uint8_t> stream) {
     if (stream.size() < kMks70BankStreamSize) return CancelTransfer();
     activeChannel = TransferChannelByte();
     for (int32_t patch = 1; patch <= kM64CPatchCount; ++patch) {
-        if (StopRequested()) return CancelTransfer();
+        if (CancelRequested()) return CancelTransfer();
         ShowProgress("Transmitting MKS-70 patch %d of 64 ...", patch);
         const uint8_t* message =
             stream.data() + static_cast<size_t>(patch - 1) * kMks70PatchMessageSize;
@@ -60,7 +61,7 @@ int32_t TransmitMks70Bank(std::span<uint8_t> stream) {
             return CancelTransfer();
     }
     for (int32_t tone = 1; tone <= kM64CToneCount; ++tone) {
-        if (StopRequested()) return CancelTransfer();
+        if (CancelRequested()) return CancelTransfer();
         ShowProgress("Transmitting MKS-70 tone %d of 50 ...", tone);
         const uint8_t* message = stream.data() + kMks70ToneStreamOffset +
                                  static_cast<size_t>(tone - 1) * kMks70ToneMessageSize;

@@ -2,12 +2,11 @@
 // picks the procedure that fits the synthesizer setting and the bank in
 // memory, runs it, closes the devices, stores a received bank, keeps the
 // status line current and posts the outcome to the main window. Runs only
-// on the worker; reaches the shell only through app/shell.h. The settings
-// are read through transfer_steps.h: app/settings.h and the device layer's
-// winmm mirrors both define a kDeviceNameSize, so no file includes both.
-#include "app/commands.h"
-#include "app/mailbox.h"
-#include "app/shell.h"
+// on the worker; reaches the shell only through ground/shell.h.
+#include "ground/commands.h"
+#include "ground/mailbox.h"
+#include "ground/settings.h"
+#include "ground/shell.h"
 #include "bank/bank_image.h"
 #include "bank/bank_import.h"
 #include "midi/message_layer.h"
@@ -22,7 +21,8 @@ namespace {
 constexpr uintptr_t kMainWindowOwner = 0;
 
 bool OpenPorts() {
-    return OpenMidiPorts(kMainWindowOwner, TransferInputDevice(), TransferOutputDevice()) != 0;
+    return OpenMidiPorts(kMainWindowOwner, appSettings.inputDeviceName,
+                         appSettings.outputDeviceName) != 0;
 }
 
 // A closing program shows no message box, so it gets no outcome either.
@@ -34,9 +34,11 @@ bool TransmitWithOpenPorts() {
     const TransferProtocol* protocol = ProtocolForSettings();
     // A JX-8P is never sent an M-64C bank nor the others an M-16C one:
     // nothing is encoded or sent then.
-    if (protocol == nullptr || bankKind.load(std::memory_order_acquire) != protocol->transmitKind)
+    if (protocol == nullptr ||
+        bankKind.load(std::memory_order_acquire) != BankStreamKind(protocol->stream))
         return false;
-    protocol->encode(TransferChannelByte());
+    if (EncodeBankStream(protocol->stream, BankImage, TransferBuffer, TransferChannelByte()) == 0)
+        return false;
     if (protocol->transmit(std::span<uint8_t>(TransferBuffer)) < 0) return false;
     ShowStatus("Closing ...");
     return true;

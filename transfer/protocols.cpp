@@ -1,41 +1,20 @@
-// The protocol table: one row per synthesizer setting. Knows the encoders
+// The protocol table: one row per synthesizer setting. Knows the streams
 // and the procedures, not the devices or the shell.
 #include "transfer/protocols.h"
 
 #include <array>
 
-#include "app/settings.h"
-#include "bank/bank_image.h"
-#include "bank/sysex.h"
+#include "ground/settings.h"
+#include "bank/bank_stream.h"
 #include "transfer/transfer.h"
 
 namespace {
 
-void EncodeJx8p(uint8_t channel) {
-    EncodeJx8pBank(
-        std::span<const uint8_t, kM16CImageSize>(BankImage.data(), kM16CImageSize),
-        std::span<uint8_t, kJx8pBankStreamSize>(TransferBuffer.data(), kJx8pBankStreamSize),
-        channel);
-}
-
-void EncodeJx10(uint8_t channel) {
-    EncodeJx10Bulk(
-        std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
-        std::span<uint8_t, kJx10BulkStreamSize>(TransferBuffer.data(), kJx10BulkStreamSize),
-        channel);
-}
-
-void EncodeMks70(uint8_t channel) {
-    EncodeMks70Bank(
-        std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
-        std::span<uint8_t, kMks70BankStreamSize>(TransferBuffer.data(), kMks70BankStreamSize),
-        channel);
-}
-
+// Each synthesizer is sent the stream Save As writes for it.
 constexpr std::array<TransferProtocol, 3> kProtocols{{
-    {kSynthJx8p, kM16CKind, EncodeJx8p, TransmitJx8pTones, ReceiveJx8pTones},
-    {kSynthJx10, kM64CKind, EncodeJx10, TransmitJx10Bulk, ReceiveJx10Bulk},
-    {kSynthMks70, kM64CKind, EncodeMks70, TransmitMks70Bank, ReceiveMks70Bank},
+    {kSynthJx8p, SaveAsStream(kM16CKind, kSynthJx8p), TransmitJx8pTones, ReceiveJx8pTones},
+    {kSynthJx10, SaveAsStream(kM64CKind, kSynthJx10), TransmitJx10Bulk, ReceiveJx10Bulk},
+    {kSynthMks70, SaveAsStream(kM64CKind, kSynthMks70), TransmitMks70Bank, ReceiveMks70Bank},
 }};
 
 }  // namespace

@@ -5,16 +5,13 @@
 
 #include <cstdio>
 
-#include "app/mailbox.h"
-#include "app/platform.h"
-#include "app/settings.h"
-#include "app/shell.h"
+#include "ground/mailbox.h"
+#include "ground/platform.h"
+#include "ground/settings.h"
+#include "ground/shell.h"
 #include "midi/message_layer.h"
 
 uint8_t TransferChannelByte() { return static_cast<uint8_t>(appSettings.midiChannel & 0xFF); }
-
-const char* TransferInputDevice() { return appSettings.inputDeviceName; }
-const char* TransferOutputDevice() { return appSettings.outputDeviceName; }
 
 void ShowProgress(const char* format, int32_t first, int32_t second) {
     char text[128];
@@ -29,8 +26,6 @@ void ShowProgress(const char* format, int32_t first, int32_t second) {
     if (written < 0) text[0] = '\0';
     ShowStatus(text);
 }
-
-bool StopRequested() { return IsQuitRequested() != 0 || PollCancel() != 0; }
 
 int32_t SendPaced(const uint8_t* bytes, size_t length, uint32_t pauseMs) {
     const uint32_t started = NowMilliseconds();

@@ -1,10 +1,7 @@
-// Steps that the three synthesizers' procedures share: the settings a
-// transfer reads (channel byte, device names), formatted progress texts,
-// the cancellation check before each paced message, and sending one message
-// with its pause. Knows the settings, the message layer and the clock seam;
-// nothing of the shell beyond ShowStatus. The settings are read only here
-// and in protocols.cpp, never beside the device layer's header (both
-// define a kDeviceNameSize).
+// Steps that the three synthesizers' procedures share: the channel byte of
+// the settings, formatted progress texts, and sending one message with its
+// pause. Knows the settings, the message layer and the clock seam; nothing
+// of the shell beyond ShowStatus.
 #pragma once
 
 #include <cstddef>
@@ -13,9 +10,6 @@
 // The low byte of the midiChannel setting, written and compared unchanged:
 // "Auto" (16) travels as 10h.
 uint8_t TransferChannelByte();
-// The device names of the settings, as the device layer is to open them.
-const char* TransferInputDevice();
-const char* TransferOutputDevice();
 
 // Shows a progress text in status pane 0. The text is formatted into a
 // fixed, always terminated buffer; an over-long result is cut short.
@@ -24,10 +18,6 @@ void ShowProgress(const char* format, int32_t first, int32_t second = 0)
     __attribute__((format(printf, 1, 0)))
 #endif
     ;
-
-// True when the program is closing or a new command (Stop) is pending. The
-// quit flag is asked first, as every wait of the message layer does.
-bool StopRequested();
 
 // Sends one whole message and then sleeps for whatever is left of pauseMs,
 // measured from the moment the send began, so slow output never lengthens

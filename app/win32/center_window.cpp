@@ -1,8 +1,8 @@
 // CenterWindow: reads the two windows' rectangles and the work area from the
-// window system and moves the dialog where app/center.h says.
+// window system and moves the dialog where app/view/center.h says.
 #include "app/win32/center_window.h"
 
-#include "app/center.h"
+#include "app/view/center.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// Places a dialog over its owner when it is first shown (see app/center.h
+// Places a dialog over its owner when it is first shown (see app/view/center.h
 // for the arithmetic).
 #pragma once
 

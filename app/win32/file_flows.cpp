@@ -6,17 +6,16 @@
 
 #include <atomic>
 #include <cstddef>
-#include <span>
 
-#include "app/mailbox.h"
-#include "app/resource.h"
-#include "app/settings.h"
-#include "app/shell.h"
+#include "ground/mailbox.h"
+#include "ground/resource.h"
+#include "ground/settings.h"
+#include "ground/shell.h"
 #include "app/win32/center_window.h"
 #include "bank/bank_file.h"
 #include "bank/bank_image.h"
-#include "bank/bank_import.h"
-#include "bank/sysex.h"
+#include "bank/bank_stream.h"
+#include "bank/open_bank.h"
 
 OPENFILENAMEA openDialogRecord;
 OPENFILENAMEA saveDialogRecord;
@@ -72,34 +71,15 @@ void ShowError(HWND window, const char* text, const char* caption) {
     MessageBoxA(window, text, caption, MB_ICONERROR);
 }
 
-// Encodes the bank as the stream its kind and the synthesizer setting call
-// for and writes it. The byte count written, or -1 (also for a kind that has
-// no stream).
+// Encodes the bank as the stream Save As writes for its kind and the
+// synthesizer setting, and writes it. The byte count written, or -1 (also
+// for a kind that has no stream).
 int32_t EncodeAndWrite(const char* fileName) {
     const auto channel = static_cast<uint8_t>(appSettings.midiChannel & 0xFF);
-    const BankKind kind = bankKind.load(std::memory_order_acquire);
-    size_t length = 0;
-    if (kind == kM16CKind) {
-        EncodeJx8pBank(
-            std::span<const uint8_t, kM16CImageSize>(BankImage.data(), kM16CImageSize),
-            std::span<uint8_t, kJx8pBankStreamSize>(TransferBuffer.data(), kJx8pBankStreamSize),
-            channel);
-        length = kJx8pBankStreamSize;
-    } else if (kind == kM64CKind && appSettings.synthType == kSynthJx10) {
-        EncodeJx10Bulk(
-            std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
-            std::span<uint8_t, kJx10BulkStreamSize>(TransferBuffer.data(), kJx10BulkStreamSize),
-            channel);
-        length = kJx10BulkStreamSize;
-    } else if (kind == kM64CKind) {
-        EncodeMks70Bank(
-            std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
-            std::span<uint8_t, kMks70BankStreamSize>(TransferBuffer.data(), kMks70BankStreamSize),
-            channel);
-        length = kMks70BankStreamSize;
-    } else {
-        return -1;
-    }
+    const BankStream stream =
+        SaveAsStream(bankKind.load(std::memory_order_acquire), appSettings.synthType);
+    const size_t length = EncodeBankStream(stream, BankImage, TransferBuffer, channel);
+    if (length == 0) return -1;
     const auto count = static_cast<int32_t>(length);
     const int32_t written = WriteBankFile(fileName, TransferBuffer.data(), count);
     return written == count ? written : -1;
@@ -181,13 +161,14 @@ void OpenBankCommand(HWND window) {
         }
     }
 
-    int32_t size = -1;
+    OpenedBankFile opened;
+    OpenBankResult result = OpenBankResult::CannotOpen;
     for (;;) {
         if (!ChooseOpenFile(window)) {
             return;
         }
-        size = QueryFileSize(openFileName);
-        if (size >= 0) {
+        result = OpenBankFile(openFileName, TransferBuffer, BankImage, opened);
+        if (result != OpenBankResult::CannotOpen) {
             break;
         }
         if (MessageBoxA(window, "Unable to open selected file.\n\nSelect another file ?",
@@ -195,31 +176,23 @@ void OpenBankCommand(HWND window) {
             return;
         }
     }
-    if (size > static_cast<int32_t>(kTransferBufferSize)) {
+    if (opened.length >= 0) {
+        transferLength.store(opened.length, std::memory_order_release);
+    }
+    switch (result) {
+    case OpenBankResult::Opened: break;
+    case OpenBankResult::TooLarge:
         ShowError(window, "Unknown bank format !\n\n", kOpenCaption);
         return;
-    }
-
-    // The limit is the buffer's size, not the size just measured: the file
-    // may have grown since, and a measured 0 would mean "no limit".
-    uint8_t* buffer = TransferBuffer.data();
-    int32_t length = static_cast<int32_t>(kTransferBufferSize);
-    const int32_t read = ReadBankFile(openFileName, &buffer, &length);
-    if (read < 0 || read > static_cast<int32_t>(kTransferBufferSize)) {
+    case OpenBankResult::CannotRead:
+    case OpenBankResult::CannotOpen:
         ShowError(window, "Unable to read data from the file !\n\n", kOpenCaption);
         return;
-    }
-    transferLength.store(read, std::memory_order_release);
-
-    if (ImportBank(nullptr, TransferBuffer.data(), read) < 0) {
+    case OpenBankResult::NotABank:
         ShowError(window, "The file contains data in an unknown format !\n\n", kOpenCaption);
         return;
     }
-    const BankKind kind = ImportBank(BankImage.data(), TransferBuffer.data(), read);
-    if (kind < 0) {
-        ShowError(window, "The file contains data in an unknown format !\n\n", kOpenCaption);
-        return;
-    }
+    const BankKind kind = opened.kind;
     // Image first, then its kind, then the flags (release), as the bank's
     // readers expect. The bank now equals a file on disk: nothing unsaved.
     bankKind.store(kind, std::memory_order_release);

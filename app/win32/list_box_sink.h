@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "app/text_lines.h"
+#include "app/view/text_lines.h"
 
 TextLineSink ListBoxLineSink(HWND list,
                              void (*insert)(void* list, int32_t index, const char* text));

@@ -4,19 +4,19 @@
 // bytes as box glyphs is missing where the program runs under Wine, and an
 // ANSI font shows the box corners as accented letters; a TrueType face with
 // box glyphs, given the characters as Unicode, draws them right everywhere.
-// The cap, the trailing line feed and the scrolling are app/text_lines'.
+// The cap, the trailing line feed and the scrolling are app/view/text_lines'.
 #include "app/win32/listing_view.h"
 
 #include <array>
 #include <cstdarg>
 #include <cstring>
 
-#include "app/bank_view.h"
-#include "app/cp437.h"
-#include "app/listing.h"
-#include "app/settings.h"
-#include "app/shell.h"
-#include "app/text_lines.h"
+#include "app/view/bank_view.h"
+#include "app/view/cp437.h"
+#include "app/view/listing.h"
+#include "ground/settings.h"
+#include "ground/shell.h"
+#include "app/view/text_lines.h"
 #include "app/win32/list_box_sink.h"
 #include "bank/bank_image.h"
 
@@ -200,14 +200,14 @@ LRESULT OnRefreshBankViewMessage() {
     return 0;
 }
 
-void RefreshBankView() {
+void RefreshBankViewFromAnyThread() {
     HWND list = ListingWindow();
-    if (list == nullptr || GetWindowThreadProcessId(list, nullptr) == GetCurrentThreadId()) {
+    if (list == nullptr) {
         RefreshOnThisThread();
         return;
     }
     // From the worker (the end of a receive): the whole refresh runs on the
     // UI thread, so the listing is never rebuilt by two threads at once.
-    HWND parent = GetParent(list);
-    if (parent != nullptr) SendMessageW(parent, kRefreshBankViewMessage, 0, 0);
+    RunOnUiThread(list, GetParent(list), kRefreshBankViewMessage, 0, 0,
+                  [](WPARAM, LPARAM) { RefreshOnThisThread(); });
 }

@@ -7,6 +7,8 @@
 
 #include <atomic>
 
+#include "app/win32/ui_thread.h"
+
 // The list box (child 3 of the main window) and its font. Written on the UI
 // thread while the main window is created, before the worker starts.
 extern std::atomic<HWND> BankListing;
@@ -29,6 +31,7 @@ int ListingPrintf(const char* format, ...)
 void ClearListing();
 
 // RefreshBankView from another thread is sent to the listing's parent as
-// this message and run there, on the UI thread.
-inline constexpr UINT kRefreshBankViewMessage = WM_APP + 3;
+// kRefreshBankViewMessage (ui_thread.h) and run there, on the UI thread.
 LRESULT OnRefreshBankViewMessage();
+// The shell table's refreshBankView: from any thread.
+void RefreshBankViewFromAnyThread();

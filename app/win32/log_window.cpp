@@ -1,5 +1,5 @@
-// The log window and LogPrintf. Lines are formatted and capped by the line
-// store of app/text_lines; the list box is only where they end up.
+// The log window and the shell table's log line (LogPrintf). Lines are formatted and capped by the line
+// store of app/view/text_lines; the list box is only where they end up.
 //
 // Threads: the window is created and destroyed on the UI thread only, which
 // is the only writer of logDialog and logList. LogPrintf runs on the UI
@@ -17,11 +17,12 @@
 #include <atomic>
 #include <cstdarg>
 
-#include "app/resource.h"
-#include "app/shell.h"
-#include "app/text_lines.h"
+#include "ground/resource.h"
+#include "ground/shell.h"
+#include "app/view/text_lines.h"
 #include "app/win32/list_box_sink.h"
 #include "app/win32/shell_win32.h"
+#include "app/win32/ui_thread.h"
 
 namespace {
 
@@ -51,10 +52,10 @@ void AppendLogLine(const char* text) {
 HWND LogWindowHandle() { return logDialog.load(std::memory_order_acquire); }
 HWND LogListHandle() { return logList.load(std::memory_order_acquire); }
 
-int IsLogWindowOpen() { return logDialog.load(std::memory_order_acquire) != nullptr ? 1 : 0; }
+int LogWindowIsOpen() { return logDialog.load(std::memory_order_acquire) != nullptr ? 1 : 0; }
 
 int OpenLogWindow() {
-    if (IsLogWindowOpen()) return 1;
+    if (LogWindowIsOpen()) return 1;
     HWND dialog = CreateDialogParamA(shellHandles.instance, MAKEINTRESOURCEA(IDD_LOGWINDOW),
                                      nullptr, LogDialogProc, 0);
     if (dialog == nullptr) return 0;
@@ -85,17 +86,12 @@ INT_PTR CALLBACK LogDialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam)
     }
 }
 
-int LogPrintf(const char* format, ...) {
+int LogToWindow(const char* format, va_list args) {
     HWND dialog = logDialog.load(std::memory_order_acquire);
     if (dialog == nullptr) return 0;
     TextLine line;
-    va_list args;
-    va_start(args, format);
     const int32_t length = FormatTextLine(line, format, args);
-    va_end(args);
-    if (GetWindowThreadProcessId(dialog, nullptr) == GetCurrentThreadId())
-        AppendLogLine(line.text.data());
-    else
-        SendMessageA(dialog, kLogLineMessage, 0, reinterpret_cast<LPARAM>(line.text.data()));
+    RunOnUiThread(dialog, dialog, kLogLineMessage, 0, reinterpret_cast<LPARAM>(line.text.data()),
+                  [](WPARAM, LPARAM text) { AppendLogLine(reinterpret_cast<const char*>(text)); });
     return length;
 }

@@ -1,11 +1,18 @@
 // The log window: a modeless dialog (resource 898) with a list of at most 193
-// diagnostic lines. Opened and closed on the UI thread; LogPrintf (app/shell.h)
-// may be called from any thread and does nothing while it is closed.
+// diagnostic lines. Opened and closed on the UI thread; LogPrintf
+// (ground/shell.h) may be called from any thread and does nothing while it is
+// closed.
 #pragma once
 
 #include <windows.h>
 
-#include "app/shell.h"  // LogPrintf, IsLogWindowOpen
+#include <cstdarg>
+
+#include "ground/shell.h"  // LogPrintf, IsLogWindowOpen
+
+// The shell table's logLine and isLogWindowOpen.
+int LogToWindow(const char* format, va_list args);
+int LogWindowIsOpen();
 
 // 1 when the log is open afterwards, else 0.
 int OpenLogWindow();
@@ -14,7 +21,3 @@ int CloseLogWindow();
 HWND LogWindowHandle();
 HWND LogListHandle();
 INT_PTR CALLBACK LogDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
-// A line formatted on another thread is sent to the log window as this
-// message (lParam = the text) and appended on the UI thread.
-inline constexpr UINT kLogLineMessage = WM_APP + 2;

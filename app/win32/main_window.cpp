@@ -3,10 +3,10 @@
 // dialogs, mailbox) act. Runs on the UI thread.
 #include "app/win32/main_window.h"
 
-#include "app/commands.h"
-#include "app/mailbox.h"
-#include "app/resource.h"
-#include "app/shell.h"
+#include "ground/commands.h"
+#include "ground/mailbox.h"
+#include "ground/resource.h"
+#include "ground/shell.h"
 #include "app/win32/about_dialog.h"
 #include "app/win32/file_flows.h"
 #include "app/win32/listing_view.h"

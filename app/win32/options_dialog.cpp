@@ -8,9 +8,9 @@
 #include <cstring>
 #include <span>
 
-#include "app/resource.h"
-#include "app/settings.h"
-#include "app/shell.h"
+#include "ground/resource.h"
+#include "ground/settings.h"
+#include "ground/shell.h"
 #include "app/win32/center_window.h"
 #include "midi/midi_port.h"
 

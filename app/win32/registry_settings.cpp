@@ -2,14 +2,14 @@
 // registry, key "Software\Bramwick\Vexa" with "InputDevice", "OutputDevice"
 // (REG_SZ) and "Options" (REG_BINARY). This file only moves bytes between the
 // registry and memory; what the bytes mean, and which stored values are
-// refused, is decided in app/settings_block.cpp. Failures are logged only.
+// refused, is decided in app/view/settings_block.cpp. Failures are logged only.
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <span>
 
-#include "app/settings_block.h"
-#include "app/shell.h"
+#include "app/view/settings_block.h"
+#include "ground/shell.h"
 #include "app/win32/options_dialog.h"
 
 namespace {

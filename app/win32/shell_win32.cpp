@@ -1,14 +1,12 @@
-// The shell functions that the worker-side code calls and that belong to no
-// window of their own: posting to the main window and showing message boxes
-// on it. Holds the process-wide handles.
+// The two shell calls that belong to no window of their own: posting to the
+// main window and showing message boxes on it. Holds the process-wide
+// handles.
 #include "app/win32/shell_win32.h"
-
-#include "app/shell.h"
 
 std::atomic<HWND> mainWindow{nullptr};
 ShellHandles shellHandles;
 
-bool PostToMainWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+bool PostToMainWindowNow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     HWND window = mainWindow.load(std::memory_order_acquire);
     // PostMessage with no window would post to the calling thread's queue,
     // where nobody reads: report it as not posted instead.
@@ -17,7 +15,7 @@ bool PostToMainWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
                         static_cast<LPARAM>(lParam)) != FALSE;
 }
 
-int ShowMessageBox(uintptr_t owner, const char* text, const char* caption, uint32_t style) {
+int ShowMessageBoxOnMain(uintptr_t owner, const char* text, const char* caption, uint32_t style) {
     HWND ownerWindow =
         owner != 0 ? reinterpret_cast<HWND>(owner) : mainWindow.load(std::memory_order_acquire);
     return MessageBoxA(ownerWindow, text, caption, style);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 
 // The one top-level window; posted to by the worker. Written once by the UI
 // thread after CreateWindow returns (release), read by the worker (acquire);
@@ -22,3 +23,7 @@ struct ShellHandles {
 };
 // Written only by the start-up on the UI thread, before the worker starts.
 extern ShellHandles shellHandles;
+
+// The shell table's postToMainWindow and showMessageBox (ground/shell.h).
+bool PostToMainWindowNow(uint32_t message, uintptr_t wParam, intptr_t lParam);
+int ShowMessageBoxOnMain(uintptr_t owner, const char* text, const char* caption, uint32_t style);

@@ -4,10 +4,11 @@
 
 #include <array>
 
-#include "app/mailbox.h"
-#include "app/resource.h"
-#include "app/shell.h"
+#include "ground/mailbox.h"
+#include "ground/resource.h"
+#include "ground/shell.h"
 #include "app/win32/file_flows.h"
+#include "app/win32/listing_view.h"
 #include "app/win32/log_window.h"
 #include "app/win32/main_window.h"
 #include "app/win32/options_dialog.h"
@@ -18,6 +19,18 @@
 namespace {
 
 constexpr char kInstanceName[] = "Vexa";
+
+void ShowStatusOnBar(const char* text) { SetStatusPaneText(0, text); }
+
+// What the worker-side code reaches of this shell (ground/shell.h).
+constexpr ShellOps kWin32Shell{ShowStatusOnBar,
+                               SetStatusPaneText,
+                               LogToWindow,
+                               LogWindowIsOpen,
+                               RefreshBankViewFromAnyThread,
+                               PostToMainWindowNow,
+                               ShowMessageBoxOnMain};
+
 constexpr std::array<int32_t, 4> kStartupPaneWidths = {320, 64, 64, 64};
 
 // Both are resources of the program itself; should one be missing, the
@@ -83,6 +96,9 @@ bool ActivatePreviousInstance(const char* semaphoreName, const char* className, 
 }
 
 int RunVexa(HINSTANCE instance, int showCommand, void (*runner)(int32_t command)) {
+    // First, before any window or thread exists: every status text and log
+    // line from here on goes to this shell.
+    SetShell(&kWin32Shell);
     if (ActivatePreviousInstance(kInstanceName, kMainWindowClass, kMainWindowTitle)) return 0;
     // Without the common controls there is no status bar; the program runs
     // on without it, as a failed status bar creation would.

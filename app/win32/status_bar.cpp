@@ -1,15 +1,16 @@
 // The status bar: the common-controls status window (created through its
-// ordinal), the pane layout computed in app/status_layout, pane texts and the
+// ordinal), the pane layout computed in app/view/status_layout, pane texts and the
 // menu help. The record is touched on the UI thread only; the worker's
-// ShowStatus and SetStatusField are sent over to it.
+// pane texts are sent over to it.
 #include "app/win32/status_bar.h"
 
 #include <commctrl.h>
 
 #include <type_traits>
 
-#include "app/shell.h"
+#include "ground/shell.h"
 #include "app/win32/shell_win32.h"
+#include "app/win32/ui_thread.h"
 
 namespace {
 
@@ -51,10 +52,6 @@ std::atomic<HWND> statusWindow{nullptr};
 StatusBarRecord record;
 MenuHelpTable menuHelpIds{};
 
-bool OnStatusThread(HWND bar) {
-    return GetWindowThreadProcessId(bar, nullptr) == GetCurrentThreadId();
-}
-
 void SendPaneText(HWND bar, int32_t pane, UINT flags) {
     const std::span<const char> text = PaneText(record, pane);
     SendMessageA(bar, SB_SETTEXTA, static_cast<WPARAM>(pane) | flags,
@@ -72,16 +69,11 @@ void StorePaneAndShow(int32_t pane, const char* text) {
 void SetPaneFromAnyThread(int32_t pane, const char* text) {
     HWND bar = statusWindow.load(std::memory_order_acquire);
     if (bar == nullptr || pane < 0 || pane >= kMaxStatusPanes) return;
-    if (OnStatusThread(bar)) {
-        StorePaneAndShow(pane, text);
-        return;
-    }
-    // From the worker: the UI thread stores and shows it. SendMessage
-    // returns once it has, so the text may live on the caller's stack.
-    HWND parent = GetParent(bar);
-    if (parent != nullptr)
-        SendMessageA(parent, kPaneTextMessage, static_cast<WPARAM>(pane),
-                     reinterpret_cast<LPARAM>(text));
+    // From the worker the bar's parent stores and shows it on the UI thread.
+    RunOnUiThread(bar, GetParent(bar), kPaneTextMessage, static_cast<WPARAM>(pane),
+                  reinterpret_cast<LPARAM>(text), [](WPARAM p, LPARAM t) {
+                      StorePaneAndShow(static_cast<int32_t>(p), reinterpret_cast<const char*>(t));
+                  });
 }
 
 }  // namespace
@@ -148,9 +140,7 @@ LRESULT OnPaneTextMessage(WPARAM pane, LPARAM text) {
     return 0;
 }
 
-void ShowStatus(const char* text) { SetPaneFromAnyThread(0, text); }
-
-void SetStatusField(int index, const char* text) { SetPaneFromAnyThread(index, text); }
+void SetStatusPaneText(int pane, const char* text) { SetPaneFromAnyThread(pane, text); }
 
 int ShowMenuHelp(WPARAM selection, LPARAM menu) {
     HWND bar = statusWindow.load(std::memory_order_acquire);

@@ -6,7 +6,8 @@
 
 #include <cstdint>
 
-#include "app/status_layout.h"
+#include "app/view/status_layout.h"
+#include "app/win32/ui_thread.h"
 
 // Loads the common controls and runs their initialisation (ordinal 17);
 // false when the library or a function could not be had.
@@ -22,11 +23,13 @@ int LayoutStatusBar(int32_t count, const int32_t* widths);
 void RelayoutStatusBar();
 // WM_MENUSELECT handed over by the main window. Returns 0.
 int ShowMenuHelp(WPARAM selection, LPARAM menu);
+// Pane 0 is ShowStatus, panes 1..5 SetStatusField of the shell table; from
+// any thread.
+void SetStatusPaneText(int pane, const char* text);
 
 // The pane texts are written on the UI thread only: a call from another
-// thread is sent to the bar's parent as this message (wParam = pane,
-// lParam = the text) and the parent hands it to OnPaneTextMessage.
-inline constexpr UINT kPaneTextMessage = WM_APP + 1;
+// thread is sent to the bar's parent as kPaneTextMessage (ui_thread.h) and
+// the parent hands it to OnPaneTextMessage.
 LRESULT OnPaneTextMessage(WPARAM pane, LPARAM text);
 
 const StatusBarRecord& StatusRecord();

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "bank/bank_stream.h"
 #include "bank/sysex.h"
 
 namespace {
@@ -118,8 +119,7 @@ Bytes MakeRandomImage(uint32_t seed, size_t size) {
 
 Bytes BuildJx8pBankStream(const Bytes& m16c, uint8_t channel) {
     Bytes stream(kJx8pBankStreamSize);
-    EncodeJx8pBank(std::span<const uint8_t, kM16CImageSize>(m16c.data(), kM16CImageSize),
-                   std::span<uint8_t, kJx8pBankStreamSize>(stream), channel);
+    EncodeBankStream(BankStream::Jx8pBank, m16c, stream, channel);
     return stream;
 }
 
@@ -155,15 +155,13 @@ Bytes BuildForeignJx8p(const Bytes& m16c) {
 
 Bytes BuildMks70BankStream(const Bytes& m64c, uint8_t channel) {
     Bytes stream(kMks70BankStreamSize);
-    EncodeMks70Bank(std::span<const uint8_t, kM64CImageSize>(m64c.data(), kM64CImageSize),
-                    std::span<uint8_t, kMks70BankStreamSize>(stream), channel);
+    EncodeBankStream(BankStream::Mks70Bank, m64c, stream, channel);
     return stream;
 }
 
 Bytes BuildJx10BulkStream(const Bytes& m64c, uint8_t channel) {
     Bytes stream(kJx10BulkStreamSize);
-    EncodeJx10Bulk(std::span<const uint8_t, kM64CImageSize>(m64c.data(), kM64CImageSize),
-                   std::span<uint8_t, kJx10BulkStreamSize>(stream), channel);
+    EncodeBankStream(BankStream::Jx10Bulk, m64c, stream, channel);
     return stream;
 }
 

@@ -12,8 +12,8 @@
 #include <ctime>
 #include <thread>
 
-#include "app/mailbox.h"
-#include "app/platform.h"
+#include "ground/mailbox.h"
+#include "ground/platform.h"
 #include "midi/input_ring.h"
 #include "midi/message_layer.h"
 #include "midi/midi_port.h"

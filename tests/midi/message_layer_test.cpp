@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/mailbox.h"
-#include "app/platform.h"
+#include "ground/mailbox.h"
+#include "ground/platform.h"
 #include "bank/sysex.h"
 #include "midi/message_layer.h"
 #include "midi/midi_port.h"

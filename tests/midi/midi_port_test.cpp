@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/platform.h"
-#include "app/shell.h"
+#include "ground/platform.h"
+#include "ground/shell.h"
 #include "midi/input_ring.h"
 #include "midi/midi_port.h"
 #include "tests/support/midi_sim.h"

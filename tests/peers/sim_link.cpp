@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "app/platform.h"
+#include "ground/platform.h"
 #include "tests/support/midi_sim.h"
 #include "tests/support/virtual_platform.h"
 

@@ -16,7 +16,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/platform.h"
+#include "ground/platform.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "app/shell.h"
+#include "ground/shell.h"
 
 namespace {
 
@@ -48,9 +48,75 @@ std::vector<std::string> TextsOfKind(ShellCall::Kind kind) {
 
 }  // namespace
 
+// The recorder's ShellOps table, installed by shell_recorder::Reset.
+namespace {
+
+void RecordStatus(const char* text) {
+    ShellCall call{ShellCall::Kind::Status, text ? text : ""};
+    Record(call);
+}
+
+void RecordField(int index, const char* text) {
+    ShellCall call{ShellCall::Kind::Field, text ? text : ""};
+    call.index = index;
+    Record(call);
+}
+
+int RecordLogLine(const char* format, va_list args) {
+    {
+        Recorder& r = TheRecorder();
+        std::lock_guard<std::mutex> guard(r.lock);
+        if (!r.logOpen) return 0;
+    }
+    char line[512];
+    int n = std::vsnprintf(line, sizeof line, format, args);
+    if (n < 0) line[0] = '\0';
+    std::string text(line);
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    Record(ShellCall{ShellCall::Kind::Log, text});
+    return n;
+}
+
+int RecordedLogOpen() {
+    Recorder& r = TheRecorder();
+    std::lock_guard<std::mutex> guard(r.lock);
+    return r.logOpen ? 1 : 0;
+}
+
+void RecordRefresh() { Record(ShellCall{ShellCall::Kind::Refresh, ""}); }
+
+bool RecordPost(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    ShellCall call{ShellCall::Kind::Post, ""};
+    call.message = message;
+    call.wParam = wParam;
+    call.lParam = lParam;
+    Record(call);
+    return true;
+}
+
+int RecordMessageBox(uintptr_t /*owner*/, const char* text, const char* caption, uint32_t style) {
+    ShellCall call{ShellCall::Kind::MessageBox, text ? text : ""};
+    call.caption = caption ? caption : "";
+    call.style = style;
+    int answer;
+    {
+        Recorder& r = TheRecorder();
+        std::lock_guard<std::mutex> guard(r.lock);
+        answer = r.messageBoxAnswer;
+    }
+    Record(call);
+    return answer;
+}
+
+constexpr ShellOps kRecorderShell{RecordStatus,  RecordField, RecordLogLine,   RecordedLogOpen,
+                                  RecordRefresh, RecordPost,  RecordMessageBox};
+
+}  // namespace
+
 namespace shell_recorder {
 
 void Reset() {
+    SetShell(&kRecorderShell);
     Recorder& r = TheRecorder();
     std::lock_guard<std::mutex> guard(r.lock);
     r.calls.clear();
@@ -90,65 +156,3 @@ void SetHook(std::function<void(const ShellCall&)> hook) {
 }
 
 }  // namespace shell_recorder
-
-// The shell functions themselves, as the worker-side code sees them.
-
-void ShowStatus(const char* text) {
-    ShellCall call{ShellCall::Kind::Status, text ? text : ""};
-    Record(call);
-}
-
-void SetStatusField(int index, const char* text) {
-    ShellCall call{ShellCall::Kind::Field, text ? text : ""};
-    call.index = index;
-    Record(call);
-}
-
-int LogPrintf(const char* format, ...) {
-    {
-        Recorder& r = TheRecorder();
-        std::lock_guard<std::mutex> guard(r.lock);
-        if (!r.logOpen) return 0;
-    }
-    char line[512];
-    va_list args;
-    va_start(args, format);
-    int n = std::vsnprintf(line, sizeof line, format, args);
-    va_end(args);
-    if (n < 0) line[0] = '\0';
-    std::string text(line);
-    if (!text.empty() && text.back() == '\n') text.pop_back();
-    Record(ShellCall{ShellCall::Kind::Log, text});
-    return n;
-}
-
-int IsLogWindowOpen() {
-    Recorder& r = TheRecorder();
-    std::lock_guard<std::mutex> guard(r.lock);
-    return r.logOpen ? 1 : 0;
-}
-
-void RefreshBankView() { Record(ShellCall{ShellCall::Kind::Refresh, ""}); }
-
-bool PostToMainWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    ShellCall call{ShellCall::Kind::Post, ""};
-    call.message = message;
-    call.wParam = wParam;
-    call.lParam = lParam;
-    Record(call);
-    return true;
-}
-
-int ShowMessageBox(uintptr_t /*owner*/, const char* text, const char* caption, uint32_t style) {
-    ShellCall call{ShellCall::Kind::MessageBox, text ? text : ""};
-    call.caption = caption ? caption : "";
-    call.style = style;
-    int answer;
-    {
-        Recorder& r = TheRecorder();
-        std::lock_guard<std::mutex> guard(r.lock);
-        answer = r.messageBoxAnswer;
-    }
-    Record(call);
-    return answer;
-}

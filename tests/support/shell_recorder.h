@@ -24,8 +24,9 @@ struct ShellCall {
 
 namespace shell_recorder {
 
-// Forgets every recorded call and restores the defaults: log open, message
-// boxes answered with OK, posts succeed, no hook.
+// Installs the recorder as the shell (SetShell), forgets every recorded call
+// and restores the defaults: log open, message boxes answered with OK, posts
+// succeed, no hook.
 void Reset();
 std::vector<ShellCall> Calls();
 std::vector<std::string> StatusTexts();

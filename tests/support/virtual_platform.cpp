@@ -13,7 +13,7 @@
 #include <thread>
 #include <utility>
 
-#include "app/platform.h"
+#include "ground/platform.h"
 
 namespace {
 

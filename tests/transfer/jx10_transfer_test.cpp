@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "app/commands.h"
-#include "app/settings.h"
+#include "ground/commands.h"
+#include "ground/settings.h"
 #include "bank/bank_image.h"
 #include "tests/peers/bank_content.h"
 #include "tests/peers/jx10_peer.h"
@@ -167,7 +167,8 @@ TEST_P(Jx10ReceiveFailureTest, EndsWithRejection) {
     KeepOldBank(OldBank(), kM16CKind);
     Jx10Peer& peer = AttachPeer<Jx10Peer>(DumpScript(f.kind, f.fault, f.step));
     StartPeerAt(kDumpPrompt);
-    if (f.failedSend >= 0) sim::FailLongSend(f.failedSend);
+    if (f.failedSend >= 0)
+        midi_sim::InjectResult(midi_sim::Call::OutLongMsg, kMmError, 1, f.failedSend);
     ASSERT_TRUE(Run(kCommandReceive));
 
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveFailed});
@@ -366,7 +367,8 @@ TEST_P(Jx10TransmitFailureTest, EndsWithRejection) {
     LoadBank(Image64(), kM64CKind);
     Jx10Peer& peer = AttachPeer<Jx10Peer>(LoadScript(0x64, f.fault));
     StartPeerAt(kLoadPrompt);
-    if (f.failedSend >= 0) sim::FailLongSend(f.failedSend);
+    if (f.failedSend >= 0)
+        midi_sim::InjectResult(midi_sim::Call::OutLongMsg, kMmError, 1, f.failedSend);
     ASSERT_TRUE(Run(kCommandTransmit));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kTransmitFailed});
     EXPECT_EQ(peer.Blocks().size(), f.blocksArrived);

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <span>
 
-#include "app/commands.h"
-#include "app/settings.h"
+#include "ground/commands.h"
+#include "ground/settings.h"
 #include "bank/bank_image.h"
 #include "tests/peers/bank_content.h"
 #include "tests/peers/jx8p_peer.h"
@@ -140,7 +140,8 @@ TEST_P(Jx8pReceiveFailureTest, EndsWithoutClosingParameter) {
     const ReceiveFailure c = GetParam();
     KeepOldBank(OldBank(), kM64CKind);
     Jx8pPeer& peer = AttachPeer<Jx8pPeer>(Script(c.fault, c.tone));
-    if (c.failedSend >= 0) sim::FailLongSend(c.failedSend);
+    if (c.failedSend >= 0)
+        midi_sim::InjectResult(midi_sim::Call::OutLongMsg, kMmError, 1, c.failedSend);
     ASSERT_TRUE(Run(kCommandReceive));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveFailed});
     EXPECT_EQ(Settings(peer.Parameters()), c.parameters);
@@ -265,7 +266,8 @@ TEST_P(Jx8pTransmitEndTest, EndsBeforeTheNextTone) {
     const TransmitEnd c = GetParam();
     LoadBank(Image(), kM16CKind);
     Jx8pPeer& peer = AttachPeer<Jx8pPeer>(Script());
-    if (c.failedSend >= 0) sim::FailLongSend(c.failedSend);
+    if (c.failedSend >= 0)
+        midi_sim::InjectResult(midi_sim::Call::OutLongMsg, kMmError, 1, c.failedSend);
     if (c.status != nullptr) When(Trigger::Status, c.status, c.action);
     ASSERT_TRUE(Run(kCommandTransmit));
     const bool closing = c.status != nullptr && c.action == UserAction::CloseProgram;

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <span>
 
-#include "app/commands.h"
-#include "app/settings.h"
+#include "ground/commands.h"
+#include "ground/settings.h"
 #include "bank/bank_image.h"
 #include "tests/peers/bank_content.h"
 #include "tests/peers/mks70_peer.h"
@@ -251,7 +251,8 @@ TEST_P(Mks70TransmitEndTest, EndsBeforeTheNextMessage) {
     const TransmitEnd c = GetParam();
     LoadBank(Image(), kM64CKind);
     Mks70Peer& peer = AttachPeer<Mks70Peer>(Script());
-    if (c.failedSend >= 0) sim::FailLongSend(c.failedSend);
+    if (c.failedSend >= 0)
+        midi_sim::InjectResult(midi_sim::Call::OutLongMsg, kMmError, 1, c.failedSend);
     if (c.status != nullptr) When(Trigger::Status, c.status, c.action);
     ASSERT_TRUE(Run(kCommandTransmit));
 

@@ -5,10 +5,10 @@
 #include <chrono>
 #include <thread>
 
-#include "app/commands.h"
-#include "app/mailbox.h"
-#include "app/settings.h"
-#include "app/shell.h"
+#include "ground/commands.h"
+#include "ground/mailbox.h"
+#include "ground/settings.h"
+#include "ground/shell.h"
 #include "bank/bank_image.h"
 #include "tests/peers/bank_content.h"
 #include "tests/transfer/transfer_fixture.h"
@@ -34,10 +34,14 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndPostsFailure) {
     const OpenFailure c = GetParam();
     LoadBank(vexa_peers::MakeM64CContent(3), kM64CKind);
     switch (c.broken) {
-    case Broken::InputName: sim::SetInputDevices({"Sim MIDI In 2"}); break;
-    case Broken::InputOpen: sim::RefuseInputOpen(); break;
-    case Broken::OutputName: sim::SetOutputDevices({}); break;
-    case Broken::OutputOpen: sim::RefuseOutputOpen(); break;
+    case Broken::InputName: midi_sim::SetInputDevices({"Sim MIDI In 2"}); break;
+    case Broken::InputOpen:
+        midi_sim::InjectResult(midi_sim::Call::InOpen, kMmAllocated, midi_sim::kAlways);
+        break;
+    case Broken::OutputName: midi_sim::SetOutputDevices({}); break;
+    case Broken::OutputOpen:
+        midi_sim::InjectResult(midi_sim::Call::OutOpen, kMmAllocated, midi_sim::kAlways);
+        break;
     }
     ASSERT_TRUE(Run(c.command));
 
@@ -59,7 +63,7 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndPostsFailure) {
                   std::vector<uintptr_t>{receive ? kReceiveFailed : kTransmitFailed});
         EXPECT_EQ(shell_recorder::RefreshCount(), receive ? 1 : 0);
     }
-    EXPECT_EQ(sim::LongSendCalls(), 0u);
+    EXPECT_EQ(midi_sim::CallCount(midi_sim::Call::OutLongMsg), 0u);
     EXPECT_EQ(bankKind.load(), kM64CKind);
     ExpectDevicesClosed();
 }
@@ -91,9 +95,9 @@ TEST_P(MismatchTest, NothingIsEncodedOrSent) {
     ASSERT_TRUE(Run(kCommandTransmit));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kTransmitFailed});
     EXPECT_EQ(Statuses(), (std::vector<std::string>{"Transmitting ...", "Ready"}));
-    EXPECT_EQ(sim::InputOpenCalls(), 1u);
-    EXPECT_EQ(sim::OutputOpenCalls(), 1u);
-    EXPECT_EQ(sim::MessagesSent(), 0u);
+    EXPECT_EQ(midi_sim::CallCount(midi_sim::Call::InOpen), 1u);
+    EXPECT_EQ(midi_sim::CallCount(midi_sim::Call::OutOpen), 1u);
+    EXPECT_EQ(midi_sim::SentMessages().size(), 0u);
     EXPECT_EQ(TransferBuffer[0], 0xEE);
     ExpectDevicesClosed();
 }
@@ -109,7 +113,7 @@ TEST_F(TransferTest, TestAndStopDoNothing) {
         ASSERT_TRUE(Run(command));
         EXPECT_TRUE(Statuses().empty());
         EXPECT_TRUE(shell_recorder::Posts().empty());
-        EXPECT_EQ(sim::InputOpenCalls(), 0u);
+        EXPECT_EQ(midi_sim::CallCount(midi_sim::Call::InOpen), 0u);
     }
 }
 
@@ -132,14 +136,14 @@ class WatchTest : public TransferTest {
 
 TEST_F(WatchTest, LogsEachMessageUntilStop) {
     PostCommand(kCommandWatch);
-    ASSERT_TRUE(sim::WaitUntilListening());
-    sim::QueueInput({0x90, 0x3C, 0x64});
-    sim::QueueInput({0xC0, 0x05});
-    sim::QueueInput({0xF0, 0x41, 0x43, 0x00, 0x24, 0xF7});
+    ASSERT_TRUE(midi_sim::WaitUntilListening());
+    midi_sim::QueueInput({0x90, 0x3C, 0x64});
+    midi_sim::QueueInput({0xC0, 0x05});
+    midi_sim::QueueInput({0xF0, 0x41, 0x43, 0x00, 0x24, 0xF7});
     std::vector<uint8_t> block(263, 0x01);
     block[0] = 0xF0;
     block[262] = 0xF7;
-    sim::QueueInput(block);
+    midi_sim::QueueInput(block);
     WaitForLogLines(5);
     ASSERT_TRUE(Run(kCommandStop));
 

@@ -7,8 +7,9 @@
 #include <cstring>
 #include <thread>
 
-#include "app/commands.h"
-#include "app/mailbox.h"
+#include "ground/commands.h"
+#include "ground/mailbox.h"
+#include "ground/settings.h"
 #include "bank/bank_image.h"
 #include "tests/support/midi_sim.h"
 #include "tests/support/virtual_platform.h"
@@ -194,24 +195,11 @@ std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> pa
     return all;
 }
 
-namespace sim {
-
-void FailLongSend(int skip) {
-    midi_sim::InjectResult(midi_sim::Call::OutLongMsg, kMmError, 1, skip);
+void SetTransferSettings(int32_t synthType, int32_t channel, const char* input,
+                         const char* output) {
+    appSettings = AppSettings{};
+    appSettings.synthType = synthType;
+    appSettings.midiChannel = channel;
+    std::snprintf(appSettings.inputDeviceName, sizeof appSettings.inputDeviceName, "%s", input);
+    std::snprintf(appSettings.outputDeviceName, sizeof appSettings.outputDeviceName, "%s", output);
 }
-void RefuseInputOpen() {
-    midi_sim::InjectResult(midi_sim::Call::InOpen, kMmAllocated, midi_sim::kAlways);
-}
-void RefuseOutputOpen() {
-    midi_sim::InjectResult(midi_sim::Call::OutOpen, kMmAllocated, midi_sim::kAlways);
-}
-void SetInputDevices(const std::vector<std::string>& names) { midi_sim::SetInputDevices(names); }
-void SetOutputDevices(const std::vector<std::string>& names) { midi_sim::SetOutputDevices(names); }
-uint32_t InputOpenCalls() { return midi_sim::CallCount(midi_sim::Call::InOpen); }
-uint32_t OutputOpenCalls() { return midi_sim::CallCount(midi_sim::Call::OutOpen); }
-uint32_t LongSendCalls() { return midi_sim::CallCount(midi_sim::Call::OutLongMsg); }
-size_t MessagesSent() { return midi_sim::SentMessages().size(); }
-void QueueInput(const std::vector<uint8_t>& bytes) { midi_sim::QueueInput(bytes); }
-bool WaitUntilListening() { return midi_sim::WaitUntilListening(); }
-
-}  // namespace sim

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tests/peers/sim_link.h"
+#include "tests/support/midi_sim.h"
 #include "tests/peers/synth_peer.h"
 #include "tests/support/shell_recorder.h"
 
@@ -97,26 +98,7 @@ class TransferTest : public ::testing::Test {
     std::unique_ptr<vexa_peers::SynthPeer> ownedPeer_;
 };
 
-// The simulated MIDI system as the tests use it. (Test files reach it only
-// through these, since its winmm mirrors and app/settings.h both define a
-// kDeviceNameSize.)
-namespace sim {
-// The long message send number `skip` (0-based, counted from now) fails
-// with a device error.
-void FailLongSend(int skip);
-void RefuseInputOpen();
-void RefuseOutputOpen();
-void SetInputDevices(const std::vector<std::string>& names);
-void SetOutputDevices(const std::vector<std::string>& names);
-uint32_t InputOpenCalls();
-uint32_t OutputOpenCalls();
-uint32_t LongSendCalls();
-size_t MessagesSent();
-void QueueInput(const std::vector<uint8_t>& bytes);
-bool WaitUntilListening();
-}  // namespace sim
-
-// Sets the settings record (lives with app/settings.h).
+// Sets the settings record.
 void SetTransferSettings(int32_t synthType, int32_t channel, const char* input, const char* output);
 
 // The log line that LogMidiTraffic writes for a message (at most 8 bytes).

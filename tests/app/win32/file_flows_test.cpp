@@ -1,0 +1,448 @@
+// File > Open, Save As and the close prompt, through the real common file
+// dialogs and message boxes: a second thread types the file name, reads the
+// boxes and presses their buttons.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ground/mailbox.h"
+#include "ground/resource.h"
+#include "ground/settings.h"
+#include "app/win32/file_flows.h"
+#include "bank/bank_image.h"
+#include "bank/bank_import.h"
+#include "bank/sysex.h"
+#include "tests/app/win32/dialog_driver.h"
+#include "tests/support/shell_recorder.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr const char* kChanged = "The current bank has changed.\n\nSave it now ?";
+
+std::string TempFolder() {
+    static std::string folder;
+    if (folder.empty()) {
+        char base[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, base);
+        folder = std::string(base) + "vexa-dialogs-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    return folder;
+}
+
+// A fresh path each time: files of an earlier run (the process id repeats
+// in a new Wine prefix session) are removed first.
+std::string TempFile(const std::string& name) {
+    const std::string path = TempFolder() + "\\" + name;
+    DeleteFileA(path.c_str());
+    return path;
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    if (!bytes.empty()) {
+        ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+    }
+    std::fclose(file);
+}
+
+Bytes ReadFile(const std::string& path) {
+    Bytes bytes;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return bytes;
+    }
+    uint8_t chunk[4096];
+    size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    std::fclose(file);
+    return bytes;
+}
+
+// A canonical M-64C image with recognisable names, and one M-16C image.
+BankStorage SampleM64C() {
+    BankStorage image{};
+    std::copy(DefaultM64CHeader.begin(), DefaultM64CHeader.end(), image.begin());
+    for (int t = 0; t < kM64CToneCount; ++t) {
+        image[kToneOffset + kToneRecordSize * t] = static_cast<uint8_t>('A' + t % 26);
+    }
+    NormalizeM64CImage(std::span<uint8_t, kM64CImageSize>(image.data(), kM64CImageSize));
+    return image;
+}
+
+BankStorage SampleM16C() {
+    BankStorage image{};
+    for (int t = 0; t < kM16CToneCount; ++t) {
+        image[kToneOffset + kToneRecordSize * t] = static_cast<uint8_t>('a' + t % 26);
+    }
+    NormalizeM16CImage(std::span<uint8_t, kM16CImageSize>(image.data(), kM16CImageSize));
+    return image;
+}
+
+Bytes Mks70Stream(const BankStorage& image, uint8_t channel) {
+    Bytes out(kMks70BankStreamSize);
+    EncodeMks70Bank(std::span<const uint8_t, kM64CImageSize>(image.data(), kM64CImageSize),
+                    std::span<uint8_t, kMks70BankStreamSize>(out.data(), out.size()), channel);
+    return out;
+}
+
+Bytes Jx10Stream(const BankStorage& image, uint8_t channel) {
+    Bytes out(kJx10BulkStreamSize);
+    EncodeJx10Bulk(std::span<const uint8_t, kM64CImageSize>(image.data(), kM64CImageSize),
+                   std::span<uint8_t, kJx10BulkStreamSize>(out.data(), out.size()), channel);
+    return out;
+}
+
+Bytes Jx8pStream(const BankStorage& image, uint8_t channel) {
+    Bytes out(kJx8pBankStreamSize);
+    EncodeJx8pBank(std::span<const uint8_t, kM16CImageSize>(image.data(), kM16CImageSize),
+                   std::span<uint8_t, kJx8pBankStreamSize>(out.data(), out.size()), channel);
+    return out;
+}
+
+void SetBank(const BankStorage& image, BankKind kind, bool loaded, bool modified) {
+    BankImage = image;
+    bankKind.store(kind);
+    bankLoaded.store(loaded ? 1 : 0);
+    bankModified.store(modified ? 1 : 0);
+}
+
+struct Box {
+    std::string text;
+    std::string buttons;
+};
+
+class FileFlows : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { InitFileDialogs(); }
+
+    void SetUp() override {
+        shell_recorder::Reset();
+        ResetMailboxForTest();
+        appSettings = AppSettings{};
+        SetBank(BankStorage{}, kUnknownKind, false, false);
+        owner = driver::CreateOwnerWindow();
+        ASSERT_NE(owner, nullptr);
+    }
+
+    void TearDown() override {
+        ResetMailboxForTest();
+        DestroyWindow(owner);
+    }
+
+    // Script steps, each run on the driver thread.
+    bool PickFile(const char* title, const std::string& path, bool waitGone = true) {
+        const HWND dialog = driver::FindDialog(title, owner, driver::DialogKind::FileDialog);
+        if (dialog == nullptr) {
+            return false;
+        }
+        dialogCentred = driver::IsCentredOverOwner(dialog, owner);
+        const bool chosen = driver::ChooseFile(dialog, path);
+        if (waitGone) {
+            driver::WaitGone(dialog);
+        }
+        return chosen;
+    }
+
+    // A message box on the test window (or, with anyOwner, on a file dialog).
+    Box Answer(const char* caption, int button, bool anyOwner = false) {
+        const HWND box =
+            driver::FindDialog(caption, anyOwner ? nullptr : owner, driver::DialogKind::MessageBox);
+        if (box == nullptr) {
+            return {"(no box)", ""};
+        }
+        Box seen{driver::MessageBoxText(box), driver::MessageBoxButtons(box)};
+        driver::Press(box, button);
+        driver::WaitGone(box);
+        return seen;
+    }
+
+    HWND owner = nullptr;
+    bool dialogCentred = false;
+};
+
+TEST_F(FileFlows, OpensAKnownFileAndListsIt) {
+    const BankStorage sample = SampleM64C();
+    const std::string path = TempFile("bank.syx");
+    WriteFile(path, Mks70Stream(sample, 0));
+    // Pretend a received bank is in memory and say No to saving it.
+    SetBank(SampleM16C(), kM16CKind, true, true);
+
+    Box prompt;
+    bool picked = false;
+    const auto leftOpen = driver::RunWithScript([&] { OpenBankCommand(owner); },
+                                                [&] {
+                                                    prompt = Answer("Open Bank", IDNO);
+                                                    picked = PickFile("Open Bank", path);
+                                                });
+    EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+    EXPECT_EQ(prompt.text, kChanged);
+    EXPECT_EQ(prompt.buttons, "Yes No Cancel");
+    EXPECT_TRUE(picked);
+    EXPECT_TRUE(dialogCentred);
+    EXPECT_EQ(bankKind.load(), kM64CKind);
+    EXPECT_EQ(bankLoaded.load(), 1);
+    EXPECT_EQ(bankModified.load(), 0) << "the bank now equals the file";
+    EXPECT_EQ(transferLength.load(), static_cast<int32_t>(kMks70BankStreamSize));
+    EXPECT_TRUE(BankImage == sample);
+    EXPECT_EQ(shell_recorder::RefreshCount(), 1);
+    EXPECT_STREQ(openFileName, path.c_str());
+}
+
+struct RefusedCase {
+    const char* name;
+    Bytes bytes;
+    const char* text;
+};
+
+TEST_F(FileFlows, RefusesTooLargeAndUnknownFilesLeavingTheBank) {
+    const RefusedCase cases[] = {
+        {"large.syx", Bytes(kTransferBufferSize + 1, 0xF0), "Unknown bank format !\n\n"},
+        {"short.syx", Bytes(10, 0x11), "The file contains data in an unknown format !\n\n"},
+        {"empty.syx", Bytes(), "The file contains data in an unknown format !\n\n"},
+    };
+    const BankStorage before = SampleM16C();
+    for (const RefusedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetBank(before, kM16CKind, true, false);
+        shell_recorder::Reset();
+        const std::string path = TempFile(c.name);
+        WriteFile(path, c.bytes);
+        Box refusal;
+        const auto leftOpen = driver::RunWithScript([&] { OpenBankCommand(owner); },
+                                                    [&] {
+                                                        PickFile("Open Bank", path);
+                                                        refusal = Answer("Open Bank", IDOK);
+                                                    });
+        EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+        EXPECT_EQ(refusal.text, c.text);
+        EXPECT_EQ(refusal.buttons, "OK");
+        EXPECT_TRUE(BankImage == before);
+        EXPECT_EQ(bankKind.load(), kM16CKind);
+        EXPECT_EQ(shell_recorder::RefreshCount(), 0);
+    }
+}
+
+TEST_F(FileFlows, AFileOfTheBufferSizeIsJudgedByItsContent) {
+    Bytes bytes(kTransferBufferSize);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<uint8_t>(i * 7 & 0x7F);
+    }
+    const bool known = ImportBank(nullptr, bytes.data(), static_cast<int32_t>(bytes.size())) >= 0;
+    const std::string path = TempFile("exact.bin");
+    WriteFile(path, bytes);
+    Box refusal{"", ""};
+    const auto leftOpen = driver::RunWithScript([&] { OpenBankCommand(owner); },
+                                                [&] {
+                                                    PickFile("Open Bank", path);
+                                                    if (!known) {
+                                                        refusal = Answer("Open Bank", IDOK);
+                                                    }
+                                                });
+    EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+    EXPECT_EQ(transferLength.load(), static_cast<int32_t>(kTransferBufferSize));
+    if (known) {
+        EXPECT_EQ(bankLoaded.load(), 1);
+    } else {
+        EXPECT_EQ(refusal.text, "The file contains data in an unknown format !\n\n");
+    }
+}
+
+TEST_F(FileFlows, AFileThatCannotBeOpenedOffersAnotherChoice) {
+    const std::string locked = TempFile("locked.syx");
+    const std::string good = TempFile("good.syx");
+    const BankStorage sample = SampleM64C();
+    WriteFile(locked, Mks70Stream(sample, 0));
+    WriteFile(good, Jx10Stream(sample, 0));
+    // Held open with no sharing, so the open flow cannot read it.
+    const HANDLE hold = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(hold, INVALID_HANDLE_VALUE);
+
+    // OK goes back to the dialog; there the good file is taken.
+    Box retry;
+    auto leftOpen = driver::RunWithScript([&] { OpenBankCommand(owner); },
+                                          [&] {
+                                              PickFile("Open Bank", locked);
+                                              retry = Answer("Open Bank", IDOK);
+                                              PickFile("Open Bank", good);
+                                          });
+    EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+    EXPECT_EQ(retry.text, "Unable to open selected file.\n\nSelect another file ?");
+    EXPECT_EQ(retry.buttons, "OK Cancel");
+    EXPECT_EQ(bankKind.load(), kM64CKind);
+    EXPECT_EQ(transferLength.load(), static_cast<int32_t>(kJx10BulkStreamSize));
+
+    // Cancel stops the flow.
+    SetBank(SampleM16C(), kM16CKind, true, false);
+    leftOpen = driver::RunWithScript([&] { OpenBankCommand(owner); },
+                                     [&] {
+                                         PickFile("Open Bank", locked);
+                                         retry = Answer("Open Bank", IDCANCEL);
+                                     });
+    EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+    EXPECT_EQ(bankKind.load(), kM16CKind);
+    CloseHandle(hold);
+}
+
+struct PromptCase {
+    int button;
+    bool dialogShown;
+    bool saveAsPosted;
+};
+
+TEST_F(FileFlows, OpenPromptAfterAChange) {
+    const PromptCase cases[] = {
+        {IDYES, false, true},
+        {IDCANCEL, false, false},
+    };
+    for (const PromptCase& c : cases) {
+        SCOPED_TRACE(c.button);
+        SetBank(SampleM16C(), kM16CKind, true, true);
+        Box prompt;
+        const auto leftOpen = driver::RunWithScript(
+            [&] { OpenBankCommand(owner); }, [&] { prompt = Answer("Open Bank", c.button); });
+        EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+        EXPECT_EQ(prompt.text, kChanged);
+        const auto posted = driver::TakePostedCommands(owner);
+        EXPECT_EQ(posted, c.saveAsPosted ? std::vector<WPARAM>{IDM_SAVEAS} : std::vector<WPARAM>{});
+        EXPECT_EQ(bankModified.load(), 1);
+    }
+}
+
+TEST_F(FileFlows, ClosePromptAfterAChange) {
+    const struct {
+        int button;
+        bool mayClose;
+        bool saveAsPosted;
+    } cases[] = {{IDYES, false, true}, {IDNO, true, false}, {IDCANCEL, false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button);
+        SetBank(SampleM64C(), kM64CKind, true, true);
+        Box prompt;
+        bool mayClose = !c.mayClose;
+        const auto leftOpen =
+            driver::RunWithScript([&] { mayClose = ConfirmDiscard(owner); },
+                                  [&] { prompt = Answer("Exit Vexa", c.button); });
+        EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+        EXPECT_EQ(prompt.text, kChanged);
+        EXPECT_EQ(prompt.buttons, "Yes No Cancel");
+        EXPECT_EQ(mayClose, c.mayClose);
+        const auto posted = driver::TakePostedCommands(owner);
+        EXPECT_EQ(posted, c.saveAsPosted ? std::vector<WPARAM>{IDM_SAVEAS} : std::vector<WPARAM>{});
+    }
+    // Nothing unsaved: no question at all.
+    SetBank(SampleM64C(), kM64CKind, true, false);
+    EXPECT_TRUE(ConfirmDiscard(owner));
+    SetBank(BankStorage{}, kUnknownKind, false, true);
+    EXPECT_TRUE(ConfirmDiscard(owner));
+}
+
+struct SaveCase {
+    BankKind kind;
+    int32_t synthType;
+    int32_t midiChannel;
+    size_t length;
+};
+
+TEST_F(FileFlows, SaveAsWritesTheStreamForTheKindAndSynthesizer) {
+    const SaveCase cases[] = {
+        {kM16CKind, kSynthMks70, kChannelAuto, kJx8pBankStreamSize},
+        {kM16CKind, kSynthJx10, 3, kJx8pBankStreamSize},
+        {kM64CKind, kSynthJx10, 3, kJx10BulkStreamSize},
+        {kM64CKind, kSynthMks70, kChannelAuto, kMks70BankStreamSize},
+        {kM64CKind, kSynthJx8p, 0, kMks70BankStreamSize},
+    };
+    int n = 0;
+    for (const SaveCase& c : cases) {
+        SCOPED_TRACE(n);
+        const BankStorage image = c.kind == kM16CKind ? SampleM16C() : SampleM64C();
+        SetBank(image, c.kind, true, true);
+        appSettings.synthType = c.synthType;
+        appSettings.midiChannel = c.midiChannel;
+        shell_recorder::Reset();
+        const std::string path = TempFile("saved" + std::to_string(n++) + ".syx");
+        const auto leftOpen = driver::RunWithScript([&] { SaveBankCommand(owner); },
+                                                    [&] { PickFile("Save Bank", path); });
+        EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+        EXPECT_TRUE(dialogCentred);
+        const auto channel = static_cast<uint8_t>(c.midiChannel);
+        const Bytes expected = c.kind == kM16CKind         ? Jx8pStream(image, channel)
+                               : c.synthType == kSynthJx10 ? Jx10Stream(image, channel)
+                                                           : Mks70Stream(image, channel);
+        ASSERT_EQ(expected.size(), c.length);
+        EXPECT_TRUE(ReadFile(path) == expected);
+        EXPECT_EQ(bankModified.load(), 0);
+        EXPECT_TRUE(BankImage == image);
+        EXPECT_EQ(shell_recorder::RefreshCount(), 1);
+    }
+}
+
+TEST_F(FileFlows, SavingOverAFileAsksFirst) {
+    const BankStorage image = SampleM16C();
+    SetBank(image, kM16CKind, true, true);
+    const std::string path = TempFile("replace.syx");
+    WriteFile(path, Bytes(100, 0x33));
+    Box prompt;
+    const auto leftOpen = driver::RunWithScript([&] { SaveBankCommand(owner); },
+                                                [&] {
+                                                    PickFile("Save Bank", path, false);
+                                                    prompt = Answer("Save Bank", IDYES, true);
+                                                });
+    EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+    EXPECT_NE(prompt.text.find("replace"), std::string::npos) << prompt.text;
+    EXPECT_TRUE(ReadFile(path) == Jx8pStream(image, 0));
+    EXPECT_EQ(bankModified.load(), 0);
+}
+
+TEST_F(FileFlows, SaveRefusals) {
+    // No bank: nothing at all, not even the dialog.
+    const auto nothing = driver::RunWithScript([&] { SaveBankCommand(owner); }, [] {});
+    EXPECT_TRUE(nothing.empty()) << nothing.front();
+
+    // A kind with no stream: the error box, nothing written, the change kept
+    // (so the close prompt still asks).
+    SetBank(SampleM64C(), kUnknownKind, true, true);
+    const std::string path = TempFile("nokind.syx");
+    Box refusal;
+    auto leftOpen = driver::RunWithScript([&] { SaveBankCommand(owner); },
+                                          [&] {
+                                              PickFile("Save Bank", path);
+                                              refusal = Answer("Save Bank", IDOK);
+                                          });
+    EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+    EXPECT_EQ(refusal.text, "Error saving file !\n\n");
+    EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(bankModified.load(), 1);
+    Box prompt;
+    leftOpen = driver::RunWithScript([&] { ConfirmDiscard(owner); },
+                                     [&] { prompt = Answer("Exit Vexa", IDCANCEL); });
+    EXPECT_EQ(prompt.text, kChanged);
+
+    // While an operation runs (a command is pending), the save is refused
+    // before the dialog: TransferBuffer belongs to the worker.
+    SetBank(SampleM64C(), kM64CKind, true, true);
+    TransferBuffer.fill(0x5A);
+    PostCommand(IDM_RECEIVE);
+    ASSERT_EQ(IsBusy(), 1);
+    leftOpen = driver::RunWithScript([&] { SaveBankCommand(owner); },
+                                     [&] { refusal = Answer("Save Bank", IDOK); });
+    EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+    EXPECT_EQ(refusal.text, "Error saving file !\n\n");
+    // Open, which would overwrite the buffer and the bank, does nothing.
+    leftOpen = driver::RunWithScript([&] { OpenBankCommand(owner); }, [] {});
+    EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+    EXPECT_TRUE(std::all_of(TransferBuffer.begin(), TransferBuffer.end(),
+                            [](uint8_t b) { return b == 0x5A; }));
+    EXPECT_EQ(bankModified.load(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,419 @@
+// The Options dialog, the registry store and the About box, under Wine: the
+// registry key is the real one under HKEY_CURRENT_USER, cleared before each
+// test; the MIDI device lists are the test's own.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ground/resource.h"
+#include "ground/settings.h"
+#include "app/win32/about_dialog.h"
+#include "app/win32/options_dialog.h"
+#include "tests/app/win32/dialog_driver.h"
+#include "tests/support/midi_sim.h"
+#include "tests/support/shell_recorder.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr const char* kKey = "Software\\Bramwick\\Vexa";
+
+void ClearKey() { RegDeleteTreeA(HKEY_CURRENT_USER, kKey); }
+
+void WriteValue(const char* name, DWORD type, const void* data, DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void WriteName(const char* name, const std::string& text) {
+    WriteValue(name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+void WriteOptions(const Bytes& bytes) {
+    WriteValue("Options", REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+// The stored value's bytes, or nullopt-like {false, {}} when it is missing.
+std::pair<bool, Bytes> ReadValue(const char* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return {false, {}};
+    }
+    DWORD size = 0;
+    LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size);
+    Bytes bytes(size);
+    if (rc == ERROR_SUCCESS && size > 0) {
+        rc = RegQueryValueExA(key, name, nullptr, nullptr, bytes.data(), &size);
+    }
+    RegCloseKey(key);
+    return {rc == ERROR_SUCCESS, bytes};
+}
+
+bool LogHas(const std::string& part) {
+    for (const std::string& line : shell_recorder::LogLines()) {
+        if (line.find(part) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+class Settings : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ClearKey();
+        shell_recorder::Reset();
+        appSettings = AppSettings{};
+    }
+    void TearDown() override { ClearKey(); }
+};
+
+TEST_F(Settings, FirstRunLogsTheSystemTextAndKeepsTheStartValues) {
+    EXPECT_EQ(LoadSettings(), -1);
+    EXPECT_EQ(appSettings.synthType, 0);
+    EXPECT_EQ(appSettings.midiChannel, 0);
+    EXPECT_STREQ(appSettings.inputDeviceName, "");
+    // Error number first, then the system's text for ERROR_FILE_NOT_FOUND
+    // with no line break left inside the line.
+    const auto lines = shell_recorder::LogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("error 2: "), std::string::npos) << lines[0];
+    const std::string text = lines[0].substr(lines[0].find("error 2: ") + 9);
+    EXPECT_FALSE(text.empty());
+    EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos);
+}
+
+struct StoredCase {
+    Bytes options;
+    int32_t synthType;
+    int32_t midiChannel;
+    const char* logged;  // a part of a problem line, or null for none
+};
+
+TEST_F(Settings, StoredOptionsOfAnyLengthAndRange) {
+    const StoredCase cases[] = {
+        {{}, 0, 0, "shorter than 3 bytes"},
+        {{1}, 0, 0, "shorter than 3 bytes"},
+        {{1, 2}, 2, 0, "shorter than 3 bytes"},
+        {{1, 1, 9}, 1, 9, nullptr},
+        {{1, 2, 16, 0}, 2, 16, nullptr},
+        {{1, 3, 5, 0, 0}, 0, 5, "synthesizer type 3"},
+        {{1, 1, 17, 0, 0, 0}, 1, 0, "MIDI channel setting 17"},
+        {{1, 0xFF, 0xFF, 0, 0, 0, 0}, 0, 0, "channel setting 255"},
+        {{9, 1, 15, 1, 2, 3, 4, 5}, 1, 15, nullptr},
+    };
+    for (const StoredCase& c : cases) {
+        SCOPED_TRACE("stored size " + std::to_string(c.options.size()));
+        SetUp();
+        WriteName("InputDevice", "In A");
+        WriteName("OutputDevice", "Out B");
+        WriteOptions(c.options);
+        EXPECT_EQ(LoadSettings(), 0);
+        EXPECT_EQ(appSettings.synthType, c.synthType);
+        EXPECT_EQ(appSettings.midiChannel, c.midiChannel);
+        EXPECT_STREQ(appSettings.inputDeviceName, "In A");
+        EXPECT_STREQ(appSettings.outputDeviceName, "Out B");
+        if (c.logged != nullptr) {
+            EXPECT_TRUE(LogHas(c.logged));
+        }
+        EXPECT_TRUE(LogHas("The registry says ..."));
+
+        // Saving again keeps the length (at least 4) and bytes 3 and on.
+        EXPECT_EQ(SaveSettings(), 0);
+        Bytes expected = c.options;
+        expected.resize(std::max<size_t>(expected.size(), 4), 0);
+        if (expected[0] == 0) {
+            expected[0] = 1;
+        }
+        expected[1] = static_cast<uint8_t>(c.synthType);
+        expected[2] = static_cast<uint8_t>(c.midiChannel);
+        EXPECT_EQ(ReadValue("Options").second, expected);
+    }
+}
+
+TEST_F(Settings, DeviceNamesThatCannotBeUsed) {
+    const std::string longest(127, 'n');
+    const struct {
+        std::string stored;
+        DWORD type;
+        const char* name;
+        int result;
+    } cases[] = {
+        {longest, REG_SZ, nullptr, 0},
+        {std::string(128, 'm'), REG_SZ, "", -1},
+        {std::string(400, 'm'), REG_SZ, "", -1},
+        {"1234", REG_DWORD, "", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored.size());
+        SetUp();
+        strcpy(appSettings.inputDeviceName, "old name");
+        // Stored without its terminating zero, as another writer may do.
+        WriteValue("InputDevice", c.type, c.stored.data(),
+                   static_cast<DWORD>(c.type == REG_DWORD ? 4 : c.stored.size()));
+        WriteName("OutputDevice", "Out");
+        WriteOptions({1, 1, 2, 0});
+        EXPECT_EQ(LoadSettings(), c.result);
+        EXPECT_EQ(std::string(appSettings.inputDeviceName), c.name ? c.name : c.stored);
+        // The rest is still read.
+        EXPECT_STREQ(appSettings.outputDeviceName, "Out");
+        EXPECT_EQ(appSettings.midiChannel, 2);
+    }
+}
+
+TEST_F(Settings, WhatWasReadBeforeAMissingValueStays) {
+    WriteName("InputDevice", "In only");
+    WriteOptions({1, 2, 7, 0});
+    appSettings.midiChannel = 4;
+    EXPECT_EQ(LoadSettings(), -1);
+    EXPECT_STREQ(appSettings.inputDeviceName, "In only");
+    EXPECT_EQ(appSettings.midiChannel, 4) << "Options is not reached";
+    EXPECT_TRUE(LogHas("\"OutputDevice\": error 2: "));
+}
+
+TEST_F(Settings, SaveCreatesTheKeyWithAFourByteBlock) {
+    appSettings.synthType = kSynthMks70;
+    appSettings.midiChannel = 9;
+    strcpy(appSettings.inputDeviceName, "In 1");
+    EXPECT_EQ(SaveSettings(), 0);
+    EXPECT_EQ(ReadValue("Options").second, (Bytes{1, 1, 9, 0}));
+    EXPECT_EQ(ReadValue("InputDevice").second, (Bytes{'I', 'n', ' ', '1', 0}));
+    EXPECT_EQ(ReadValue("OutputDevice").second, (Bytes{0}));
+}
+
+class OptionsDialog : public Settings {
+  protected:
+    void SetUp() override {
+        Settings::SetUp();
+        // The devices come from the simulated MIDI system, through the
+        // MIDI layer's own enumeration.
+        midi_sim::Install();
+        midi_sim::SetInputDevices({"In A", "In B", "In C"});
+        midi_sim::SetOutputDevices({"Out A", "Out B"});
+        owner = driver::CreateOwnerWindow();
+    }
+    void TearDown() override {
+        DestroyWindow(owner);
+        midi_sim::Uninstall();
+        Settings::TearDown();
+    }
+
+    INT_PTR Run(const std::function<void(HWND)>& script) {
+        INT_PTR result = -2;
+        leftOpen = driver::RunWithScript(
+            [&] {
+                result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTIONS),
+                                         owner, OptionsDialogProc, 0);
+            },
+            [&] {
+                const HWND dialog = driver::FindDialog("Options", owner);
+                if (dialog != nullptr) {
+                    centred = driver::IsCentredOverOwner(dialog, owner);
+                    script(dialog);
+                    driver::WaitGone(dialog);
+                }
+            });
+        return result;
+    }
+
+    static std::vector<int> Checked(HWND dialog) {
+        std::vector<int> ids;
+        for (int id = IDC_SYNTH_JX10; id <= IDC_CHANNEL_AUTO; ++id) {
+            if (SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+                ids.push_back(id);
+            }
+        }
+        return ids;
+    }
+
+    static std::string Selected(HWND dialog, int combo) {
+        const LRESULT index = SendDlgItemMessageA(dialog, combo, CB_GETCURSEL, 0, 0);
+        if (index == CB_ERR) {
+            return "(none)";
+        }
+        char text[128] = {};
+        SendDlgItemMessageA(dialog, combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+
+    HWND owner = nullptr;
+    bool centred = false;
+    std::vector<std::string> leftOpen;
+};
+
+TEST_F(OptionsDialog, ShowsTheSettingsAndOkStoresTheChoice) {
+    appSettings.synthType = kSynthJx8p;
+    appSettings.midiChannel = 4;
+    strcpy(appSettings.inputDeviceName, "in b");  // case does not matter
+    strcpy(appSettings.outputDeviceName, "Out A");
+    std::vector<int> checkedBefore;
+    std::string input, output;
+    LRESULT inputCount = 0;
+    const INT_PTR result = Run([&](HWND dialog) {
+        checkedBefore = Checked(dialog);
+        input = Selected(dialog, IDC_INPUT_DEVICE);
+        output = Selected(dialog, IDC_OUTPUT_DEVICE);
+        inputCount = SendDlgItemMessageA(dialog, IDC_INPUT_DEVICE, CB_GETCOUNT, 0, 0);
+        SendDlgItemMessageA(dialog, IDC_SYNTH_MKS70, BM_CLICK, 0, 0);
+        SendDlgItemMessageA(dialog, IDC_CHANNEL_1 + 9, BM_CLICK, 0, 0);
+        SendDlgItemMessageA(dialog, IDC_OUTPUT_DEVICE, CB_SETCURSEL, 1, 0);
+        driver::Press(dialog, IDOK);
+    });
+    EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(centred);
+    // The list was read once: one capabilities query per device.
+    EXPECT_EQ(midi_sim::CallCount(midi_sim::Call::InGetCaps), 3u);
+    EXPECT_EQ(midi_sim::CallCount(midi_sim::Call::OutGetCaps), 2u);
+    EXPECT_EQ(checkedBefore, (std::vector<int>{IDC_SYNTH_JX8P, IDC_CHANNEL_1 + 4}));
+    EXPECT_EQ(input, "In B");
+    EXPECT_EQ(output, "Out A");
+    EXPECT_EQ(inputCount, 3);
+    EXPECT_EQ(appSettings.synthType, kSynthMks70);
+    EXPECT_EQ(appSettings.midiChannel, 9);
+    EXPECT_STREQ(appSettings.inputDeviceName, "In B");
+    EXPECT_STREQ(appSettings.outputDeviceName, "Out B");
+    EXPECT_EQ(ReadValue("Options").second, (Bytes{1, 1, 9, 0}));
+    EXPECT_EQ(ReadValue("OutputDevice").second, (Bytes{'O', 'u', 't', ' ', 'B', 0}));
+    EXPECT_EQ(shell_recorder::RefreshCount(), 1);
+}
+
+TEST_F(OptionsDialog, CancelAndTheCloseBoxChangeNothing) {
+    for (const UINT how : {UINT{IDCANCEL}, UINT{WM_CLOSE}}) {
+        SCOPED_TRACE(how);
+        SetUp();
+        appSettings.midiChannel = 2;
+        const INT_PTR result = Run([&](HWND dialog) {
+            SendDlgItemMessageA(dialog, IDC_SYNTH_JX8P, BM_CLICK, 0, 0);
+            SendDlgItemMessageA(dialog, IDC_INPUT_DEVICE, CB_SETCURSEL, 0, 0);
+            if (how == WM_CLOSE) {
+                PostMessageA(dialog, WM_CLOSE, 0, 0);
+            } else {
+                driver::Press(dialog, IDCANCEL);
+            }
+        });
+        EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(appSettings.synthType, 0);
+        EXPECT_EQ(appSettings.midiChannel, 2);
+        EXPECT_STREQ(appSettings.inputDeviceName, "");
+        EXPECT_FALSE(ReadValue("Options").first) << "nothing written";
+        EXPECT_EQ(shell_recorder::RefreshCount(), 0);
+        TearDown();
+    }
+}
+
+TEST_F(OptionsDialog, AbsentDevicesAndAnEmptyList) {
+    // The saved input is gone, the output is there; OK without choosing
+    // keeps the saved input name.
+    strcpy(appSettings.inputDeviceName, "Unplugged");
+    strcpy(appSettings.outputDeviceName, "Out B");
+    std::string input, output;
+    Run([&](HWND dialog) {
+        input = Selected(dialog, IDC_INPUT_DEVICE);
+        output = Selected(dialog, IDC_OUTPUT_DEVICE);
+        driver::Press(dialog, IDOK);
+    });
+    EXPECT_EQ(input, "(none)");
+    EXPECT_EQ(output, "Out B");
+    EXPECT_STREQ(appSettings.inputDeviceName, "Unplugged");
+
+    midi_sim::SetInputDevices({});
+    midi_sim::SetOutputDevices({});
+    LRESULT count = -1;
+    Run([&](HWND dialog) {
+        count = SendDlgItemMessageA(dialog, IDC_OUTPUT_DEVICE, CB_GETCOUNT, 0, 0);
+        output = Selected(dialog, IDC_OUTPUT_DEVICE);
+        driver::Press(dialog, IDOK);
+    });
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(output, "(none)");
+    EXPECT_STREQ(appSettings.outputDeviceName, "Out B");
+}
+
+TEST_F(OptionsDialog, StoredValuesOfOddLengthsAndOutOfRangeOpenSafely) {
+    const struct {
+        Bytes options;
+        std::vector<int> checked;
+    } cases[] = {
+        {{}, {IDC_SYNTH_JX10, IDC_CHANNEL_1}},
+        {{1, 2}, {IDC_SYNTH_JX8P, IDC_CHANNEL_1}},
+        {{1, 7, 40, 0, 0}, {IDC_SYNTH_JX10, IDC_CHANNEL_1}},
+        {{1, 1, 16, 0, 0, 0, 0, 0}, {IDC_SYNTH_MKS70, IDC_CHANNEL_AUTO}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("stored size " + std::to_string(c.options.size()));
+        SetUp();
+        WriteName("InputDevice", "In C");
+        WriteName("OutputDevice", "");
+        WriteOptions(c.options);
+        LoadSettings();
+        std::vector<int> checked;
+        Run([&](HWND dialog) {
+            checked = Checked(dialog);
+            driver::Press(dialog, IDOK);
+        });
+        EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+        EXPECT_EQ(checked, c.checked);
+        TearDown();
+    }
+}
+
+TEST_F(OptionsDialog, AutodetectIsShownButCannotBeChosenAgain) {
+    appSettings.midiChannel = kChannelAuto;
+    std::vector<int> before, after;
+    bool enabled = true;
+    Run([&](HWND dialog) {
+        before = Checked(dialog);
+        enabled = IsWindowEnabled(GetDlgItem(dialog, IDC_CHANNEL_AUTO)) != FALSE;
+        SendDlgItemMessageA(dialog, IDC_CHANNEL_1 + 2, BM_CLICK, 0, 0);
+        after = Checked(dialog);
+        driver::Press(dialog, IDOK);
+    });
+    EXPECT_EQ(before, (std::vector<int>{IDC_SYNTH_JX10, IDC_CHANNEL_AUTO}));
+    EXPECT_FALSE(enabled);
+    EXPECT_EQ(after, (std::vector<int>{IDC_SYNTH_JX10, IDC_CHANNEL_1 + 2}));
+    EXPECT_EQ(appSettings.midiChannel, 2);
+}
+
+TEST_F(OptionsDialog, AboutBoxEndsOnOkAndTheCloseBoxButNotOnEsc) {
+    for (const bool viaOk : {true, false}) {
+        SCOPED_TRACE(viaOk);
+        INT_PTR result = -2;
+        bool survivedEsc = false;
+        bool aboutCentred = false;
+        leftOpen = driver::RunWithScript(
+            [&] {
+                result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT),
+                                         owner, AboutDialogProc, 0);
+            },
+            [&] {
+                const HWND about = driver::FindDialog("About Vexa", owner);
+                if (about == nullptr) {
+                    return;
+                }
+                aboutCentred = driver::IsCentredOverOwner(about, owner);
+                driver::Press(about, IDCANCEL);
+                survivedEsc = !driver::WaitGone(about, 300);
+                if (viaOk) {
+                    driver::Press(about, IDOK);
+                } else {
+                    PostMessageA(about, WM_CLOSE, 0, 0);
+                }
+                driver::WaitGone(about);
+            });
+        EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+        EXPECT_TRUE(survivedEsc);
+        EXPECT_TRUE(aboutCentred);
+        EXPECT_EQ(result, viaOk ? 1 : 0);
+    }
+}
+
+}  // namespace

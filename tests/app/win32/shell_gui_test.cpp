@@ -1,0 +1,395 @@
+// The running shell as a person uses it: menus idle and busy, accelerators,
+// the log window, the status bar at several widths with its menu help, the
+// transfer result boxes, and opening the example banks through the file
+// dialog. One shell runs for the whole program; the worker runs a stand-in
+// operation that lasts until it is stopped, so busy states can be seen.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "ground/commands.h"
+#include "app/view/listing.h"
+#include "ground/mailbox.h"
+#include "ground/resource.h"
+#include "ground/shell.h"
+#include "app/view/status_layout.h"
+#include "app/win32/listing_view.h"
+#include "app/win32/log_window.h"
+#include "app/win32/shell_win32.h"
+#include "app/win32/status_bar.h"
+#include "bank/bank_image.h"
+#include "tests/app/win32/gui_harness.h"
+
+namespace {
+
+std::atomic<int32_t> lastCommand{0};
+std::atomic<int32_t> operationsRun{0};
+std::atomic<bool> operationRunning{false};
+
+// Watch, Receive and Transmit last until a Stop (or a quit) arrives, as the
+// real operations do; Stop and Test end at once.
+void StandInOperation(int32_t command) {
+    lastCommand.store(command);
+    operationsRun.fetch_add(1);
+    if (command == kCommandStop || command == kCommandTest) return;
+    operationRunning.store(true);
+    while (PollCancel() == 0 && IsQuitRequested() == 0) Sleep(5);
+    operationRunning.store(false);
+}
+
+class ShellGui : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        gui::StartOptions options;
+        options.operationRunner = StandInOperation;
+        options.writeSettings = true;
+        ASSERT_NE(gui::StartShell(options), nullptr);
+    }
+    void SetUp() override {
+        ASSERT_NE(gui::MainWindow(), nullptr);
+        ASSERT_TRUE(gui::WaitFor([] { return IsBusy() == 0; }));
+    }
+    static void StopOperation() {
+        PostMessageA(gui::MainWindow(), WM_COMMAND, IDM_STOP, 0);
+        ASSERT_TRUE(gui::WaitFor([] { return IsBusy() == 0 && !operationRunning.load(); }));
+    }
+    static void StartWatch() {
+        gui::PostMenuCommand(IDM_WATCH);
+        ASSERT_TRUE(gui::WaitFor([] { return operationRunning.load(); }));
+    }
+};
+
+struct ExpectedItem {
+    UINT command;
+    bool grayed;
+};
+
+void ExpectMenu(int position, const std::vector<ExpectedItem>& items, const char* when) {
+    HMENU popup = gui::MenuBarPopup(position);
+    ASSERT_NE(popup, nullptr);
+    gui::PrepareMenuPopup(popup, position);
+    for (const ExpectedItem& item : items) {
+        const gui::MenuItemState state = gui::MenuState(popup, item.command);
+        EXPECT_TRUE(state.exists) << item.command;
+        EXPECT_EQ(state.grayed, item.grayed) << "command " << item.command << " " << when;
+    }
+}
+
+void OpenBankThroughDialog(const std::string& unixPath) {
+    gui::PostMenuCommand(IDM_OPEN);
+    HWND dialog = gui::FindDialog("Open Bank", gui::MainWindow());
+    ASSERT_NE(dialog, nullptr) << "no open dialog";
+    const std::string path = gui::WinePathOf(unixPath);
+    ASSERT_TRUE(gui::EnterFileName(dialog, path)) << gui::DescribeChildren(dialog);
+    gui::PressButton(dialog, IDOK);
+    ASSERT_TRUE(gui::WaitWindowGone(dialog));
+}
+
+std::vector<std::string> ExpectedListing() {
+    std::vector<std::string> lines;
+    const ListingSink sink{
+        &lines, [](void* c) { static_cast<std::vector<std::string>*>(c)->clear(); },
+        [](void* c, const char* line, size_t length) {
+            static_cast<std::vector<std::string>*>(c)->emplace_back(line, length);
+        }};
+    gui::RunOnUiThread([&] { ListBank(bankKind.load(), BankImage, sink); });
+    return lines;
+}
+
+TEST_F(ShellGui, StartsWithReadyTheSettingsAndTheLogOpen) {
+    char title[64] = {};
+    GetWindowTextA(gui::MainWindow(), title, sizeof title);
+    EXPECT_STREQ(title, "Vexa");
+    HWND bar = StatusWindow();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(gui::StatusText(bar, 0), "Ready");
+    EXPECT_EQ(gui::StatusText(bar, 2), "JX-10");
+    EXPECT_EQ(gui::StatusText(bar, 3), "1");
+    ASSERT_TRUE(IsLogWindowOpen());
+    const std::vector<std::string> log = gui::ListBoxLinesAnsi(LogListHandle());
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[0], "Log window opened ...");
+    EXPECT_EQ(log[1], "");
+    bool workerStarted = false;
+    for (const std::string& line : log) workerStarted |= line == "BackgroundThread() started ...";
+    EXPECT_TRUE(workerStarted);
+}
+
+TEST_F(ShellGui, MenusWhileIdleWithoutABank) {
+    ASSERT_EQ(bankLoaded.load(), 0);
+    ExpectMenu(0, {{IDM_OPEN, false}, {IDM_SAVEAS, true}, {IDM_EXIT, false}}, "idle, no bank");
+    ExpectMenu(1,
+               {{IDM_TRANSMIT, true},
+                {IDM_RECEIVE, false},
+                {IDM_TEST, true},
+                {IDM_WATCH, false},
+                {IDM_STOP, true},
+                {IDM_OPTIONS, false}},
+               "idle, no bank");
+    // A Transmit sent anyway with no bank runs nothing.
+    const int32_t before = operationsRun.load();
+    SendMessageA(gui::MainWindow(), WM_COMMAND, IDM_TRANSMIT, 0);
+    Sleep(400);
+    EXPECT_EQ(operationsRun.load(), before);
+    EXPECT_EQ(IsBusy(), 0);
+}
+
+// The menu opened from the keyboard, as a person does: the window system
+// itself asks the main window for the popup's states.
+TEST_F(ShellGui, MidiMenuOpenedWithAltM) {
+    HMENU midi = gui::MenuBarPopup(1);
+    ASSERT_NE(midi, nullptr);
+    // Start from states the menu's opening has to change.
+    EnableMenuItem(midi, IDM_RECEIVE, MF_BYCOMMAND | MF_GRAYED);
+    EnableMenuItem(midi, IDM_STOP, MF_BYCOMMAND | MF_ENABLED);
+    gui::PressKey('M', {VK_MENU});
+    const bool opened =
+        gui::WaitFor([] { return FindWindowA("#32768", nullptr) != nullptr; }, 3000);
+    EXPECT_TRUE(opened) << "the MIDI menu did not open";
+    if (opened) {
+        EXPECT_FALSE(gui::MenuState(midi, IDM_RECEIVE).grayed);
+        EXPECT_TRUE(gui::MenuState(midi, IDM_STOP).grayed);
+        EXPECT_TRUE(gui::MenuState(midi, IDM_TEST).grayed);
+    }
+    gui::PressKey(VK_ESCAPE);
+    gui::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(gui::WaitFor([] { return FindWindowA("#32768", nullptr) == nullptr; }, 3000));
+    // The keys closed the menu; none of them reached the accelerators.
+    Sleep(200);
+    EXPECT_EQ(IsBusy(), 0);
+}
+
+TEST_F(ShellGui, MenusWhileBusyAndEscStops) {
+    StartWatch();
+    ASSERT_EQ(lastCommand.load(), kCommandWatch);
+    ExpectMenu(0, {{IDM_OPEN, true}, {IDM_SAVEAS, true}}, "busy");
+    ExpectMenu(1,
+               {{IDM_TRANSMIT, true},
+                {IDM_RECEIVE, true},
+                {IDM_TEST, true},
+                {IDM_WATCH, true},
+                {IDM_STOP, false},
+                {IDM_OPTIONS, true}},
+               "busy");
+    // Receive asked for while busy is refused: the operation keeps running.
+    SendMessageA(gui::MainWindow(), WM_COMMAND, IDM_RECEIVE, 0);
+    Sleep(200);
+    EXPECT_TRUE(operationRunning.load());
+    EXPECT_EQ(lastCommand.load(), kCommandWatch);
+
+    gui::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(gui::WaitFor([] { return !operationRunning.load() && IsBusy() == 0; }));
+    EXPECT_EQ(lastCommand.load(), kCommandStop);
+    ExpectMenu(1, {{IDM_STOP, true}, {IDM_WATCH, false}}, "idle again");
+}
+
+TEST_F(ShellGui, EscIsStopAlsoWhenTheLogWindowIsActive) {
+    ASSERT_TRUE(IsLogWindowOpen());
+    StartWatch();
+    SetForegroundWindow(LogWindowHandle());
+    SetFocus(LogListHandle());
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    EXPECT_TRUE(gui::WaitFor([] { return !operationRunning.load() && IsBusy() == 0; }));
+    EXPECT_TRUE(IsLogWindowOpen()) << "Esc closed the log window instead of stopping";
+    if (operationRunning.load()) StopOperation();
+}
+
+TEST_F(ShellGui, LogWindowToggleCheckMarkAndCap) {
+    HMENU view = gui::MenuBarPopup(2);
+    auto checked = [&] {
+        gui::PrepareMenuPopup(view, 2);
+        return gui::MenuState(view, IDM_LOGWINDOW).checked;
+    };
+    ASSERT_TRUE(IsLogWindowOpen());
+    EXPECT_TRUE(checked());
+
+    SendMessageA(gui::MainWindow(), WM_COMMAND, IDM_LOGWINDOW, 0);
+    EXPECT_FALSE(IsLogWindowOpen());
+    EXPECT_FALSE(checked());
+    EXPECT_EQ(LogPrintf("lost %d\n", 1), 0);
+
+    SendMessageA(gui::MainWindow(), WM_COMMAND, IDM_LOGWINDOW, 0);
+    ASSERT_TRUE(IsLogWindowOpen());
+    EXPECT_TRUE(checked());
+    EXPECT_EQ(gui::ListBoxLinesAnsi(LogListHandle()),
+              (std::vector<std::string>{"Log window opened ...", ""}));
+
+    // From this thread, not the window's: each line is still one item.
+    for (int i = 0; i < 300; ++i) LogPrintf("line %d\n", i);
+    EXPECT_EQ(LogPrintf("two\nparts\n"), 10);
+    std::vector<std::string> lines = gui::ListBoxLinesAnsi(LogListHandle());
+    ASSERT_EQ(lines.size(), 193u);
+    EXPECT_EQ(lines.front(), "line 108");
+    EXPECT_EQ(lines[191], "line 299");
+    EXPECT_EQ(lines.back(), "two\nparts");
+    EXPECT_GE(gui::ListBoxTopIndex(LogListHandle()), 150);
+
+    // The close box: the log closes, the mark goes at the next opening.
+    HWND log = LogWindowHandle();
+    SendMessageA(log, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(gui::WaitWindowGone(log));
+    EXPECT_FALSE(IsLogWindowOpen());
+    EXPECT_FALSE(checked());
+    SendMessageA(gui::MainWindow(), WM_COMMAND, IDM_LOGWINDOW, 0);
+    EXPECT_TRUE(IsLogWindowOpen());
+}
+
+TEST_F(ShellGui, StatusBarLayoutAtSeveralWidths) {
+    HWND bar = StatusWindow();
+    ASSERT_NE(bar, nullptr);
+    gui::RunOnUiThread([] { SetStatusField(1, "M-64C"); });
+    for (int windowWidth : {900, 560, 420, 300, 120, 700}) {
+        SetWindowPos(gui::MainWindow(), nullptr, 0, 0, windowWidth, 400, SWP_NOMOVE | SWP_NOZORDER);
+        RECT bounds{};
+        ASSERT_TRUE(GetWindowRect(bar, &bounds));
+        const int barWidth = bounds.right - bounds.left;
+        const PaneLayout expected = ComputePaneLayout(StatusRecord(), barWidth);
+        const std::vector<int> edges = gui::StatusPartEdges(bar);
+        ASSERT_EQ(static_cast<int>(edges.size()), expected.partCount()) << "bar " << barWidth;
+        for (int i = 0; i < expected.partCount(); ++i)
+            EXPECT_EQ(edges[static_cast<size_t>(i)], expected.rightEdges[static_cast<size_t>(i)])
+                << "bar " << barWidth << " part " << i;
+        EXPECT_EQ(gui::StatusText(bar, 0), "Ready") << barWidth;
+        // Texts of panes left out are kept and shown again later.
+        if (expected.shownPanes > 1) EXPECT_EQ(gui::StatusText(bar, 1), "M-64C") << barWidth;
+        // The bar sits at the bottom of the client area, under the listing.
+        RECT client{};
+        GetClientRect(gui::MainWindow(), &client);
+        POINT barTop{bounds.left, bounds.top};
+        ScreenToClient(gui::MainWindow(), &barTop);
+        RECT listBounds{};
+        GetWindowRect(BankListing.load(), &listBounds);
+        EXPECT_EQ(barTop.y + (bounds.bottom - bounds.top), client.bottom);
+        EXPECT_EQ(listBounds.bottom - listBounds.top, barTop.y);
+    }
+    // A field set while its pane is not laid out is stored, not shown, and
+    // appears when a wider window brings the pane back.
+    SetWindowPos(gui::MainWindow(), nullptr, 0, 0, 300, 400, SWP_NOMOVE | SWP_NOZORDER);
+    ASSERT_EQ(StatusRecord().laidOutCount, 1);
+    SetStatusField(3, "Auto");
+    SetWindowPos(gui::MainWindow(), nullptr, 0, 0, 800, 400, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(gui::StatusText(bar, 3), "Auto");
+    gui::RunOnUiThread([] { RefreshBankView(); });
+}
+
+TEST_F(ShellGui, MenuHelpTexts) {
+    HWND bar = StatusWindow();
+    HWND window = gui::MainWindow();
+    struct Case {
+        WPARAM selection;
+        HMENU menu;
+        const char* text;
+    };
+    const Case cases[] = {
+        {MAKEWPARAM(0, MF_POPUP | MF_HILITE), GetMenu(window), "File related functions."},
+        {MAKEWPARAM(1, MF_POPUP | MF_HILITE), GetMenu(window), "MIDI related functions."},
+        {MAKEWPARAM(3, MF_POPUP | MF_HILITE), GetMenu(window), "Help functions."},
+        {MAKEWPARAM(IDM_TRANSMIT, MF_HILITE), shellHandles.midiMenu,
+         "Transmit the current bank of sounds to the synthesizer."},
+        {MAKEWPARAM(IDM_LOGWINDOW, MF_HILITE), shellHandles.viewMenu,
+         "Toggle the debugging window on/off."},
+        {MAKEWPARAM(IDM_EXIT, MF_HILITE), shellHandles.fileMenu, "Quit the program."},
+    };
+    for (const Case& c : cases) {
+        SendMessageA(window, WM_MENUSELECT, c.selection, reinterpret_cast<LPARAM>(c.menu));
+        EXPECT_TRUE(gui::StatusIsSimple(bar)) << c.text;
+        EXPECT_EQ(gui::StatusSimpleText(bar), c.text);
+    }
+    // The menu closes: the panes come back.
+    SendMessageA(window, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_FALSE(gui::StatusIsSimple(bar));
+    EXPECT_EQ(gui::StatusText(bar, 0), "Ready");
+}
+
+TEST_F(ShellGui, TransferResultBoxes) {
+    struct Case {
+        uintptr_t code;
+        const char* text;
+    };
+    const Case cases[] = {
+        {kReceiveSucceeded, "Bank successfully received !\n"},
+        {kReceiveFailed, "Operation cancelled or an error occurred !\n"},
+        {kTransmitSucceeded, "Bank successfully transmitted !\n"},
+        {kTransmitFailed, "Operation cancelled or an error occurred !\n"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(PostToMainWindow(TransferCompleteMessage, c.code, 0));
+        // Wine's message box shows the text without its last line feed.
+        std::string expected = c.text;
+        expected.pop_back();
+        const std::string shown = gui::AnswerMessageBox("Vexa");
+        EXPECT_TRUE(shown == expected || shown == c.text) << c.code << ": " << shown;
+    }
+    ASSERT_TRUE(PostToMainWindow(TransferCompleteMessage, 9, 0));
+    EXPECT_EQ(gui::FindDialog("Vexa", gui::MainWindow(), 500), nullptr);
+
+    gui::PostMenuCommand(IDM_HELPTOPICS);
+    EXPECT_NE(gui::AnswerMessageBox("Vexa").find("Sorry, there is no help available at this time."),
+              std::string::npos);
+}
+
+TEST_F(ShellGui, OpenedExampleBanksAreListedWithBoxGlyphs) {
+    struct Case {
+        const char* file;
+        const char* kindPane;
+        size_t lines;
+        const char* heading;
+    };
+    const Case cases[] = {
+        {"jx8p-studio-tones.syx", "M-16C", kM16CListingLines, "JX-8P M-16C Bank Tones"},
+        {"jx10-night-session.syx", "M-64C", kM64CListingLines, "JX-10 M-64C Bank Patches"},
+        {"jx8p-studio-tones.jx8", "M-16C", kM16CListingLines, "JX-8P M-16C Bank Tones"},
+        {"mks70-night-session.syx", "M-64C", kM64CListingLines, "JX-10 M-64C Bank Patches"},
+        {"jx10-night-session.c64", "M-64C", kM64CListingLines, "JX-10 M-64C Bank Patches"},
+        {"jx8p-studio-tones.c16", "M-16C", kM16CListingLines, "JX-8P M-16C Bank Tones"},
+        {"jx8p-studio-tones-dump.syx", "M-16C", kM16CListingLines, "JX-8P M-16C Bank Tones"},
+        {"jx10-night-session.jx1", "M-64C", kM64CListingLines, "JX-10 M-64C Bank Patches"},
+        {"mks70-night-session.b63", "M-64C", kM64CListingLines, "JX-10 M-64C Bank Patches"},
+    };
+    HWND list = BankListing.load();
+    HWND bar = StatusWindow();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        OpenBankThroughDialog(std::string(VEXA_EXAMPLES_DIR) + "/" + c.file);
+        ASSERT_TRUE(gui::WaitFor([&] { return gui::StatusText(bar, 1) == c.kindPane; }));
+        EXPECT_EQ(gui::StatusText(bar, 2), "JX-10");
+        EXPECT_EQ(gui::StatusText(bar, 3), "1");
+        const std::vector<std::string> shown = gui::ListBoxLinesCp437(list);
+        ASSERT_EQ(shown.size(), c.lines);
+        EXPECT_EQ(shown, ExpectedListing());
+        EXPECT_EQ(shown[0], "");
+        EXPECT_EQ(shown[1], c.heading);
+        // The frame arrives as Unicode box-drawing characters, not as the
+        // ANSI letters that the code page 437 bytes would be.
+        const std::vector<std::wstring> wide = gui::ListBoxLinesW(list);
+        const std::wstring& top = wide[3];
+        EXPECT_NE(top.find(L'\u2554'), std::wstring::npos);  // ╔
+        EXPECT_NE(top.find(L'\u2550'), std::wstring::npos);  // ═
+        EXPECT_EQ(top.find(L'\u00C9'), std::wstring::npos);  // É
+    }
+    // The listing's font has the frame's glyphs itself.
+    gui::RunOnUiThread([&] {
+        HDC dc = GetDC(list);
+        ASSERT_NE(dc, nullptr);
+        HGDIOBJ previous = SelectObject(dc, listingFont);
+        WORD glyphs[6] = {};
+        const wchar_t frame[] = L"\u2554\u2557\u255A\u255D\u2550\u2551";
+        EXPECT_EQ(GetGlyphIndicesW(dc, frame, 6, glyphs, GGI_MARK_NONEXISTING_GLYPHS), 6u);
+        for (WORD glyph : glyphs) EXPECT_NE(glyph, 0xFFFF) << "face " << ListingFontFace();
+        SelectObject(dc, previous);
+        ReleaseDC(list, dc);
+    });
+    ExpectMenu(0, {{IDM_OPEN, false}, {IDM_SAVEAS, false}}, "idle with a bank");
+    ExpectMenu(1, {{IDM_TRANSMIT, false}}, "idle with a bank");
+}
+
+}  // namespace
