@@ -8,6 +8,7 @@
 #define IDD_ABOUT        103
 #define IDR_ACCELERATORS 104
 #define IDD_OPTIONS      106
+#define IDD_CHOOSEBANK   107
 #define IDD_LOGWINDOW    898
 #define IDC_LOGLIST      899
 
@@ -36,5 +37,8 @@
 #define IDC_CHANNEL_AUTO  1028
 #define IDC_INPUT_DEVICE  1029
 #define IDC_OUTPUT_DEVICE 1030
+
+/* Choose a Bank dialog controls. */
+#define IDC_BANKLIST 1031
 
 #endif
