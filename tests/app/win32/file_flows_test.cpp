@@ -196,6 +196,14 @@ TEST_F(FileFlows, OpensAKnownFileAndListsIt) {
     EXPECT_STREQ(openFileName, path.c_str());
 }
 
+// The first two tones of a JX-8P bank stream, with the program message after
+// each: not a whole bank.
+Bytes TwoTones() {
+    Bytes stream = Jx8pStream(SampleM16C(), 0);
+    stream.resize(2 * kJx8pStreamStep);
+    return stream;
+}
+
 struct RefusedCase {
     const char* name;
     Bytes bytes;
@@ -205,9 +213,7 @@ struct RefusedCase {
 TEST_F(FileFlows, RefusesTooLargeAndUnknownFilesLeavingTheBank) {
     const RefusedCase cases[] = {
         {"large.syx", Bytes(kLargestBankFile + 1, 0xF0), "Unknown bank format !\n\n"},
-        {"tones.syx",
-         Bytes(Jx8pStream(SampleM16C(), 0).begin(),
-               Jx8pStream(SampleM16C(), 0).begin() + 2 * kJx8pStreamStep),
+        {"tones.syx", TwoTones(),
          "The file contains data in an unknown format !\n\n2 JX-8P tones, not a whole bank"},
         {"short.syx", Bytes(10, 0x11), "The file contains data in an unknown format !\n\n"},
         {"empty.syx", Bytes(), "The file contains data in an unknown format !\n\n"},
