@@ -555,9 +555,11 @@ TEST_F(FileFlows, AFileOfSeveralBanksOpensTheBankChosen) {
             EXPECT_EQ(bankModified.load(), 1);
             EXPECT_EQ(shell_recorder::RefreshCount(), 0);
         } else {
+            // The tones tell the banks apart (V/POLY n).
             const BankStorage chosen = NamedM16C(c.chosen + 1);
-            EXPECT_TRUE(
-                std::equal(chosen.begin(), chosen.begin() + kM16CImageSize, BankImage.begin()));
+            EXPECT_TRUE(std::equal(chosen.begin() + kToneOffset, chosen.begin() + kM16CImageSize,
+                                   BankImage.begin() + kToneOffset));
+            EXPECT_EQ(BankImage[159], 0x55);
             EXPECT_EQ(bankKind.load(), kM16CKind);
             EXPECT_EQ(bankModified.load(), 0);
             EXPECT_EQ(shell_recorder::RefreshCount(), 1);
