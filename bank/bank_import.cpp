@@ -54,11 +54,7 @@ void FinishM64C(uint8_t* destination) {
 // Jx8pToneMessage, possibly followed by other bytes.
 template <size_t stride>
 void ConvertJx8pMessages(uint8_t* destination, const uint8_t* source) {
-    WriteM16CHeader(destination);
-    for (size_t i = 0; i < static_cast<size_t>(kM16CToneCount); ++i) {
-        std::copy_n(source + stride * i + 7, kToneRecordSize, ToneAt(destination, i));
-    }
-    FinishM16C(destination);
+    ConvertJx8pToneMessages(destination, source, stride);
 }
 
 void ConvertM16CImage(uint8_t* destination, const uint8_t* source) {
@@ -82,30 +78,14 @@ void ConvertM64CImage(uint8_t* destination, const uint8_t* source) {
 }
 
 void ConvertMks70Stream(uint8_t* destination, const uint8_t* source) {
-    for (size_t p = 0; p < static_cast<size_t>(kM64CPatchCount); ++p) {
-        const uint8_t* nibbles = source + kMks70PatchMessageSize * p + 9;
-        uint8_t* patch = destination + kPatchOffset + kPatchRecordSize * p;
-        for (size_t j = 0; j < kPatchRecordSize; ++j) {
-            patch[j] = JoinNibbles(nibbles[2 * j], nibbles[2 * j + 1]);
-        }
-    }
-    for (size_t t = 0; t < static_cast<size_t>(kM64CToneCount); ++t) {
-        std::copy_n(source + kMks70ToneStreamOffset + kMks70ToneMessageSize * t + 9,
-                    kToneRecordSize, ToneAt(destination, t));
-    }
-    FinishM64C(destination);
+    ConvertMks70Messages(destination, source, source + kMks70ToneStreamOffset);
 }
 
 // The whole image as 64 blocks of 256 nibble bytes, block k starting at
 // first + stride * k.
 template <size_t first, size_t stride>
 void ConvertNibbleBlocks(uint8_t* destination, const uint8_t* source) {
-    for (size_t k = 0; k < kM64CImageSize / kDatBlockBytes; ++k) {
-        const uint8_t* nibbles = source + first + stride * k;
-        for (size_t j = 0; j < kDatBlockBytes; ++j) {
-            destination[kDatBlockBytes * k + j] = JoinNibbles(nibbles[2 * j], nibbles[2 * j + 1]);
-        }
-    }
+    JoinNibbleBlocks(destination, source + first, stride, kM64CImageSize / kDatBlockBytes);
     FinishM64C(destination);
 }
 
@@ -210,6 +190,39 @@ bool MatchesSignature(const Layout& layout, const uint8_t* source) {
 }
 
 }  // namespace
+
+void ConvertJx8pToneMessages(uint8_t* destination, const uint8_t* messages, size_t stride) {
+    WriteM16CHeader(destination);
+    for (size_t i = 0; i < static_cast<size_t>(kM16CToneCount); ++i) {
+        std::copy_n(messages + stride * i + 7, kToneRecordSize, ToneAt(destination, i));
+    }
+    FinishM16C(destination);
+}
+
+void ConvertMks70Messages(uint8_t* destination, const uint8_t* patchMessages,
+                          const uint8_t* toneMessages) {
+    for (size_t p = 0; p < static_cast<size_t>(kM64CPatchCount); ++p) {
+        const uint8_t* nibbles = patchMessages + kMks70PatchMessageSize * p + 9;
+        uint8_t* patch = destination + kPatchOffset + kPatchRecordSize * p;
+        for (size_t j = 0; j < kPatchRecordSize; ++j) {
+            patch[j] = JoinNibbles(nibbles[2 * j], nibbles[2 * j + 1]);
+        }
+    }
+    for (size_t t = 0; t < static_cast<size_t>(kM64CToneCount); ++t) {
+        std::copy_n(toneMessages + kMks70ToneMessageSize * t + 9, kToneRecordSize,
+                    ToneAt(destination, t));
+    }
+    FinishM64C(destination);
+}
+
+void JoinNibbleBlocks(uint8_t* image, const uint8_t* nibbles, size_t stride, size_t count) {
+    for (size_t k = 0; k < count; ++k) {
+        const uint8_t* block = nibbles + stride * k;
+        for (size_t j = 0; j < kDatBlockBytes; ++j) {
+            image[kDatBlockBytes * k + j] = JoinNibbles(block[2 * j], block[2 * j + 1]);
+        }
+    }
+}
 
 BankKind ImportBank(uint8_t* destination, const uint8_t* source, int32_t length) {
     if (source == nullptr || length < 0) return kUnknownKind;

@@ -4,6 +4,7 @@
 // Portable: no platform headers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "bank/bank_image.h"
@@ -24,3 +25,18 @@ inline constexpr int32_t kForeignMks70MinimumSize = 6208;
 // English phrase ("JX-10 bulk dump", "M-16C cartridge image", ...). The
 // catch-all row reads "MKS-70 foreign bank file". Never null.
 const char* DescribeBankLayout(int32_t length);
+
+// The conversions of the message layouts, callable on their own so that the
+// bank search (bank_search.h), which gathers the same messages from other
+// files, converts them exactly as the layout table does.
+//
+// The 2144 row's conversion: 32 Jx8pToneMessages, `stride` bytes apart, into
+// a normalised M-16C image (only the first 2048 bytes are written).
+void ConvertJx8pToneMessages(uint8_t* destination, const uint8_t* messages, size_t stride);
+// The 10234 row's conversion: 64 Mks70PatchMessages back to back and 50
+// Mks70ToneMessages back to back into a normalised M-64C image.
+void ConvertMks70Messages(uint8_t* destination, const uint8_t* patchMessages,
+                          const uint8_t* toneMessages);
+// The 16846 row's joining, without normalising: `count` blocks of 256 nibble
+// bytes, `stride` bytes apart from `nibbles` on, into 128 image bytes each.
+void JoinNibbleBlocks(uint8_t* image, const uint8_t* nibbles, size_t stride, size_t count);

@@ -1,24 +1,30 @@
-// The open pipeline over the whole-file helpers and the importer.
+// The open pipeline over the whole-file helpers and the bank search.
 #include "bank/open_bank.h"
 
-#include "bank/bank_file.h"
-#include "bank/bank_import.h"
+#include <algorithm>
+#include <memory>
 
-OpenBankResult OpenBankFile(const char* path, std::span<uint8_t, kTransferBufferSize> buffer,
-                            std::span<uint8_t, kBankStorageSize> image, OpenedBankFile& opened) {
+#include "bank/bank_file.h"
+
+OpenBankResult OpenBankFile(const char* path, OpenedBankFile& opened) {
     opened = OpenedBankFile{};
     opened.fileSize = QueryFileSize(path);
     if (opened.fileSize < 0) return OpenBankResult::CannotOpen;
-    if (opened.fileSize > static_cast<int32_t>(buffer.size())) return OpenBankResult::TooLarge;
-    // The limit is the buffer's size, not the size just measured: the file
-    // may have grown since, and a measured 0 would mean "no limit".
-    uint8_t* data = buffer.data();
-    int32_t length = static_cast<int32_t>(buffer.size());
+    if (opened.fileSize > static_cast<int32_t>(kLargestBankFile)) return OpenBankResult::TooLarge;
+    // With no buffer given, ReadBankFile makes one of the size it finds; the
+    // limit refuses a file that has grown past the largest since it was
+    // measured (a limit of 0 would mean none).
+    uint8_t* data = nullptr;
+    int32_t length = static_cast<int32_t>(kLargestBankFile);
     const int32_t read = ReadBankFile(path, &data, &length);
-    if (read < 0 || read > static_cast<int32_t>(buffer.size())) return OpenBankResult::CannotRead;
+    const std::unique_ptr<uint8_t[]> owned(data);
+    if (read < 0) return OpenBankResult::CannotRead;
     opened.length = read;
-    // The test call writes nothing, so refused data leaves the image as it was.
-    if (ImportBank(nullptr, buffer.data(), read) < 0) return OpenBankResult::NotABank;
-    opened.kind = ImportBank(image.data(), buffer.data(), read);
-    return opened.kind < 0 ? OpenBankResult::NotABank : OpenBankResult::Opened;
+    opened.found = FindBanks(std::span<const uint8_t>(data, static_cast<size_t>(read)));
+    return opened.found.banks.empty() ? OpenBankResult::NotABank : OpenBankResult::Opened;
+}
+
+BankKind PutFoundBank(const FoundBank& bank, std::span<uint8_t, kBankStorageSize> image) {
+    std::copy_n(bank.image.begin(), std::min(bank.image.size(), image.size()), image.begin());
+    return bank.kind;
 }

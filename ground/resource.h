@@ -8,6 +8,7 @@
 #define IDD_ABOUT        103
 #define IDR_ACCELERATORS 104
 #define IDD_OPTIONS      106
+#define IDD_CHOOSEBANK   107
 #define IDD_LOGWINDOW    898
 #define IDC_LOGLIST      899
 
@@ -39,5 +40,8 @@
 
 /* About box: the version line, filled in from the project's version. */
 #define IDC_ABOUT_VERSION 1040
+
+/* Choose a Bank dialog controls. */
+#define IDC_BANKLIST 1031
 
 #endif

@@ -1,20 +1,22 @@
 // vexa-cli: identify, list and convert bank files in bulk, with the same
-// import, listing and encoders as the program itself. Portable: builds
-// natively and with mingw-w64; no windows.h. Reads files of at most 17408
-// bytes like the program's open flow, and writes through WriteBankFile, so an
-// output file is either complete or left as it was.
+// open pipeline, listing and encoders as the program itself. Portable: builds
+// natively and with mingw-w64; no windows.h. Reads files of at most 1 MiB
+// like the program's open flow; of a file with several banks, --bank picks
+// one. Writes through WriteBankFile, so an output file is either complete or
+// left as it was.
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/view/cp437.h"
 #include "app/view/listing.h"
 #include "bank/bank_file.h"
 #include "bank/bank_image.h"
-#include "bank/bank_import.h"
+#include "bank/bank_search.h"
 #include "bank/bank_stream.h"
 #include "bank/open_bank.h"
 #include "vexa_version.h"
@@ -27,19 +29,23 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "usage: vexa-cli identify FILE...\n"
-    "       vexa-cli list FILE\n"
-    "       vexa-cli convert IN -o OUT [--to jx8p|jx10|mks70|image]\n"
+    "       vexa-cli list FILE [--bank N]\n"
+    "       vexa-cli convert IN -o OUT [--bank N] [--to jx8p|jx10|mks70|image]\n"
     "                [--channel 1..16|auto] [--synth jx10|mks70|jx8p]\n"
     "       vexa-cli --help | --version\n"
     "\n"
-    "identify  names the layout and cartridge kind (M-16C or M-64C) of each file;\n"
-    "          exits 1 when any file is not a bank.\n"
-    "list      prints the bank's tone and patch tables as UTF-8 text.\n"
+    "identify  names the layout and cartridge kind (M-16C or M-64C) of each file,\n"
+    "          or how many banks it holds and their kinds, or what it holds that\n"
+    "          is not a bank; exits 1 when any file is not a bank.\n"
+    "list      prints the bank's tone and patch tables as UTF-8 text; of a file\n"
+    "          with several banks, bank N (counted from 1) or every bank, each\n"
+    "          after a line \"Bank N of M\".\n"
     "convert   writes the bank as the stream Save As writes for the synthesizer\n"
     "          (--synth, default jx10): an M-16C bank as a JX-8P stream, an M-64C\n"
     "          bank as a JX-10 bulk dump (jx10) or an MKS-70 stream (mks70, jx8p);\n"
     "          --to names the stream, or 'image' for the raw cartridge image.\n"
-    "          --channel sets the channel byte of every message (default 1).\n";
+    "          --channel sets the channel byte of every message (default 1).\n"
+    "          A file with several banks needs --bank N.\n";
 
 void Fail(std::string_view subject, std::string_view reason) {
     if (subject.empty()) {
@@ -56,29 +62,18 @@ int UsageError(std::string_view reason) {
     return kExitUsage;
 }
 
-// A file read and imported as the open flow does it.
-struct LoadedBank {
-    BankStorage image{};
-    BankKind kind = kUnknownKind;
-    int32_t length = 0;
-};
-
 enum class LoadResult { Loaded, NotABank, Failed };
 
-LoadResult LoadBank(const char* path, LoadedBank& bank) {
-    static std::array<uint8_t, kTransferBufferSize> buffer;
-    OpenedBankFile opened;
-    const OpenBankResult result = OpenBankFile(path, buffer, bank.image, opened);
-    bank.length = opened.length;
-    bank.kind = opened.kind;
-    switch (result) {
+// Reads a file as the open flow does, with every bank it holds; reports a
+// file that cannot be read.
+LoadResult LoadFile(const char* path, OpenedBankFile& opened) {
+    switch (OpenBankFile(path, opened)) {
     case OpenBankResult::Opened: return LoadResult::Loaded;
     case OpenBankResult::NotABank: return LoadResult::NotABank;
     case OpenBankResult::CannotOpen: Fail(path, "cannot open file"); break;
     case OpenBankResult::TooLarge:
         Fail(path, "file too large (" + std::to_string(opened.fileSize) +
-                       " bytes; a bank file has at most " + std::to_string(kTransferBufferSize) +
-                       ")");
+                       " bytes; a bank file has at most " + std::to_string(kLargestBankFile) + ")");
         break;
     case OpenBankResult::CannotRead: Fail(path, "cannot read file"); break;
     }
@@ -90,20 +85,56 @@ const char* KindName(BankKind kind) { return kind == kM64CKind ? "M-64C" : "M-16
 int Identify(int count, char** files) {
     int status = kExitOk;
     for (int i = 0; i < count; ++i) {
-        LoadedBank bank;
-        switch (LoadBank(files[i], bank)) {
-        case LoadResult::Loaded:
-            std::printf("%s: %s, %d bytes, %s\n", files[i], DescribeBankLayout(bank.length),
-                        static_cast<int>(bank.length), KindName(bank.kind));
-            break;
-        case LoadResult::NotABank:
-            std::printf("%s: unknown format, %d bytes\n", files[i], static_cast<int>(bank.length));
+        OpenedBankFile opened;
+        const LoadResult result = LoadFile(files[i], opened);
+        const BankSearch& found = opened.found;
+        if (result == LoadResult::Loaded && found.banks.size() == 1) {
+            std::printf("%s: %s, %d bytes, %s\n", files[i], found.layout.c_str(),
+                        static_cast<int>(opened.length), KindName(found.banks[0].kind));
+        } else if (result == LoadResult::Loaded) {
+            std::string kinds;
+            for (const FoundBank& bank : found.banks)
+                kinds += std::string(" ") + KindName(bank.kind);
+            std::printf("%s: %s, %d bytes, %zu banks:%s\n", files[i], found.layout.c_str(),
+                        static_cast<int>(opened.length), found.banks.size(), kinds.c_str());
+        } else if (result == LoadResult::NotABank) {
+            std::printf("%s: %s, %d bytes\n", files[i], found.reason.c_str(),
+                        static_cast<int>(opened.length));
             status = kExitFailed;
-            break;
-        case LoadResult::Failed: status = kExitFailed; break;
+        } else {
+            status = kExitFailed;
         }
     }
     return status;
+}
+
+// "1" and up; 0 means none given.
+bool ParseBankNumber(std::string_view text, size_t& number) {
+    if (text.empty() || text.size() > 6 || text[0] == '0') return false;
+    number = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        number = number * 10 + static_cast<size_t>(c - '0');
+    }
+    return true;
+}
+
+// The banks that --bank N (0: none given) names in a file of `count`:
+// [first, end). False, reported, when N is out of range.
+bool SelectBanks(const char* path, size_t number, size_t count, size_t& first, size_t& end) {
+    if (number == 0) {
+        first = 0;
+        end = count;
+        return true;
+    }
+    if (number > count) {
+        Fail(path, "there is no bank " + std::to_string(number) + " (the file holds " +
+                       std::to_string(count) + (count == 1 ? " bank)" : " banks)"));
+        return false;
+    }
+    first = number - 1;
+    end = number;
+    return true;
 }
 
 void ClearNothing(void*) {}
@@ -122,13 +153,24 @@ bool FinishStandardOutput() {
     return true;
 }
 
-int List(const char* path) {
-    LoadedBank bank;
-    const LoadResult result = LoadBank(path, bank);
-    if (result == LoadResult::NotABank) Fail(path, "unknown format");
+int List(const char* path, size_t number) {
+    OpenedBankFile opened;
+    const LoadResult result = LoadFile(path, opened);
+    if (result == LoadResult::NotABank) Fail(path, opened.found.reason);
     if (result != LoadResult::Loaded) return kExitFailed;
+    const std::vector<FoundBank>& banks = opened.found.banks;
+    size_t first = 0;
+    size_t end = 0;
+    if (!SelectBanks(path, number, banks.size(), first, end)) return kExitFailed;
     std::string text;
-    ListBank(bank.kind, bank.image, ListingSink{&text, ClearNothing, AppendUtf8Line});
+    for (size_t b = first; b < end; ++b) {
+        if (banks.size() > 1) {
+            text += "Bank " + std::to_string(b + 1) + " of " + std::to_string(banks.size()) + "\n";
+        }
+        BankStorage image{};
+        const BankKind kind = PutFoundBank(banks[b], image);
+        ListBank(kind, image, ListingSink{&text, ClearNothing, AppendUtf8Line});
+    }
     std::fwrite(text.data(), 1, text.size(), stdout);
     return FinishStandardOutput() ? kExitOk : kExitFailed;
 }
@@ -141,6 +183,7 @@ struct ConvertOptions {
     Target target = Target::SaveAs;
     int32_t synth = kSynthJx10;  // the program's start values: JX-10, channel 1
     uint8_t channel = 0;
+    size_t bank = 0;  // --bank N, 0 when not given
 };
 
 bool ParseTarget(std::string_view text, Target& target) {
@@ -219,6 +262,11 @@ int ParseConvert(int argc, char** argv, ConvertOptions& options) {
             if (value == nullptr || !ParseSynth(value, options.synth)) {
                 return UsageError("--synth takes jx10, mks70 or jx8p");
             }
+        } else if (is("--bank")) {
+            const char* value = OptionValue(argc, argv, i, "--bank");
+            if (value == nullptr || !ParseBankNumber(value, options.bank)) {
+                return UsageError("--bank takes a bank number from 1");
+            }
         } else if (is("--channel")) {
             const char* value = OptionValue(argc, argv, i, "--channel");
             if (value == nullptr || !ParseChannel(value, options.channel)) {
@@ -237,6 +285,28 @@ int ParseConvert(int argc, char** argv, ConvertOptions& options) {
     return kExitOk;
 }
 
+int ParseList(int argc, char** argv) {
+    const char* path = nullptr;
+    size_t number = 0;
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--bank" || arg.starts_with("--bank=")) {
+            const char* value = OptionValue(argc, argv, i, "--bank");
+            if (value == nullptr || !ParseBankNumber(value, number)) {
+                return UsageError("--bank takes a bank number from 1");
+            }
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageError("unknown option '" + std::string(arg) + "'");
+        } else if (path == nullptr) {
+            path = argv[i];
+        } else {
+            return UsageError("list takes exactly one file");
+        }
+    }
+    if (path == nullptr) return UsageError("list takes exactly one file");
+    return List(path, number);
+}
+
 // The stream that --to names; Save As's own choice for no --to.
 BankStream TargetStream(Target target, BankKind kind, int32_t synth) {
     switch (target) {
@@ -252,32 +322,44 @@ BankStream TargetStream(Target target, BankKind kind, int32_t synth) {
 int Convert(int argc, char** argv) {
     ConvertOptions options;
     if (const int status = ParseConvert(argc, argv, options); status != kExitOk) return status;
-    LoadedBank bank;
-    const LoadResult result = LoadBank(options.input, bank);
-    if (result == LoadResult::NotABank) Fail(options.input, "unknown format");
+    OpenedBankFile opened;
+    const LoadResult result = LoadFile(options.input, opened);
+    if (result == LoadResult::NotABank) Fail(options.input, opened.found.reason);
     if (result != LoadResult::Loaded) return kExitFailed;
+    const std::vector<FoundBank>& banks = opened.found.banks;
+    if (banks.size() > 1 && options.bank == 0) {
+        Fail(options.input, "the file holds " + std::to_string(banks.size()) +
+                                " banks; choose one with --bank 1.." +
+                                std::to_string(banks.size()));
+        return kExitFailed;
+    }
+    size_t first = 0;
+    size_t end = 0;
+    if (!SelectBanks(options.input, options.bank, banks.size(), first, end)) return kExitFailed;
+    BankStorage image{};
+    const BankKind kind = PutFoundBank(banks[first], image);
 
-    const bool m64c = bank.kind == kM64CKind;
+    const bool m64c = kind == kM64CKind;
     static std::array<uint8_t, kTransferBufferSize> stream;
     size_t length = 0;
     if (options.target == Target::Image) {
         length = m64c ? kM64CImageSize : kM16CImageSize;
-        std::memcpy(stream.data(), bank.image.data(), length);
+        std::memcpy(stream.data(), image.data(), length);
     } else {
-        const BankStream target = TargetStream(options.target, bank.kind, options.synth);
+        const BankStream target = TargetStream(options.target, kind, options.synth);
         if (target == BankStream::Jx8pBank && m64c) {
             Fail(options.input,
                  "an M-64C bank cannot be written as a JX-8P stream (it holds M-16C banks)");
             return kExitFailed;
         }
-        if (BankStreamKind(target) != bank.kind) {
+        if (BankStreamKind(target) != kind) {
             Fail(options.input,
                  std::string("an M-16C bank cannot be written as ") +
                      (target == BankStream::Jx10Bulk ? "a JX-10 bulk dump" : "an MKS-70 stream") +
                      " (it holds M-64C banks)");
             return kExitFailed;
         }
-        length = EncodeBankStream(target, bank.image, stream, options.channel);
+        length = EncodeBankStream(target, image, stream, options.channel);
     }
     if (WriteBankFile(options.output, stream.data(), static_cast<int32_t>(length)) < 0) {
         Fail(options.output, "cannot write file");
@@ -304,10 +386,7 @@ int main(int argc, char** argv) {
         const int status = Identify(argc - 2, argv + 2);
         return FinishStandardOutput() ? status : kExitFailed;
     }
-    if (command == "list") {
-        if (argc != 3) return UsageError("list takes exactly one file");
-        return List(argv[2]);
-    }
+    if (command == "list") return ParseList(argc - 2, argv + 2);
     if (command == "convert") return Convert(argc - 2, argv + 2);
     return UsageError("unknown command '" + std::string(command) + "'");
 }

@@ -1,7 +1,8 @@
 // File > Open, File > Save As and the prompt that guards a changed bank on
 // close. These flows decide what is asked and in which order, and what the
-// program's bank state becomes; reading, recognising, encoding and writing
-// the bytes is done by the bank library. UI thread only.
+// program's bank state becomes (and, for a file of several banks, which one
+// is taken); reading, recognising, encoding and writing the bytes is done by
+// the bank library. UI thread only.
 #include "app/win32/file_flows.h"
 
 #include <atomic>
@@ -11,6 +12,8 @@
 #include "ground/resource.h"
 #include "ground/settings.h"
 #include "ground/shell.h"
+#include "app/view/found_banks.h"
+#include "app/win32/bank_chooser.h"
 #include "app/win32/center_window.h"
 #include "bank/bank_file.h"
 #include "bank/bank_image.h"
@@ -144,7 +147,7 @@ bool ConfirmDiscard(HWND window) {
 
 void OpenBankCommand(HWND window) {
     // Open is grayed while an operation runs; a stray command must not
-    // overwrite TransferBuffer and the bank under the worker either.
+    // overwrite the bank under the worker either.
     if (IsBusy()) {
         return;
     }
@@ -167,7 +170,7 @@ void OpenBankCommand(HWND window) {
         if (!ChooseOpenFile(window)) {
             return;
         }
-        result = OpenBankFile(openFileName, TransferBuffer, BankImage, opened);
+        result = OpenBankFile(openFileName, opened);
         if (result != OpenBankResult::CannotOpen) {
             break;
         }
@@ -175,9 +178,6 @@ void OpenBankCommand(HWND window) {
                         kOpenCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
             return;
         }
-    }
-    if (opened.length >= 0) {
-        transferLength.store(opened.length, std::memory_order_release);
     }
     switch (result) {
     case OpenBankResult::Opened: break;
@@ -189,10 +189,20 @@ void OpenBankCommand(HWND window) {
         ShowError(window, "Unable to read data from the file !\n\n", kOpenCaption);
         return;
     case OpenBankResult::NotABank:
-        ShowError(window, "The file contains data in an unknown format !\n\n", kOpenCaption);
+        ShowError(window, NoBankText(opened.found).c_str(), kOpenCaption);
         return;
     }
-    const BankKind kind = opened.kind;
+    // Of several banks the user takes one; Cancel leaves the bank in memory
+    // as it was.
+    size_t chosen = 0;
+    if (opened.found.banks.size() > 1) {
+        const int index = ChooseBank(window, opened.found);
+        if (index < 0) {
+            return;
+        }
+        chosen = static_cast<size_t>(index);
+    }
+    const BankKind kind = PutFoundBank(opened.found.banks[chosen], BankImage);
     // Image first, then its kind, then the flags (release), as the bank's
     // readers expect. The bank now equals a file on disk: nothing unsaved.
     bankKind.store(kind, std::memory_order_release);

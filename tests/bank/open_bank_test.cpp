@@ -1,6 +1,6 @@
-// The open pipeline's results and the choice and encoding of a bank's
-// stream: the one place the open and save flows, the transfers and vexa-cli
-// take them from.
+// The open pipeline's results (one bank, several, none) and the choice and
+// encoding of a bank's stream: the one place the open and save flows, the
+// transfers and vexa-cli take them from.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,39 +17,47 @@ struct OpenCase {
     const char* name;
     Bytes file;  // empty name: no file at all
     OpenBankResult result;
-    BankKind kind;
+    size_t banks;
 };
+
+Bytes EightJx8pBanks() {
+    Bytes file;
+    for (uint32_t seed = 0; seed < 8; ++seed) {
+        Bytes image = MakeRandomImage(seed, kM16CImageSize);
+        image[159] = 0x55;
+        for (size_t i = kToneOffset; i < image.size(); ++i) image[i] &= 0x7F;
+        const Bytes stream = BuildJx8pBankStream(image, 0);
+        file.insert(file.end(), stream.begin(), stream.end());
+    }
+    return file;
+}
 
 TEST(OpenBankFile, GivesOneResultForEachWayAFileCanEnd) {
     const Bytes m16c = MakeExampleM16CImage();
     const Bytes m64c = MakeExampleM64CImage();
     const OpenCase cases[] = {
-        {"jx8p.syx", BuildJx8pBankStream(m16c, 0), OpenBankResult::Opened, kM16CKind},
-        {"jx10.syx", BuildJx10BulkStream(m64c, 3), OpenBankResult::Opened, kM64CKind},
-        {"noise.bin", Bytes(2496, 0x55), OpenBankResult::NotABank, kUnknownKind},
-        {"empty.syx", Bytes(), OpenBankResult::NotABank, kUnknownKind},
-        {"big.syx", Bytes(kTransferBufferSize + 1, 0), OpenBankResult::TooLarge, kUnknownKind},
-        {"", Bytes(), OpenBankResult::CannotOpen, kUnknownKind},
+        {"jx8p.syx", BuildJx8pBankStream(m16c, 0), OpenBankResult::Opened, 1},
+        {"jx10.syx", BuildJx10BulkStream(m64c, 3), OpenBankResult::Opened, 1},
+        {"eight.syx", EightJx8pBanks(), OpenBankResult::Opened, 8},
+        {"noise.bin", Bytes(2496, 0x55), OpenBankResult::NotABank, 0},
+        {"empty.syx", Bytes(), OpenBankResult::NotABank, 0},
+        {"largest.bin", Bytes(kLargestBankFile, 0), OpenBankResult::NotABank, 0},
+        {"big.syx", Bytes(kLargestBankFile + 1, 0), OpenBankResult::TooLarge, 0},
+        {"", Bytes(), OpenBankResult::CannotOpen, 0},
     };
     TempFolder folder;
-    static std::array<uint8_t, kTransferBufferSize> buffer;
     for (const OpenCase& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = folder.File(*c.name ? c.name : "missing.syx");
         if (*c.name) WriteBytes(path, c.file);
-        BankStorage image;
-        image.fill(0xEE);
         OpenedBankFile opened;
-        EXPECT_EQ(OpenBankFile(path.c_str(), buffer, image, opened), c.result);
-        EXPECT_EQ(opened.kind, c.kind);
+        EXPECT_EQ(OpenBankFile(path.c_str(), opened), c.result);
+        EXPECT_EQ(opened.found.banks.size(), c.banks);
         EXPECT_EQ(opened.fileSize, *c.name ? static_cast<int32_t>(c.file.size()) : -1);
         const bool read =
             c.result == OpenBankResult::Opened || c.result == OpenBankResult::NotABank;
         EXPECT_EQ(opened.length, read ? static_cast<int32_t>(c.file.size()) : -1);
-        // Only an opened bank touches the image.
-        const bool untouched =
-            std::all_of(image.begin(), image.end(), [](uint8_t b) { return b == 0xEE; });
-        EXPECT_EQ(untouched, c.result != OpenBankResult::Opened);
+        EXPECT_EQ(opened.found.reason.empty(), c.result != OpenBankResult::NotABank);
     }
 }
 
@@ -57,16 +65,24 @@ TEST(OpenBankFile, HoldsWhatTheConvertingCallMakesOfTheFile) {
     const Bytes stream = BuildMks70BankStream(MakeRandomImage(5, kM64CImageSize), 0);
     TempFolder folder;
     WriteBytes(folder.File("b.syx"), stream);
-    static std::array<uint8_t, kTransferBufferSize> buffer;
-    BankStorage image{};
     OpenedBankFile opened;
-    ASSERT_EQ(OpenBankFile(folder.File("b.syx").c_str(), buffer, image, opened),
-              OpenBankResult::Opened);
+    ASSERT_EQ(OpenBankFile(folder.File("b.syx").c_str(), opened), OpenBankResult::Opened);
+    BankStorage image{};
+    EXPECT_EQ(PutFoundBank(opened.found.banks[0], image), kM64CKind);
     BankStorage expected{};
     ASSERT_EQ(ImportBank(expected.data(), stream.data(), static_cast<int32_t>(stream.size())),
               kM64CKind);
     EXPECT_EQ(image, expected);
-    EXPECT_TRUE(std::equal(stream.begin(), stream.end(), buffer.begin()));
+
+    // An M-16C bank leaves the storage beyond its 2048 bytes as it was.
+    WriteBytes(folder.File("c.syx"), EightJx8pBanks());
+    ASSERT_EQ(OpenBankFile(folder.File("c.syx").c_str(), opened), OpenBankResult::Opened);
+    image.fill(0xEE);
+    EXPECT_EQ(PutFoundBank(opened.found.banks[7], image), kM16CKind);
+    EXPECT_TRUE(std::equal(image.begin(), image.begin() + kM16CImageSize,
+                           opened.found.banks[7].image.begin()));
+    EXPECT_TRUE(std::all_of(image.begin() + kM16CImageSize, image.end(),
+                            [](uint8_t b) { return b == 0xEE; }));
 }
 
 TEST(SaveAsStream, FollowsTheKindAndForAnM64CBankTheSynthesizer) {

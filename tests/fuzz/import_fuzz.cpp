@@ -1,8 +1,10 @@
-// libFuzzer target for ImportBank: any bytes, any length. Beyond surviving,
-// it checks what every caller relies on: the test call writes nothing, the
-// converting call agrees with it and leaves a refused destination alone, an
-// accepted image is canonical, and the bank survives a trip through its own
-// streams and image unchanged.
+// libFuzzer target for ImportBank and FindBanks: any bytes up to the largest
+// file that is read (1 MiB). Beyond surviving, it checks what every caller
+// relies on: the test call writes nothing, the converting call agrees with it
+// and leaves a refused destination alone, an accepted image is canonical, and
+// the bank survives a trip through its own streams and image unchanged; every
+// bank that FindBanks lists is such a bank, in the order of the data, and a
+// refusal always has its words.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "bank/bank_import.h"
+#include "bank/bank_search.h"
 #include "bank/sysex.h"
 
 namespace {
@@ -75,10 +78,39 @@ void CheckM64C(const std::vector<uint8_t>& storage) {
     Check(back == storage);
 }
 
+void CheckSearch(const uint8_t* data, size_t size, BankKind tableKind,
+                 const std::vector<uint8_t>& tableImage) {
+    const BankSearch search = FindBanks(std::span<const uint8_t>(data, size));
+    Check(search.banks.size() <= kMostBanksFound);
+    Check(search.banks.empty() == (search.refusal != NoBankReason::kNone));
+    Check(search.banks.empty() == search.layout.empty());
+    Check(search.banks.empty() != search.reason.empty());
+    if (tableKind != kUnknownKind) {
+        // The table judges first and its bank is the only one.
+        Check(search.banks.size() == 1 && search.banks[0].kind == tableKind);
+        Check(std::equal(search.banks[0].image.begin(), search.banks[0].image.end(),
+                         tableImage.begin()));
+    }
+    for (size_t i = 0; i < search.banks.size(); ++i) {
+        const FoundBank& bank = search.banks[i];
+        Check(bank.position < size);
+        if (i > 0) Check(search.banks[i - 1].position < bank.position);
+        std::vector<uint8_t> storage(kBankStorageSize, kMarker);
+        std::copy(bank.image.begin(), bank.image.end(), storage.begin());
+        if (bank.kind == kM16CKind) {
+            Check(bank.image.size() == kM16CImageSize);
+            CheckM16C(storage);
+        } else {
+            Check(bank.kind == kM64CKind && bank.image.size() == kM64CImageSize);
+            CheckM64C(storage);
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > kTransferBufferSize) return 0;  // the program never reads more
+    if (size > kLargestBankFile) return 0;  // the program never reads more
     const auto length = static_cast<int32_t>(size);
     Check(DescribeBankLayout(length) != nullptr);
 
@@ -98,5 +130,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
         CheckM64C(storage);
     }
+    CheckSearch(data, size, converted, storage);
     return 0;
 }

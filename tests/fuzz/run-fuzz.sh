@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs a fuzz target over its seed corpus for a number of seconds and fails
-# on any finding.
+# on any finding: import_fuzz (ImportBank and FindBanks, files up to 1 MiB)
+# or synth_fuzz (the synthesizer's side of every transfer).
 #   tests/fuzz/run-fuzz.sh BUILD_DIR SECONDS [import_fuzz|synth_fuzz]
 # BUILD_DIR is a build folder configured with CC=clang CXX=clang++
 # -DVEXA_FUZZ=ON; the target (import_fuzz when none is named) is built there
@@ -20,7 +21,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 case "$target" in
 import_fuzz)
     seeds=$here/seeds
-    options="-max_len=17408"
+    options="-max_len=1048576"
     ;;
 synth_fuzz)
     # The simulated MIDI system keeps allocations across runs (its queues

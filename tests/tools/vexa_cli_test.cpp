@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "bank/bank_import.h"
+#include "bank/bank_search.h"
+#include "bank/sysex.h"
 #include "tests/bank/bank_layouts.h"
 #include "tests/bank/temp_folder.h"
 #include "vexa_version.h"
@@ -96,22 +98,27 @@ TEST(VexaCli, IdentifiesEveryExample) {
 TEST(VexaCli, IdentifyReportsWhatIsNotABank) {
     TempFolder folder;
     WriteBytes(folder.File("noise.syx"), MakeRandomImage(1, 100));
-    WriteBytes(folder.File("largest"), Bytes(17408, 0));
-    WriteBytes(folder.File("too-large"), Bytes(17409, 0));
+    WriteBytes(folder.File("largest"), Bytes(kLargestBankFile, 0));
+    WriteBytes(folder.File("too-large"), Bytes(kLargestBankFile + 1, 0));
     WriteBytes(folder.File("empty"), Bytes());
-    const ToolRun run = Cli("identify " + Quote(Example("jx10-night-session.c64")) + " " +
-                            Quote(folder.File("noise.syx")) + " " + Quote(folder.File("missing")) +
-                            " " + Quote(folder.File("largest")) + " " +
-                            Quote(folder.File("too-large")) + " " + Quote(folder.File("empty")));
+    Bytes tones = BuildJx8pToneDump(MakeExampleM16CImage(), 0);
+    tones.resize(5 * 67);
+    WriteBytes(folder.File("tones"), tones);
+    const ToolRun run =
+        Cli("identify " + Quote(Example("jx10-night-session.c64")) + " " +
+            Quote(folder.File("noise.syx")) + " " + Quote(folder.File("missing")) + " " +
+            Quote(folder.File("largest")) + " " + Quote(folder.File("too-large")) + " " +
+            Quote(folder.File("empty")) + " " + Quote(folder.File("tones")));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, Example("jx10-night-session.c64") +
                            ": M-64C cartridge image, 8192 bytes, M-64C\n" +
                            folder.File("noise.syx") + ": unknown format, 100 bytes\n" +
-                           folder.File("largest") + ": unknown format, 17408 bytes\n" +
-                           folder.File("empty") + ": unknown format, 0 bytes\n");
+                           folder.File("largest") + ": unknown format, 1048576 bytes\n" +
+                           folder.File("empty") + ": unknown format, 0 bytes\n" +
+                           folder.File("tones") + ": 5 JX-8P tones, not a whole bank, 335 bytes\n");
     EXPECT_EQ(run.err, "vexa-cli: " + folder.File("missing") + ": cannot open file\n" +
                            "vexa-cli: " + folder.File("too-large") +
-                           ": file too large (17409 bytes; a bank file has at most 17408)\n");
+                           ": file too large (1048577 bytes; a bank file has at most 1048576)\n");
     EXPECT_NE(Cli("identify " + Quote(folder.Path().string())).exitCode, 0);
 }
 
@@ -147,6 +154,63 @@ TEST(VexaCli, ListsTheSameBankInEveryLayout) {
     EXPECT_EQ(noise.exitCode, 1);
     EXPECT_EQ(noise.out, "");
     EXPECT_EQ(noise.err, "vexa-cli: " + folder.File("noise") + ": unknown format\n");
+}
+
+// Three banks in one file: an M-16C, an M-64C and the M-16C again.
+TEST(VexaCli, AFileOfSeveralBanksIsListedAndConvertedBankByBank) {
+    TempFolder folder;
+    const Bytes m16c = MakeExampleM16CImage();
+    const Bytes jx8p = BuildJx8pBankStream(m16c, 0);
+    const Bytes mks70 = BuildMks70BankStream(MakeExampleM64CImage(), 0);
+    Bytes three = jx8p;
+    three.insert(three.end(), mks70.begin(), mks70.end());
+    three.insert(three.end(), jx8p.begin(), jx8p.end());
+    const std::string file = folder.File("three.syx");
+    WriteBytes(file, three);
+    const ToolRun identify = Cli("identify " + Quote(file));
+    EXPECT_EQ(identify.exitCode, 0);
+    EXPECT_EQ(identify.out,
+              file + ": System Exclusive messages, 15226 bytes, 3 banks: M-16C M-64C M-16C\n");
+
+    const std::string c16 = Cli("list " + Quote(Example("jx8p-studio-tones.c16"))).out;
+    const std::string c64 = Cli("list " + Quote(Example("jx10-night-session.c64"))).out;
+    const ToolRun all = Cli("list " + Quote(file));
+    EXPECT_EQ(all.exitCode, 0);
+    EXPECT_EQ(all.out, "Bank 1 of 3\n" + c16 + "Bank 2 of 3\n" + c64 + "Bank 3 of 3\n" + c16);
+    EXPECT_EQ(Cli("list --bank=2 " + Quote(file)).out, "Bank 2 of 3\n" + c64);
+    EXPECT_EQ(Cli("list " + Quote(Example("jx8p-studio-tones.c16")) + " --bank 1").out, c16);
+
+    const std::string output = folder.File("out.syx");
+    const ToolRun refused = Cli("convert " + Quote(file) + " -o " + Quote(output));
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err,
+              "vexa-cli: " + file + ": the file holds 3 banks; choose one with --bank 1..3\n");
+    EXPECT_FALSE(std::filesystem::exists(output));
+    const ToolRun second =
+        Cli("convert " + Quote(file) + " --bank 2 --synth mks70 -o " + Quote(output));
+    EXPECT_EQ(second.exitCode, 0) << second.err;
+    BankKind kind = kUnknownKind;
+    EXPECT_EQ(ReadBytes(output).size(), kMks70BankStreamSize);
+    EXPECT_EQ(ImportFile(output, kind), ImportFile(Example("jx10-night-session.c64"), kind));
+
+    const struct {
+        std::string arguments;
+        std::string error;
+    } outOfRange[] = {
+        {"list " + Quote(file) + " --bank 4",
+         file + ": there is no bank 4 (the file holds 3 banks)"},
+        {"list " + Quote(Example("jx8p-studio-tones.c16")) + " --bank 2",
+         Example("jx8p-studio-tones.c16") + ": there is no bank 2 (the file holds 1 bank)"},
+        {"convert " + Quote(file) + " --bank 9 -o " + Quote(folder.File("none")),
+         file + ": there is no bank 9 (the file holds 3 banks)"},
+    };
+    for (const auto& c : outOfRange) {
+        const ToolRun run = Cli(c.arguments);
+        EXPECT_EQ(run.exitCode, 1) << c.arguments;
+        EXPECT_EQ(run.out, "") << c.arguments;
+        EXPECT_EQ(run.err, "vexa-cli: " + c.error + "\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.File("none")));
 }
 
 TEST(VexaCli, ConvertWritesTheStreamSaveAsWouldWrite) {
@@ -260,6 +324,11 @@ TEST(VexaCli, RefusesBadArgumentsWithoutTouchingFiles) {
         "convert " + in + " -o " + out + " --channel one",
         "convert " + in + " -o " + out + " --channel",
         "convert " + in + " -o " + out + " --verbose",
+        "convert " + in + " -o " + out + " --bank 0",
+        "convert " + in + " -o " + out + " --bank two",
+        "list " + in + " --bank",
+        "list " + in + " --bank -1",
+        "list --bank 1",
     };
     for (const std::string& arguments : cases) {
         const ToolRun run = Cli(arguments);

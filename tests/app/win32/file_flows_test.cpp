@@ -13,7 +13,7 @@
 #include "ground/settings.h"
 #include "app/win32/file_flows.h"
 #include "bank/bank_image.h"
-#include "bank/bank_import.h"
+#include "bank/bank_search.h"
 #include "bank/sysex.h"
 #include "tests/app/win32/dialog_driver.h"
 #include "tests/support/shell_recorder.h"
@@ -191,10 +191,17 @@ TEST_F(FileFlows, OpensAKnownFileAndListsIt) {
     EXPECT_EQ(bankKind.load(), kM64CKind);
     EXPECT_EQ(bankLoaded.load(), 1);
     EXPECT_EQ(bankModified.load(), 0) << "the bank now equals the file";
-    EXPECT_EQ(transferLength.load(), static_cast<int32_t>(kMks70BankStreamSize));
     EXPECT_TRUE(BankImage == sample);
     EXPECT_EQ(shell_recorder::RefreshCount(), 1);
     EXPECT_STREQ(openFileName, path.c_str());
+}
+
+// The first two tones of a JX-8P bank stream, with the program message after
+// each: not a whole bank.
+Bytes TwoTones() {
+    Bytes stream = Jx8pStream(SampleM16C(), 0);
+    stream.resize(2 * kJx8pStreamStep);
+    return stream;
 }
 
 struct RefusedCase {
@@ -205,7 +212,9 @@ struct RefusedCase {
 
 TEST_F(FileFlows, RefusesTooLargeAndUnknownFilesLeavingTheBank) {
     const RefusedCase cases[] = {
-        {"large.syx", Bytes(kTransferBufferSize + 1, 0xF0), "Unknown bank format !\n\n"},
+        {"large.syx", Bytes(kLargestBankFile + 1, 0xF0), "Unknown bank format !\n\n"},
+        {"tones.syx", TwoTones(),
+         "The file contains data in an unknown format !\n\n2 JX-8P tones, not a whole bank"},
         {"short.syx", Bytes(10, 0x11), "The file contains data in an unknown format !\n\n"},
         {"empty.syx", Bytes(), "The file contains data in an unknown format !\n\n"},
     };
@@ -231,29 +240,23 @@ TEST_F(FileFlows, RefusesTooLargeAndUnknownFilesLeavingTheBank) {
     }
 }
 
-TEST_F(FileFlows, AFileOfTheBufferSizeIsJudgedByItsContent) {
-    Bytes bytes(kTransferBufferSize);
+TEST_F(FileFlows, AFileOfTheLargestSizeIsJudgedByItsContent) {
+    Bytes bytes(kLargestBankFile);
     for (size_t i = 0; i < bytes.size(); ++i) {
         bytes[i] = static_cast<uint8_t>(i * 7 & 0x7F);
     }
-    const bool known = ImportBank(nullptr, bytes.data(), static_cast<int32_t>(bytes.size())) >= 0;
-    const std::string path = TempFile("exact.bin");
+    ASSERT_TRUE(FindBanks(bytes).banks.empty());
+    const std::string path = TempFile("largest.bin");
     WriteFile(path, bytes);
     Box refusal{"", ""};
     const auto leftOpen = driver::RunWithScript([&] { OpenBankCommand(owner); },
                                                 [&] {
                                                     PickFile("Open Bank", path);
-                                                    if (!known) {
-                                                        refusal = Answer("Open Bank", IDOK);
-                                                    }
+                                                    refusal = Answer("Open Bank", IDOK);
                                                 });
     EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
-    EXPECT_EQ(transferLength.load(), static_cast<int32_t>(kTransferBufferSize));
-    if (known) {
-        EXPECT_EQ(bankLoaded.load(), 1);
-    } else {
-        EXPECT_EQ(refusal.text, "The file contains data in an unknown format !\n\n");
-    }
+    EXPECT_EQ(refusal.text, "The file contains data in an unknown format !\n\n");
+    EXPECT_EQ(bankLoaded.load(), 0);
 }
 
 TEST_F(FileFlows, AFileThatCannotBeOpenedOffersAnotherChoice) {
@@ -279,7 +282,7 @@ TEST_F(FileFlows, AFileThatCannotBeOpenedOffersAnotherChoice) {
     EXPECT_EQ(retry.text, "Unable to open selected file.\n\nSelect another file ?");
     EXPECT_EQ(retry.buttons, "OK Cancel");
     EXPECT_EQ(bankKind.load(), kM64CKind);
-    EXPECT_EQ(transferLength.load(), static_cast<int32_t>(kJx10BulkStreamSize));
+    EXPECT_TRUE(BankImage == sample);
 
     // Cancel stops the flow.
     SetBank(SampleM16C(), kM16CKind, true, false);
@@ -443,6 +446,125 @@ TEST_F(FileFlows, SaveRefusals) {
     EXPECT_TRUE(std::all_of(TransferBuffer.begin(), TransferBuffer.end(),
                             [](uint8_t b) { return b == 0x5A; }));
     EXPECT_EQ(bankModified.load(), 1);
+}
+
+// M-16C banks whose first tones read CATHEDRAL, CHARIOTS, V/POLY n.
+BankStorage NamedM16C(int number) {
+    BankStorage image = SampleM16C();
+    const std::string names[] = {"CATHEDRAL", "CHARIOTS", "V/POLY " + std::to_string(number)};
+    for (size_t t = 0; t < 3; ++t) {
+        uint8_t* name = image.data() + kToneOffset + kToneRecordSize * t;
+        std::fill_n(name, kToneNameSize, uint8_t{' '});
+        std::copy(names[t].begin(), names[t].end(), name);
+    }
+    return image;
+}
+
+std::vector<std::string> ListBoxLines(HWND list) {
+    std::vector<std::string> lines;
+    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::string line(static_cast<size_t>(SendMessageA(list, LB_GETTEXTLEN, i, 0)) + 1, '\0');
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+        lines.push_back(line.c_str());
+    }
+    return lines;
+}
+
+void Key(HWND window, WPARAM key) {
+    PostMessageA(window, WM_KEYDOWN, key, 1);
+    PostMessageA(window, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
+}
+
+void DoubleClick(HWND list, int index) {
+    RECT item{};
+    SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+}
+
+// Eight JX-8P banks back to back (19 968 bytes): after the save prompt and
+// the file dialog, the bank chooser lists them; the keys, a double-click or
+// OK take one, Esc and Cancel keep the bank in memory.
+TEST_F(FileFlows, AFileOfSeveralBanksOpensTheBankChosen) {
+    Bytes file;
+    for (int n = 1; n <= 8; ++n) {
+        const Bytes stream = Jx8pStream(NamedM16C(n), static_cast<uint8_t>(n));
+        file.insert(file.end(), stream.begin(), stream.end());
+    }
+    ASSERT_EQ(file.size(), 19968u);
+    const std::string path = TempFile("eight.syx");
+    WriteFile(path, file);
+
+    enum class Way { Keys, DoubleClick, OkButton, Escape, CancelButton };
+    const struct {
+        const char* name;
+        Way way;
+        int chosen;  // from 0; -1 for none
+    } cases[] = {
+        {"Down, Down, Enter", Way::Keys, 2}, {"double-click", Way::DoubleClick, 4},
+        {"Down, OK", Way::OkButton, 1},      {"Esc", Way::Escape, -1},
+        {"Cancel", Way::CancelButton, -1},
+    };
+    const BankStorage before = SampleM64C();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetBank(before, kM64CKind, true, true);
+        shell_recorder::Reset();
+        Box prompt;
+        bool centred = false;
+        std::vector<std::string> lines;
+        const auto leftOpen = driver::RunWithScript(
+            [&] { OpenBankCommand(owner); },
+            [&] {
+                prompt = Answer("Open Bank", IDNO);
+                PickFile("Open Bank", path);
+                const HWND chooser = driver::FindDialog("Choose a Bank", owner);
+                if (chooser == nullptr) return;
+                centred = driver::IsCentredOverOwner(chooser, owner);
+                const HWND list = GetDlgItem(chooser, IDC_BANKLIST);
+                lines = ListBoxLines(list);
+                switch (c.way) {
+                case Way::Keys:
+                    Key(list, VK_DOWN);
+                    Key(list, VK_DOWN);
+                    Key(list, VK_RETURN);
+                    break;
+                case Way::DoubleClick: DoubleClick(list, 4); break;
+                case Way::OkButton:
+                    Key(list, VK_DOWN);
+                    driver::Press(chooser, IDOK);
+                    break;
+                case Way::Escape: Key(list, VK_ESCAPE); break;
+                case Way::CancelButton: driver::Press(chooser, IDCANCEL); break;
+                }
+                driver::WaitGone(chooser);
+            });
+        EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
+        EXPECT_EQ(prompt.text, kChanged);
+        EXPECT_TRUE(centred);
+        ASSERT_EQ(lines.size(), 8u);
+        EXPECT_EQ(lines[0], "1   M-16C   CATHEDRAL / CHARIOTS / V/POLY 1");
+        EXPECT_EQ(lines[7], "8   M-16C   CATHEDRAL / CHARIOTS / V/POLY 8");
+        if (c.chosen < 0) {
+            EXPECT_TRUE(BankImage == before);
+            EXPECT_EQ(bankKind.load(), kM64CKind);
+            EXPECT_EQ(bankModified.load(), 1);
+            EXPECT_EQ(shell_recorder::RefreshCount(), 0);
+        } else {
+            // The tones tell the banks apart (V/POLY n).
+            const BankStorage chosen = NamedM16C(c.chosen + 1);
+            EXPECT_TRUE(std::equal(chosen.begin() + kToneOffset, chosen.begin() + kM16CImageSize,
+                                   BankImage.begin() + kToneOffset));
+            EXPECT_EQ(BankImage[159], 0x55);
+            EXPECT_EQ(bankKind.load(), kM16CKind);
+            EXPECT_EQ(bankModified.load(), 0);
+            EXPECT_EQ(shell_recorder::RefreshCount(), 1);
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,68 @@
+// The second look at bank data that the layout table refuses: banks inside
+// Standard MIDI Files, cartridge images back to back, and bank messages found
+// anywhere in other data (other librarians' files, MIDI monitor captures),
+// several banks to a file. When nothing makes a bank, a short reason says
+// what was found. FindBanks is the one decision for a whole file: the layout
+// table first, then the second look. Portable: knows nothing of files,
+// windows or MIDI ports.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "bank/bank_image.h"
+
+// The largest data that is looked at; the open flow and vexa-cli refuse a
+// larger file before reading it.
+inline constexpr size_t kLargestBankFile = 1048576;
+
+// The most banks one search lists. 1 MiB holds at most 512 M-16C images of
+// 2048 bytes and every other way of carrying a bank takes more bytes, so data
+// within kLargestBankFile never reach the limit; it only bounds the result.
+inline constexpr size_t kMostBanksFound = 512;
+
+// Why data hold no bank, the first that applies in this order.
+enum class NoBankReason {
+    kNone,             // banks were found
+    kSingleJx8pTone,   // one Jx8pToneMessage
+    kJx8pTones,        // 2 to 31 of them
+    kVecovenV4,        // messages of the Vecoven V4 MKS-70 firmware
+    kPartialMks70,     // MKS-70 patch or tone messages, fewer than a bank
+    kPartialJx10,      // a JX-10 bulk dump without all its data blocks
+    kDamagedMidiFile,  // a Standard MIDI File that breaks its own rules
+    kTooLarge,         // more than kLargestBankFile bytes
+    kUnknownFormat,
+};
+
+struct FoundBank {
+    BankKind kind;               // kM16CKind or kM64CKind
+    size_t position;             // offset in the data of its first message or block
+    std::vector<uint8_t> image;  // normalised; 2048 bytes for M-16C, 8192 for M-64C
+};
+
+struct BankSearch {
+    // In the order of their first message in the data; empty when refused.
+    std::vector<FoundBank> banks;
+    // What held the banks: the layout table's description of the length, or
+    // "Standard MIDI File", "M-16C images back to back", "M-64C images back
+    // to back", "System Exclusive messages". Empty when refused.
+    std::string layout;
+    NoBankReason refusal = NoBankReason::kNone;
+    // When refused: what was found, as one line of English, for example
+    // "a single JX-8P tone (BIG PAD), not a bank" or "unknown format".
+    std::string reason;
+};
+
+// The second look, for data that the layout table refused: a Standard MIDI
+// File, then cartridge images back to back, then a scan for System Exclusive
+// messages; the messages found make JX-8P, MKS-70 and JX-10 banks. Memory:
+// the copies of the messages kept and the banks' images each take fewer bytes
+// than the data.
+BankSearch SearchBanks(std::span<const uint8_t> data);
+
+// Every bank in a file's bytes: the layout table judges the data first,
+// whatever their length; only data that it refuses get the second look.
+BankSearch FindBanks(std::span<const uint8_t> data);
