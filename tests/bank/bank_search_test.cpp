@@ -84,7 +84,9 @@ void ExpectBanks(const BankSearch& search, const std::vector<Expected>& expected
         EXPECT_EQ(search.banks[i].kind, expected[i].kind) << name << " bank " << i;
         const Bytes want = expected[i].image ? *expected[i].image : Canonical(M16C());
         EXPECT_EQ(search.banks[i].image, want) << name << " bank " << i;
-        if (i > 0) EXPECT_LT(search.banks[i - 1].position, search.banks[i].position) << name;
+        if (i > 0) {
+            EXPECT_LT(search.banks[i - 1].position, search.banks[i].position) << name;
+        }
     }
 }
 
@@ -103,7 +105,7 @@ TEST(SearchBanks, MidiFilesOfEachStreamInEveryPacking) {
     };
     enum Packing { kWhole, kPackets, kEscapes };
     for (const auto& s : streams) {
-        for (uint16_t format : {0, 1}) {
+        for (uint16_t format : {uint16_t{0}, uint16_t{1}}) {
             for (Packing packing : {kWhole, kPackets, kEscapes}) {
                 const std::string name = std::string(s.name) + " format " + std::to_string(format) +
                                          " packing " + std::to_string(packing);

@@ -442,7 +442,9 @@ TEST_P(Jx10TransmitStopTest, EndsAfterTheBlockBeingSent) {
     EXPECT_LT(got.back().timeMs - got[got.size() - 2].timeMs, 750u);
     ExpectCancelled();
     ExpectDevicesClosed();
-    if (closing) EXPECT_EQ(PostsOf(kWorkerEndedMessage).size(), 1u);
+    if (closing) {
+        EXPECT_EQ(PostsOf(kWorkerEndedMessage).size(), 1u);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -458,7 +460,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TransmitStop{"CloseAcknowledging",
                                    "Transmitting JX-10 data block 50 of 64 ...",
                                    UserAction::CloseProgram, true, 50, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // Stop pressed twice while the blocks go out: the second finds the first
 // still pending and returns at once, and the transmit ends as for one.
@@ -548,7 +550,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, Jx10AcknowledgedTest,
                                            AckCase{"After20ms", 0x64, 64, 20, 0},
                                            AckCase{"M16CRequestAfter5ms", 0x16, 16, 5, 0},
                                            AckCase{"AtCableSpeed", 0x64, 64, 0, 84}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 // The JX-10 refuses: an ErrMessage gets one RjcMessage back, an RjcMessage
 // none; nothing more is sent, no EofMessage after a refused block, and the
@@ -590,7 +592,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"ErrAfterFirstBlock", Jx10Fault::ErrInstead, 1, 1},
                       Refusal{"ErrAfterEndOfFile", Jx10Fault::ErrInstead, 65, 1},
                       Refusal{"RjcAfterEndOfFile", Jx10Fault::RjcInstead, 65, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // A JX-10 that stops answering part way is paced again from there on.
 TEST_F(Jx10Test, AcknowledgementsThatStopFallBackToThePace) {
@@ -672,9 +674,10 @@ TEST_P(Jx10M16CTest, BankGoesOnlyToAnM16CRequest) {
     for (int b = 0; b < 16; ++b) {
         const std::vector<uint8_t> block(image.begin() + 128 * b, image.begin() + 128 * (b + 1));
         EXPECT_EQ(got[static_cast<size_t>(b)].bytes, vexa_peers::DataBlockMessage(2, block)) << b;
-        if (!c.acknowledging && b > 0)
+        if (!c.acknowledging && b > 0) {
             EXPECT_EQ(got[static_cast<size_t>(b)].timeMs - got[static_cast<size_t>(b - 1)].timeMs,
                       750u);
+        }
     }
     EXPECT_EQ(got[16].bytes, vexa_peers::HandshakeMessage(0x45, 2));
     EXPECT_EQ(Statuses(),
@@ -689,6 +692,6 @@ INSTANTIATE_TEST_SUITE_P(Requests, Jx10M16CTest,
                                            M16CCase{"Paced", 0x16, false},
                                            M16CCase{"M64CRequestRefused", 0x64, true},
                                            M16CCase{"OtherKindRefused", 0x20, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace

@@ -133,7 +133,7 @@ TEST_P(AutoTransmitTest, IsRefusedWithABox) {
 INSTANTIATE_TEST_SUITE_P(Synths, AutoTransmitTest,
                          ::testing::Values(Mismatch{"Mks70", kSynthMks70, kM64CKind},
                                            Mismatch{"Jx8p", kSynthJx8p, kM16CKind}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(TransferTest, TestAndStopDoNothing) {
     for (int32_t command : {kCommandTest, kCommandStop}) {
