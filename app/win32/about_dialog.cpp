@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/resource.h"
+#include "ground/resource.h"
 #include "app/win32/center_window.h"
 #include "vexa_version.h"
 
