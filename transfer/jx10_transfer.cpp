@@ -75,7 +75,8 @@ int32_t ReceiveJx10Bulk(std::span<uint8_t> buffer) {
     if (SendJx10Ack() < 0) return FailWithReject();
 
     for (int32_t block = 1; block <= blocks; ++block) {
-        ShowProgress("Receiving JX-10 data block %d of %d ...", block, blocks);
+        ShowProgressShare("Receiving JX-10 data block %d of %d ...", block, blocks, block - 1,
+                          blocks);
         // Exactly one message per block: an EofMessage, ErrMessage or
         // RjcMessage where a block belongs ends the receive.
         if (WaitForJx10Handshake() != kDatOp) return FailWithReject();
@@ -85,6 +86,7 @@ int32_t ReceiveJx10Bulk(std::span<uint8_t> buffer) {
 
     // The synthesizer answers the last block's acknowledgement with its
     // EofMessage; that message is acknowledged at once and never read.
+    ShowTransferProgress(blocks, blocks);
     ShowStatus("Receiving JX-10 end-of-file marker ....");
     if (SendJx10Ack() < 0) return FailWithReject();
     return blocks * static_cast<int32_t>(kDatBlockBytes);
@@ -103,12 +105,14 @@ int32_t TransmitJx10Bulk(std::span<uint8_t> stream) {
     // Once the request is taken the blocks go out paced and unanswered:
     // neither Stop nor a quit is looked at until the end-of-file marker.
     for (int32_t block = 1; block <= blocks; ++block) {
-        ShowProgress("Transmitting JX-10 data block %d of %d ...", block, blocks);
+        ShowProgressShare("Transmitting JX-10 data block %d of %d ...", block, blocks, block - 1,
+                          blocks);
         const uint8_t* message = stream.data() + kJx10FirstBlockOffset +
                                  static_cast<size_t>(block - 1) * kDatMessageSize;
         if (SendPaced(message, kDatMessageSize, kBlockPauseMs) < 0) return FailWithReject();
     }
 
+    ShowTransferProgress(blocks, blocks);
     ShowStatus("Transmitting JX-10 end-of-file marker ....");
     if (SendPaced(stream.data() + kJx10EofOffset, kShortHandshakeSize, kBlockPauseMs) < 0)
         return FailWithReject();
