@@ -7,7 +7,6 @@
 // position while a transfer reports its share, gone with "Ready".
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -104,17 +103,26 @@ std::vector<std::string> RecentMenuItems() {
     return items;
 }
 
+// DROPFILES of shlobj.h, whose other declarations clash with the shell
+// table's Shell(): the header of an HDROP.
+struct DropFilesHeader {
+    DWORD pFiles;  // offset of the first path
+    POINT pt;
+    BOOL fNC;
+    BOOL fWide;
+};
+
 // An HDROP as Explorer hands it over: DROPFILES, then the paths, each with
 // its zero, and one more zero. The window that takes it frees it.
 HDROP MakeDrop(const std::vector<std::string>& paths) {
-    size_t size = sizeof(DROPFILES) + 1;
+    size_t size = sizeof(DropFilesHeader) + 1;
     for (const std::string& p : paths) size += p.size() + 1;
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     if (memory == nullptr) return nullptr;
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
+    auto* drop = static_cast<DropFilesHeader*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DropFilesHeader);
     drop->fWide = FALSE;
-    char* at = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
+    char* at = reinterpret_cast<char*>(drop) + sizeof(DropFilesHeader);
     for (const std::string& p : paths) {
         std::memcpy(at, p.c_str(), p.size() + 1);
         at += p.size() + 1;
