@@ -27,6 +27,9 @@
 #define IDM_STOP       40011
 #define IDM_OPTIONS    40012
 #define IDM_HELPTOPICS 40013
+/* The recent files of the File menu, &1 to &4: IDM_RECENT_FIRST + 0..3. */
+#define IDM_RECENT_FIRST 40020
+#define IDM_RECENT_LAST  40023
 
 /* Options dialog controls. */
 #define IDC_SYNTH_JX10    1009

@@ -13,9 +13,10 @@ int NoLogWindow() { return 0; }
 void NoRefresh() {}
 bool NoPost(uint32_t, uintptr_t, intptr_t) { return false; }
 int NoMessageBox(uintptr_t, const char*, const char*, uint32_t) { return 0; }
+void NoProgress(int32_t, int32_t) {}
 
-constexpr ShellOps kNoShell{NoStatus,  NoField, NoLogLine,   NoLogWindow,
-                            NoRefresh, NoPost,  NoMessageBox};
+constexpr ShellOps kNoShell{NoStatus,  NoField, NoLogLine,    NoLogWindow,
+                            NoRefresh, NoPost,  NoMessageBox, NoProgress};
 
 // Read by the UI thread, the worker and the MIDI callback threads on every
 // call; written by SetShell (at start, or by tests between runs). The
@@ -56,4 +57,8 @@ bool PostToMainWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 
 int ShowMessageBox(uintptr_t owner, const char* text, const char* caption, uint32_t style) {
     return Shell().showMessageBox(owner, text, caption, style);
+}
+
+void ShowTransferProgress(int32_t done, int32_t total) {
+    Shell().showTransferProgress(done, total);
 }

@@ -26,6 +26,9 @@ struct ShellOps {
     // A modal message box owned by the given window (0 = the main window);
     // returns the button pressed (kIdOk, ...).
     int (*showMessageBox)(uintptr_t owner, const char* text, const char* caption, uint32_t style);
+    // The share of a transfer done: done of total items (blocks, messages or
+    // tones). A total of 0 or less ends the progress display.
+    void (*showTransferProgress)(int32_t done, int32_t total);
 };
 
 // The table in use: the do-nothing table until one is installed.
@@ -48,6 +51,7 @@ int IsLogWindowOpen();
 void RefreshBankView();
 bool PostToMainWindow(uint32_t message, uintptr_t wParam, intptr_t lParam);
 int ShowMessageBox(uintptr_t owner, const char* text, const char* caption, uint32_t style);
+void ShowTransferProgress(int32_t done, int32_t total);
 
 // The message box styles and answers the core uses (winuser.h values).
 inline constexpr uint32_t kMbOk = 0x0;

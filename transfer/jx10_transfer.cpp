@@ -114,7 +114,8 @@ int32_t ReceiveJx10Bulk(std::span<uint8_t> buffer) {
     if (SendJx10Ack() < 0) return FailWithReject();
 
     for (int32_t block = 1; block <= blocks; ++block) {
-        ShowProgress("Receiving JX-10 data block %d of %d ...", block, blocks);
+        ShowProgressShare("Receiving JX-10 data block %d of %d ...", block, blocks, block - 1,
+                          blocks);
         // Exactly one message per block: an EofMessage, ErrMessage or
         // RjcMessage where a block belongs ends the receive.
         if (WaitForJx10Handshake() != kDatOp) return FailWithReject();
@@ -124,6 +125,7 @@ int32_t ReceiveJx10Bulk(std::span<uint8_t> buffer) {
 
     // The synthesizer answers the last block's acknowledgement with its
     // EofMessage; that message is acknowledged at once and never read.
+    ShowTransferProgress(blocks, blocks);
     ShowStatus("Receiving JX-10 end-of-file marker ....");
     if (SendJx10Ack() < 0) return FailWithReject();
     return blocks * static_cast<int32_t>(kDatBlockBytes);
@@ -151,12 +153,14 @@ int32_t TransmitJx10Bulk(std::span<uint8_t> stream) {
     const int32_t blocks = m16cRequest ? kM16CBlocks : kM64CBlocks;
 
     for (int32_t block = 1; block <= blocks; ++block) {
-        ShowProgress("Transmitting JX-10 data block %d of %d ...", block, blocks);
+        ShowProgressShare("Transmitting JX-10 data block %d of %d ...", block, blocks, block - 1,
+                          blocks);
         const uint8_t* message = stream.data() + kJx10FirstBlockOffset +
                                  static_cast<size_t>(block - 1) * kDatMessageSize;
         if (SendAndHear(message, kDatMessageSize) < 0) return -1;
     }
 
+    ShowTransferProgress(blocks, blocks);
     // The end-of-file marker is answered like a block; the devices close
     // only after its acknowledgement or the pace.
     ShowStatus("Transmitting JX-10 end-of-file marker ....");

@@ -10,6 +10,7 @@
 
 #include "bank/sysex.h"
 #include "ground/mailbox.h"
+#include "ground/shell.h"
 #include "midi/message_layer.h"
 #include "midi/recognizers.h"
 #include "transfer/transfer.h"
@@ -77,7 +78,8 @@ int32_t ReceiveJx8pTones(std::span<uint8_t> buffer) {
     if (!SendSetUp(ListeningChannel())) return CancelTransfer();
 
     for (int32_t tone = 0; tone < kM16CToneCount; ++tone) {
-        ShowProgress("Receiving ... (Please select internal tone %d on your JX-8P)", tone + 1);
+        ShowProgressShare("Receiving ... (Please select internal tone %d on your JX-8P)", tone + 1,
+                          0, tone, kM16CToneCount);
         // A tone message that comes before its program change is skipped
         // here; the user has to select the tones in order.
         for (;;) {
@@ -95,6 +97,7 @@ int32_t ReceiveJx8pTones(std::span<uint8_t> buffer) {
     }
 
     if (!SendParameter(parameterMessageB, kParameterBDone)) return CancelTransfer();
+    ShowTransferProgress(kM16CToneCount, kM16CToneCount);
     return static_cast<int32_t>(kJx8pReceiveSize);
 }
 
@@ -103,7 +106,8 @@ int32_t TransmitJx8pTones(std::span<uint8_t> stream) {
     SetChannel(TransferChannelByte());
     for (int32_t tone = 1; tone <= kM16CToneCount; ++tone) {
         if (CancelRequested()) return CancelTransfer();
-        ShowProgress("Transmitting JX-8P tone %d of 32 ...", tone);
+        ShowProgressShare("Transmitting JX-8P tone %d of 32 ...", tone, 0, tone - 1,
+                          kM16CToneCount);
         const uint8_t* toneMessage =
             stream.data() + static_cast<size_t>(tone - 1) * kJx8pStreamStep;
         if (SendPaced(toneMessage, kJx8pToneMessageSize, kToneMessagePauseMs) < 0)
@@ -114,5 +118,6 @@ int32_t TransmitJx8pTones(std::span<uint8_t> stream) {
     }
     // Only the closing parameter message: a transmit never sets 08 or 1Fh.
     if (!SendParameter(parameterMessageB, kParameterBDone)) return CancelTransfer();
+    ShowTransferProgress(kM16CToneCount, kM16CToneCount);
     return static_cast<int32_t>(kJx8pBankStreamSize);
 }

@@ -17,6 +17,8 @@
 namespace {
 
 constexpr uint32_t kMessagePauseMs = 300;
+// The messages of a bank, the items of its progress share.
+constexpr int32_t kMks70Messages = kM64CPatchCount + kM64CToneCount;
 constexpr size_t kRecordNumberByte = 8;
 
 // One message of the dump: it must be of the expected sort and carry the
@@ -35,21 +37,26 @@ int32_t ReceiveMks70Bank(std::span<uint8_t> buffer) {
     // With "Auto" the first patch message names the channel.
     activeChannel = ListeningChannel();
     ShowStatus("Receiving ... (Please start the MKS-70's MIDI BULK DUMP now)");
+    ShowTransferProgress(0, kMks70Messages);
     for (int32_t patch = 0; patch < kM64CPatchCount; ++patch) {
         // The first patch is awaited under the prompt above.
-        if (patch > 0) ShowProgress("Receiving MKS-70 patch %d of 64 ...", patch + 1);
+        if (patch > 0)
+            ShowProgressShare("Receiving MKS-70 patch %d of 64 ...", patch + 1, 0, patch,
+                              kMks70Messages);
         uint8_t* out = buffer.data() + static_cast<size_t>(patch) * kMks70PatchMessageSize;
         if (!TakeDumpMessage(kMks70PatchSelector, patch, out, kMks70PatchMessageSize))
             return CancelTransfer();
         if (activeChannel == kAnyChannel) TakeFoundChannel();
     }
     for (int32_t tone = 0; tone < kM64CToneCount; ++tone) {
-        ShowProgress("Receiving MKS-70 tone %d of 50 ...", tone + 1);
+        ShowProgressShare("Receiving MKS-70 tone %d of 50 ...", tone + 1, 0, kM64CPatchCount + tone,
+                          kMks70Messages);
         uint8_t* out = buffer.data() + kMks70ToneStreamOffset +
                        static_cast<size_t>(tone) * kMks70ToneMessageSize;
         if (!TakeDumpMessage(kMks70ToneSelector, tone, out, kMks70ToneMessageSize))
             return CancelTransfer();
     }
+    ShowTransferProgress(kMks70Messages, kMks70Messages);
     return static_cast<int32_t>(kMks70BankStreamSize);
 }
 
@@ -58,7 +65,8 @@ int32_t TransmitMks70Bank(std::span<uint8_t> stream) {
     activeChannel = TransferChannelByte();
     for (int32_t patch = 1; patch <= kM64CPatchCount; ++patch) {
         if (CancelRequested()) return CancelTransfer();
-        ShowProgress("Transmitting MKS-70 patch %d of 64 ...", patch);
+        ShowProgressShare("Transmitting MKS-70 patch %d of 64 ...", patch, 0, patch - 1,
+                          kMks70Messages);
         const uint8_t* message =
             stream.data() + static_cast<size_t>(patch - 1) * kMks70PatchMessageSize;
         if (SendPaced(message, kMks70PatchMessageSize, kMessagePauseMs) < 0)
@@ -66,10 +74,12 @@ int32_t TransmitMks70Bank(std::span<uint8_t> stream) {
     }
     for (int32_t tone = 1; tone <= kM64CToneCount; ++tone) {
         if (CancelRequested()) return CancelTransfer();
-        ShowProgress("Transmitting MKS-70 tone %d of 50 ...", tone);
+        ShowProgressShare("Transmitting MKS-70 tone %d of 50 ...", tone, 0,
+                          kM64CPatchCount + tone - 1, kMks70Messages);
         const uint8_t* message = stream.data() + kMks70ToneStreamOffset +
                                  static_cast<size_t>(tone - 1) * kMks70ToneMessageSize;
         if (SendPaced(message, kMks70ToneMessageSize, kMessagePauseMs) < 0) return CancelTransfer();
     }
+    ShowTransferProgress(kMks70Messages, kMks70Messages);
     return static_cast<int32_t>(kMks70BankStreamSize);
 }

@@ -66,6 +66,8 @@ void RunTransmit() {
         succeeded = TransmitWithOpenPorts();
         CloseMidiPorts();
     }
+    // The progress bar goes with the return to "Ready".
+    ShowTransferProgress(0, 0);
     ShowStatus("Ready");
     PostOutcome(succeeded ? kTransmitSucceeded : kTransmitFailed);
 }
@@ -98,6 +100,8 @@ void RunReceive() {
         succeeded = ReceiveWithOpenPorts();
         CloseMidiPorts();
     }
+    // The progress bar goes with the return to "Ready".
+    ShowTransferProgress(0, 0);
     ShowStatus("Ready");
     RefreshBankView();
     PostOutcome(succeeded ? kReceiveSucceeded : kReceiveFailed);

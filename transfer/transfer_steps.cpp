@@ -41,6 +41,12 @@ void ShowProgress(const char* format, int32_t first, int32_t second) {
     ShowStatus(text);
 }
 
+void ShowProgressShare(const char* format, int32_t first, int32_t second, int32_t done,
+                       int32_t total) {
+    ShowProgress(format, first, second);
+    ShowTransferProgress(done, total);
+}
+
 int32_t SendPaced(const uint8_t* bytes, size_t length, uint32_t pauseMs) {
     const uint32_t started = NowMilliseconds();
     const int32_t sent = TransmitBytes(bytes, static_cast<int32_t>(length));

@@ -28,6 +28,14 @@ void ShowProgress(const char* format, int32_t first, int32_t second = 0)
 #endif
     ;
 
+// Shows a progress text and the share done (done of total items) beside it.
+void ShowProgressShare(const char* format, int32_t first, int32_t second, int32_t done,
+                       int32_t total)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 0)))
+#endif
+    ;
+
 // Sends one whole message and then sleeps for whatever is left of pauseMs,
 // measured from the moment the send began, so slow output never lengthens
 // the pacing. The clock wraps at 2^32; unsigned subtraction keeps the

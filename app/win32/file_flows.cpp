@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstring>
 
 #include "ground/mailbox.h"
 #include "ground/resource.h"
@@ -15,6 +16,7 @@
 #include "app/view/found_banks.h"
 #include "app/win32/bank_chooser.h"
 #include "app/win32/center_window.h"
+#include "app/win32/recent_menu.h"
 #include "bank/bank_file.h"
 #include "bank/bank_image.h"
 #include "bank/bank_stream.h"
@@ -145,11 +147,16 @@ bool ConfirmDiscard(HWND window) {
     }
 }
 
-void OpenBankCommand(HWND window) {
-    // Open is grayed while an operation runs; a stray command must not
-    // overwrite the bank under the worker either.
+namespace {
+
+// The start of every open: refused while an operation runs (Open is grayed
+// then; a stray command, a file handed over or dropped must not overwrite
+// the bank under the worker either), then the prompt for a changed bank.
+// True when the open may go on.
+bool MayOpen(HWND window) {
     if (IsBusy()) {
-        return;
+        LogPrintf("A bank cannot be opened while an operation runs.\n");
+        return false;
     }
     if (bankLoaded.load(std::memory_order_acquire) &&
         bankModified.load(std::memory_order_acquire)) {
@@ -157,19 +164,26 @@ void OpenBankCommand(HWND window) {
             MessageBoxA(window, kChangedPrompt, kOpenCaption, MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDYES) {
             PostMessageA(window, WM_COMMAND, IDM_SAVEAS, 0);
-            return;
+            return false;
         }
         if (answer != IDNO) {
-            return;
+            return false;
         }
     }
+    return true;
+}
 
+// The open flow from the file's name on. A named file (haveName) is tried
+// first; a file that cannot be opened offers the open dialog for another,
+// as a file picked there does.
+void OpenFlow(HWND window, bool haveName) {
     OpenedBankFile opened;
     OpenBankResult result = OpenBankResult::CannotOpen;
     for (;;) {
-        if (!ChooseOpenFile(window)) {
+        if (!haveName && !ChooseOpenFile(window)) {
             return;
         }
+        haveName = false;
         result = OpenBankFile(openFileName, opened);
         if (result != OpenBankResult::CannotOpen) {
             break;
@@ -209,6 +223,27 @@ void OpenBankCommand(HWND window) {
     bankLoaded.store(1, std::memory_order_release);
     bankModified.store(0, std::memory_order_release);
     RefreshBankView();
+    RememberRecentBank(openFileName);
+}
+
+}  // namespace
+
+void OpenBankCommand(HWND window) {
+    if (MayOpen(window)) OpenFlow(window, false);
+}
+
+void OpenNamedBank(HWND window, const char* path) {
+    if (path == nullptr || path[0] == '\0') return;
+    const size_t length = std::strlen(path);
+    if (length >= sizeof openFileName) {
+        ShowError(window, "Unable to read data from the file !\n\n", kOpenCaption);
+        return;
+    }
+    if (!MayOpen(window)) return;
+    // The name goes where the open dialog leaves its choice: the dialog, if
+    // it comes up, starts from it.
+    std::memcpy(openFileName, path, length + 1);
+    OpenFlow(window, true);
 }
 
 void SaveBankCommand(HWND window) {
@@ -230,4 +265,5 @@ void SaveBankCommand(HWND window) {
     }
     bankModified.store(0, std::memory_order_release);
     RefreshBankView();
+    RememberRecentBank(saveFileName);
 }

@@ -22,4 +22,9 @@ UINT_PTR CALLBACK FileDialogHook(HWND hook, UINT message, WPARAM wParam, LPARAM 
 // Asked on WM_CLOSE: true when closing may go on.
 bool ConfirmDiscard(HWND window);
 void OpenBankCommand(HWND window);
+// The open flow for a file named from outside the open dialog (the command
+// line, another copy of the program, a drop, the recent files): refused
+// while an operation runs, the changed-bank prompt, then the file; one that
+// cannot be opened offers the open dialog for another.
+void OpenNamedBank(HWND window, const char* path);
 void SaveBankCommand(HWND window);

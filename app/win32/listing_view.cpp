@@ -18,6 +18,7 @@
 #include "ground/shell.h"
 #include "app/view/text_lines.h"
 #include "app/win32/list_box_sink.h"
+#include "app/win32/status_bar.h"
 #include "bank/bank_image.h"
 
 std::atomic<HWND> BankListing{nullptr};
@@ -46,10 +47,13 @@ bool FaceExists(HDC dc, const char* face) {
     return found;
 }
 
-HFONT CreateListingFont(HWND list) {
+// dpi 0: the window's own where the system tells it, else the screen's.
+HFONT CreateListingFont(HWND list, UINT dpi) {
     HDC dc = GetDC(list);
     if (dc == nullptr) return nullptr;
-    const int height = MulDiv(kListingPoints, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    if (dpi == 0) dpi = WindowDpi(list);
+    if (dpi == 0) dpi = static_cast<UINT>(GetDeviceCaps(dc, LOGPIXELSY));
+    const int height = MulDiv(kListingPoints, static_cast<int>(dpi), 72);
     const char* face = kListingFaces[1];
     for (const char* candidate : kListingFaces) {
         if (FaceExists(dc, candidate)) {
@@ -161,7 +165,7 @@ HWND CreateBankListing(HWND parent) {
     if (list == nullptr) return nullptr;
     BankListing.store(list, std::memory_order_release);
     // Without a device context the list keeps its default font.
-    listingFont = CreateListingFont(list);
+    listingFont = CreateListingFont(list, 0);
     if (listingFont != nullptr)
         SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(listingFont), FALSE);
     // A list box scrolls sideways only as far as it is told: as far as the
@@ -174,6 +178,19 @@ const char* ListingFontFace() { return chosenFace; }
 
 void DeleteListingFont() {
     if (listingFont != nullptr && DeleteObject(listingFont)) listingFont = nullptr;
+}
+
+void ScaleListingFont(UINT dpi) {
+    HWND list = ListingWindow();
+    if (list == nullptr) return;
+    HFONT font = CreateListingFont(list, dpi);
+    if (font == nullptr) return;
+    // The list box lets go of the old font before it is deleted.
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    HFONT old = listingFont;
+    listingFont = font;
+    if (old != nullptr) DeleteObject(old);
+    SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(WidestLinePixels(list)), 0);
 }
 
 int ListingPrintf(const char* format, ...) {

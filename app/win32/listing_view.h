@@ -20,6 +20,8 @@ HWND CreateBankListing(HWND parent);
 // The face the listing font was asked for, "" when it has none of its own.
 const char* ListingFontFace();
 void DeleteListingFont();
+// A new font for the listing at this DPI (the main window's WM_DPICHANGED).
+void ScaleListingFont(UINT dpi);
 
 // Formats one line (code page 437 bytes, at most 511) and appends it; one
 // trailing line feed is removed. Returns the formatted length.

@@ -12,13 +12,22 @@
 #include "app/win32/listing_view.h"
 #include "app/win32/log_window.h"
 #include "app/win32/options_dialog.h"
+#include "app/win32/recent_menu.h"
 #include "app/win32/shell_win32.h"
 #include "app/win32/status_bar.h"
 #include "bank/bank_image.h"
 
+#include <shellapi.h>
+
+#include <cstring>
+
 namespace {
 
 bool BankIsLoaded() { return bankLoaded.load(std::memory_order_acquire) != 0; }
+
+// The file another copy of the program handed over, kept from its
+// WM_COPYDATA until the posted kOpenHandedFileMessage opens it. UI thread.
+char handedFile[MAX_PATH] = {};
 
 void EnableCommand(HMENU menu, UINT command, bool enabled) {
     EnableMenuItem(menu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
@@ -27,6 +36,8 @@ void EnableCommand(HMENU menu, UINT command, bool enabled) {
 LRESULT OnCreate(HWND window) {
     CreateStatusBar(window);
     CreateBankListing(window);
+    // Files dropped from Explorer come as WM_DROPFILES.
+    DragAcceptFiles(window, TRUE);
     if (!StartBackgroundThread()) PostMessageA(window, WM_CLOSE, 0, 0);
     ShowStatus("Ready");
     RefreshBankView();
@@ -78,6 +89,8 @@ bool OnInitMenuPopup(HMENU popup) {
     if (popup == shellHandles.fileMenu) {
         EnableCommand(popup, IDM_OPEN, !busy);
         EnableCommand(popup, IDM_SAVEAS, !busy && BankIsLoaded());
+        for (UINT id = IDM_RECENT_FIRST; id <= IDM_RECENT_LAST; ++id)
+            EnableCommand(popup, id, !busy);
         return true;
     }
     if (popup == shellHandles.midiMenu) {
@@ -134,8 +147,73 @@ bool OnCommand(HWND window, UINT command) {
         MessageBoxA(window, "Sorry, there is no help available at this time.\n", "Vexa",
                     MB_ICONEXCLAMATION);
         return true;
-    default: return false;
+    default:
+        if (command >= IDM_RECENT_FIRST && command <= IDM_RECENT_LAST) {
+            OpenRecentCommand(window, static_cast<int>(command - IDM_RECENT_FIRST));
+            return true;
+        }
+        return false;
     }
+}
+
+// Brings the program to the front for a file from outside.
+void ComeForward(HWND window) {
+    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(window);
+}
+
+// The first file of a drop opens as File > Open would open it.
+LRESULT OnDropFiles(HWND window, WPARAM wParam) {
+    HDROP drop = reinterpret_cast<HDROP>(wParam);
+    char path[MAX_PATH] = {};
+    const UINT length = DragQueryFileA(drop, 0, path, MAX_PATH);
+    DragFinish(drop);
+    if (length == 0 || length >= MAX_PATH) return 0;
+    ComeForward(window);
+    OpenNamedBank(window, path);
+    return 0;
+}
+
+// Another copy of the program hands over a file to open. The sender waits
+// for this answer, so the file is only taken here (after checking what
+// arrived) and opened once the posted message comes back: the save prompt
+// and the refusal boxes must not keep the other copy waiting.
+LRESULT OnCopyData(HWND window, LPARAM lParam) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (data == nullptr || data->dwData != kOpenFileCopyData || data->lpData == nullptr ||
+        data->cbData < 2 || data->cbData > sizeof handedFile)
+        return FALSE;
+    const auto* bytes = static_cast<const char*>(data->lpData);
+    if (bytes[data->cbData - 1] != '\0' || std::strlen(bytes) + 1 != data->cbData) return FALSE;
+    std::memcpy(handedFile, bytes, data->cbData);
+    PostMessageA(window, kOpenHandedFileMessage, 0, 0);
+    return TRUE;
+}
+
+LRESULT OnOpenHandedFile(HWND window) {
+    char path[MAX_PATH];
+    std::memcpy(path, handedFile, sizeof path);
+    handedFile[0] = '\0';
+    if (path[0] == '\0') return 0;
+    ComeForward(window);
+    OpenNamedBank(window, path);
+    return 0;
+}
+
+// The window moved to a monitor of another DPI (or the DPI changed): take
+// the size Windows suggests, then scale the listing's font and the status
+// bar's panes to the new DPI.
+LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    const UINT dpi = HIWORD(wParam);
+    ScaleStatusBar(dpi);
+    ScaleListingFont(dpi);
+    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+    if (suggested != nullptr) {
+        SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return 0;
 }
 
 bool OnTransferComplete(HWND window, WPARAM result) {
@@ -186,6 +264,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (OnTransferComplete(window, wParam)) return 0;
         break;
     case kPaneTextMessage: return OnPaneTextMessage(wParam, lParam);
+    case kProgressMessage: return OnProgressMessage(wParam, lParam);
+    case WM_DROPFILES: return OnDropFiles(window, wParam);
+    case WM_COPYDATA: return OnCopyData(window, lParam);
+    case kOpenHandedFileMessage: return OnOpenHandedFile(window);
+    case kWmDpiChanged: return OnDpiChanged(window, wParam, lParam);
     case kRefreshBankViewMessage: return OnRefreshBankViewMessage();
     default: break;
     }

@@ -6,6 +6,11 @@
 
 inline constexpr char kMainWindowClass[] = "Vexa";
 inline constexpr char kMainWindowTitle[] = "Vexa";
+// WM_COPYDATA's dwData for a file to open, handed over by a second copy of
+// the program: 'VXOP'. The data is the path with its zero.
+inline constexpr ULONG_PTR kOpenFileCopyData = 0x56584F50;
+// WM_DPICHANGED, spelt out for SDK headers that predate it.
+inline constexpr UINT kWmDpiChanged = 0x02E0;
 inline constexpr UINT_PTR kMainTimerId = 1;
 inline constexpr UINT kMainTimerPeriodMs = 55;
 

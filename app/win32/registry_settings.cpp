@@ -1,8 +1,9 @@
 // LoadSettings and SaveSettings: the settings' store in the current user's
 // registry, key "Software\Bramwick\Vexa" with "InputDevice", "OutputDevice"
-// (REG_SZ) and "Options" (REG_BINARY). This file only moves bytes between the
+// (REG_SZ), "Options" (REG_BINARY) and "RecentFiles" (REG_MULTI_SZ). This file only moves bytes between the
 // registry and memory; what the bytes mean, and which stored values are
 // refused, is decided in app/view/settings_block.cpp. Failures are logged only.
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -11,6 +12,7 @@
 #include "app/view/settings_block.h"
 #include "ground/shell.h"
 #include "app/win32/options_dialog.h"
+#include "app/win32/recent_menu.h"
 
 namespace {
 
@@ -18,6 +20,7 @@ constexpr const char* kSettingsKey = "Software\\Bramwick\\Vexa";
 constexpr const char* kInputValue = "InputDevice";
 constexpr const char* kOutputValue = "OutputDevice";
 constexpr const char* kOptionsValue = "Options";
+constexpr const char* kRecentValue = "RecentFiles";
 
 // One log line for a failed registry call: what was being done, the error
 // number, then the system's own text with its trailing line break removed.
@@ -245,4 +248,70 @@ int SaveSettings() {
         LogRegistryError("closing the settings key", closed);
     }
     return result;
+}
+
+// "RecentFiles" (REG_MULTI_SZ): the File menu's recent banks. A missing key
+// or value is an empty list; a value of another type or too long to be one
+// is ignored whole; what app/view/recent_files refuses of the rest is
+// dropped. Each case is logged.
+int ReadRecentFilesValue(RecentFiles& files) {
+    files = RecentFiles{};
+    HKEY key = nullptr;
+    LONG rc = RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key);
+    if (rc == ERROR_FILE_NOT_FOUND) return 0;
+    if (rc != ERROR_SUCCESS) {
+        LogRegistryError("opening HKEY_CURRENT_USER\\Software\\Bramwick\\Vexa", rc);
+        return -1;
+    }
+    // One byte more than the longest list, so that a longer value shows.
+    std::array<uint8_t, kRecentValueMaxSize + 1> bytes{};
+    DWORD size = static_cast<DWORD>(bytes.size());
+    DWORD type = REG_NONE;
+    rc = RegQueryValueExA(key, kRecentValue, nullptr, &type, bytes.data(), &size);
+    const LONG closed = RegCloseKey(key);
+    if (closed != ERROR_SUCCESS) LogRegistryError("closing the settings key", closed);
+    if (rc == ERROR_FILE_NOT_FOUND) return 0;
+    if (rc == ERROR_MORE_DATA || (rc == ERROR_SUCCESS && size > kRecentValueMaxSize)) {
+        LogPrintf("Registry: \"%s\" is too long to be a list of recent files; it is ignored.\n",
+                  kRecentValue);
+        return -1;
+    }
+    if (rc != ERROR_SUCCESS) {
+        LogRegistryError("reading \"RecentFiles\"", rc);
+        return -1;
+    }
+    if (type != REG_MULTI_SZ) {
+        LogPrintf("Registry: \"%s\" is not a list of texts; it is ignored.\n", kRecentValue);
+        return -1;
+    }
+    const RecentReading reading = DecodeRecentFiles(std::span<const uint8_t>(bytes.data(), size));
+    files = reading.files;
+    if (reading.dropped > 0) {
+        LogPrintf("Registry: %d entries of \"%s\" are not usable paths; they are left out.\n",
+                  static_cast<int>(reading.dropped), kRecentValue);
+    }
+    return 0;
+}
+
+int WriteRecentFilesValue(const RecentFiles& files) {
+    std::array<uint8_t, kRecentValueMaxSize> bytes{};
+    const size_t length = EncodeRecentFiles(files, bytes);
+    if (length == 0) return -1;
+    HKEY key = nullptr;
+    char noClass[] = "";
+    LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, noClass, REG_OPTION_NON_VOLATILE,
+                              KEY_SET_VALUE, nullptr, &key, nullptr);
+    if (rc != ERROR_SUCCESS) {
+        LogRegistryError("creating HKEY_CURRENT_USER\\Software\\Bramwick\\Vexa", rc);
+        return -1;
+    }
+    rc = RegSetValueExA(key, kRecentValue, 0, REG_MULTI_SZ, bytes.data(),
+                        static_cast<DWORD>(length));
+    const LONG closed = RegCloseKey(key);
+    if (closed != ERROR_SUCCESS) LogRegistryError("closing the settings key", closed);
+    if (rc != ERROR_SUCCESS) {
+        LogRegistryError("writing \"RecentFiles\"", rc);
+        return -1;
+    }
+    return 0;
 }

@@ -3,7 +3,9 @@
 #include "app/win32/startup.h"
 
 #include <array>
+#include <cstring>
 
+#include "app/view/file_argument.h"
 #include "ground/mailbox.h"
 #include "ground/resource.h"
 #include "ground/shell.h"
@@ -12,6 +14,7 @@
 #include "app/win32/log_window.h"
 #include "app/win32/main_window.h"
 #include "app/win32/options_dialog.h"
+#include "app/win32/recent_menu.h"
 #include "app/win32/shell_win32.h"
 #include "app/win32/status_bar.h"
 #include "midi/midi_port.h"
@@ -29,7 +32,8 @@ constexpr ShellOps kWin32Shell{ShowStatusOnBar,
                                LogWindowIsOpen,
                                RefreshBankViewFromAnyThread,
                                PostToMainWindowNow,
-                               ShowMessageBoxOnMain};
+                               ShowMessageBoxOnMain,
+                               ShowProgressOnBar};
 
 constexpr std::array<int32_t, 4> kStartupPaneWidths = {320, 64, 64, 64};
 
@@ -48,6 +52,23 @@ HWND CreateMainWindow(HINSTANCE instance) {
                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, shellHandles.mainMenu, instance,
                            nullptr);
+}
+
+constexpr int kHandOverWaits = 50;
+constexpr DWORD kHandOverWaitMs = 100;
+constexpr UINT kHandOverTimeoutMs = 10000;
+
+// Sends the path to the running copy, which opens it once this returns.
+void HandOverFile(HWND other, const char* file) {
+    COPYDATASTRUCT data{};
+    data.dwData = kOpenFileCopyData;
+    data.cbData = static_cast<DWORD>(std::strlen(file) + 1);
+    data.lpData = const_cast<char*>(file);
+    DWORD_PTR answer = 0;
+    // A copy that hangs must not hang this one too. Whatever the answer,
+    // this copy ends: the running copy reports its own refusals.
+    (void)SendMessageTimeoutA(other, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                              SMTO_ABORTIFHUNG | SMTO_BLOCK, kHandOverTimeoutMs, &answer);
 }
 
 // Retry until a timer is had; Cancel closes the program through its normal
@@ -83,23 +104,36 @@ int RunMessageLoop() {
 
 }  // namespace
 
-bool ActivatePreviousInstance(const char* semaphoreName, const char* className, const char* title) {
+bool ActivatePreviousInstance(const char* semaphoreName, const char* className, const char* title,
+                              const char* file) {
     HANDLE semaphore = CreateSemaphoreA(nullptr, 0, 1, semaphoreName);
     if (semaphore == nullptr || GetLastError() != ERROR_ALREADY_EXISTS) return false;
     CloseHandle(semaphore);
     HWND other = FindWindowA(className, title);
+    // The first copy may still be starting: a file to hand over is worth a
+    // short wait for its window.
+    for (int wait = 0; other == nullptr && file != nullptr && wait < kHandOverWaits; ++wait) {
+        Sleep(kHandOverWaitMs);
+        other = FindWindowA(className, title);
+    }
     if (other != nullptr) {
         if (IsIconic(other)) ShowWindow(other, SW_RESTORE);
         SetForegroundWindow(other);
+        if (file != nullptr) HandOverFile(other, file);
     }
     return true;
 }
 
-int RunVexa(HINSTANCE instance, int showCommand, void (*runner)(int32_t command)) {
+int RunVexa(HINSTANCE instance, int showCommand, void (*runner)(int32_t command),
+            const char* commandLine) {
     // First, before any window or thread exists: every status text and log
     // line from here on goes to this shell.
     SetShell(&kWin32Shell);
-    if (ActivatePreviousInstance(kInstanceName, kMainWindowClass, kMainWindowTitle)) return 0;
+    char file[MAX_PATH] = {};
+    const bool haveFile = FirstFileArgument(commandLine, file);
+    if (ActivatePreviousInstance(kInstanceName, kMainWindowClass, kMainWindowTitle,
+                                 haveFile ? file : nullptr))
+        return 0;
     // Without the common controls there is no status bar; the program runs
     // on without it, as a failed status bar creation would.
     InitCommonControlsByOrdinal();
@@ -118,5 +152,9 @@ int RunVexa(HINSTANCE instance, int showCommand, void (*runner)(int32_t command)
     ShowWindow(window, showCommand);
     UpdateWindow(window);
     StartMainTimer(window);
+    LoadRecentFiles();
+    // A file named on the command line opens as File > Open opens it, once
+    // the message loop runs (its boxes need it).
+    if (haveFile) OpenNamedBank(window, file);
     return RunMessageLoop();
 }

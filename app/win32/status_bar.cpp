@@ -8,6 +8,7 @@
 
 #include <type_traits>
 
+#include "app/view/scaling.h"
 #include "ground/shell.h"
 #include "app/win32/shell_win32.h"
 #include "app/win32/ui_thread.h"
@@ -51,6 +52,56 @@ constexpr LONG kStatusBarStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS
 std::atomic<HWND> statusWindow{nullptr};
 StatusBarRecord record;
 MenuHelpTable menuHelpIds{};
+// The pane widths as configured, at 96 DPI; record.paneWidths holds them
+// scaled to the bar's DPI.
+std::array<int32_t, kMaxStatusPanes> designWidths{};
+int32_t designCount = 0;
+UINT barDpi = kDefaultDpi;
+
+// The progress bar, a child of the status window; UI thread only.
+HWND progressBar = nullptr;
+constexpr UINT kProgressBarId = 4;
+constexpr int32_t kProgressBarWidth = 150;  // at 96 DPI
+
+// GetDpiForWindow came with Windows 10 1607; taken at run time so the
+// program still starts where it is missing (older Windows, some Wine).
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+GetDpiForWindowFn LoadGetDpiForWindow() {
+    HMODULE user = GetModuleHandleA("user32.dll");
+    if (user == nullptr) return nullptr;
+    FARPROC proc = GetProcAddress(user, "GetDpiForWindow");
+    return reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(proc));
+}
+
+// The right end of pane 0, less the progress bar's width, with a small gap
+// to the pane's border.
+void PlaceProgressBar() {
+    HWND bar = statusWindow.load(std::memory_order_acquire);
+    if (bar == nullptr || progressBar == nullptr) return;
+    RECT pane{};
+    if (!SendMessageA(bar, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&pane))) return;
+    const int gap = ScaleForDpi(2, barDpi);
+    int width = ScaleForDpi(kProgressBarWidth, barDpi);
+    const int paneWidth = static_cast<int>(pane.right - pane.left);
+    if (width > paneWidth / 2) width = paneWidth / 2;
+    MoveWindow(progressBar, pane.right - width - gap, pane.top + gap, width,
+               pane.bottom - pane.top - 2 * gap, TRUE);
+}
+
+void ApplyProgress(int32_t done, int32_t total) {
+    const ProgressBarState state = ProgressFor(done, total);
+    if (progressBar == nullptr) return;
+    if (!state.visible) {
+        ShowWindow(progressBar, SW_HIDE);
+        return;
+    }
+    SendMessageA(progressBar, PBM_SETRANGE32, 0, static_cast<LPARAM>(state.range));
+    SendMessageA(progressBar, PBM_SETPOS, static_cast<WPARAM>(state.position), 0);
+    if (!IsWindowVisible(progressBar)) {
+        PlaceProgressBar();
+        ShowWindow(progressBar, SW_SHOWNOACTIVATE);
+    }
+}
 
 void SendPaneText(HWND bar, int32_t pane, UINT flags) {
     const std::span<const char> text = PaneText(record, pane);
@@ -102,6 +153,15 @@ HWND CreateStatusBar(HWND parent) {
     if (commonControls.createStatusWindow == nullptr) return nullptr;
     HWND bar = commonControls.createStatusWindow(kStatusBarStyle, "Ready", parent, kStatusBarId);
     statusWindow.store(bar, std::memory_order_release);
+    if (bar != nullptr) {
+        barDpi = WindowDpi(bar) != 0 ? WindowDpi(bar) : kDefaultDpi;
+        // Hidden until a transfer reports its first share; the program runs
+        // on without it should it not be created.
+        progressBar =
+            CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0, bar,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kProgressBarId)),
+                            shellHandles.instance, nullptr);
+    }
     return bar;
 }
 
@@ -110,7 +170,14 @@ HWND StatusWindow() { return statusWindow.load(std::memory_order_acquire); }
 const StatusBarRecord& StatusRecord() { return record; }
 
 int LayoutStatusBar(int32_t count, const int32_t* widths) {
-    RecordPaneConfiguration(record, count, widths);
+    // Kept at 96 DPI; the record gets them scaled to the bar's DPI.
+    designCount = count < 0 ? 0 : (count > kMaxStatusPanes ? kMaxStatusPanes : count);
+    std::array<int32_t, kMaxStatusPanes> scaled{};
+    for (int32_t i = 0; widths != nullptr && i < designCount; ++i) {
+        designWidths[static_cast<size_t>(i)] = widths[i];
+        scaled[static_cast<size_t>(i)] = ScaleForDpi(widths[i], barDpi);
+    }
+    RecordPaneConfiguration(record, count, widths != nullptr ? scaled.data() : nullptr);
     record.laidOutCount = 0;
     HWND bar = statusWindow.load(std::memory_order_acquire);
     if (bar == nullptr || !IsWindowVisible(bar)) return 0;
@@ -127,13 +194,47 @@ int LayoutStatusBar(int32_t count, const int32_t* widths) {
     SendMessageA(bar, SB_SETTEXTA, static_cast<WPARAM>(layout.shownPanes) | SBT_NOBORDERS,
                  reinterpret_cast<LPARAM>(""));
     for (int32_t pane = layout.shownPanes - 1; pane >= 0; --pane) SendPaneText(bar, pane, 0);
+    if (progressBar != nullptr && IsWindowVisible(progressBar)) PlaceProgressBar();
     return 0;
 }
 
 void RelayoutStatusBar() {
-    const std::array<int32_t, kMaxStatusPanes> widths = record.paneWidths;
-    LayoutStatusBar(record.paneCount, widths.data());
+    const std::array<int32_t, kMaxStatusPanes> widths = designWidths;
+    LayoutStatusBar(designCount, designCount > 0 ? widths.data() : nullptr);
 }
+
+UINT WindowDpi(HWND window) {
+    static const GetDpiForWindowFn getDpiForWindow = LoadGetDpiForWindow();
+    if (getDpiForWindow == nullptr || window == nullptr) return 0;
+    return getDpiForWindow(window);
+}
+
+void ScaleStatusBar(UINT dpi) {
+    barDpi = dpi != 0 ? dpi : kDefaultDpi;
+    HWND bar = statusWindow.load(std::memory_order_acquire);
+    // The status window takes its height from its font: a WM_SIZE makes it
+    // measure again.
+    if (bar != nullptr) SendMessageA(bar, WM_SIZE, 0, 0);
+    RelayoutStatusBar();
+}
+
+void ShowProgressOnBar(int32_t done, int32_t total) {
+    HWND bar = statusWindow.load(std::memory_order_acquire);
+    if (bar == nullptr) return;
+    // From the worker the bar's parent shows it on the UI thread; the two
+    // numbers travel in the message itself.
+    RunOnUiThread(bar, GetParent(bar), kProgressMessage, static_cast<WPARAM>(done),
+                  static_cast<LPARAM>(total), [](WPARAM d, LPARAM t) {
+                      ApplyProgress(static_cast<int32_t>(d), static_cast<int32_t>(t));
+                  });
+}
+
+LRESULT OnProgressMessage(WPARAM done, LPARAM total) {
+    ApplyProgress(static_cast<int32_t>(done), static_cast<int32_t>(total));
+    return 0;
+}
+
+HWND ProgressWindow() { return progressBar; }
 
 LRESULT OnPaneTextMessage(WPARAM pane, LPARAM text) {
     StorePaneAndShow(static_cast<int32_t>(pane), reinterpret_cast<const char*>(text));

@@ -33,3 +33,15 @@ void SetStatusPaneText(int pane, const char* text);
 LRESULT OnPaneTextMessage(WPARAM pane, LPARAM text);
 
 const StatusBarRecord& StatusRecord();
+
+// The transfer progress bar in pane 0, beside its text: the shell table's
+// showTransferProgress, from any thread. A total of 0 or less hides it.
+void ShowProgressOnBar(int32_t done, int32_t total);
+LRESULT OnProgressMessage(WPARAM done, LPARAM total);
+HWND ProgressWindow();
+// The window's DPI, for sizes designed at 96 DPI: GetDpiForWindow where the
+// system has it, else 0 (which the scaling counts as 96).
+UINT WindowDpi(HWND window);
+// Lays the bar out again for a new DPI: pane widths designed at 96 DPI are
+// scaled to it.
+void ScaleStatusBar(UINT dpi);

@@ -14,6 +14,11 @@ inline constexpr UINT kPaneTextMessage = WM_APP + 1;
 inline constexpr UINT kLogLineMessage = WM_APP + 2;
 // Sent to the listing's parent (the main window): rebuild the bank view.
 inline constexpr UINT kRefreshBankViewMessage = WM_APP + 3;
+// Sent to the status bar's parent: wParam = items done, lParam = total.
+inline constexpr UINT kProgressMessage = WM_APP + 4;
+// Posted to the main window by itself: open the file handed over by another
+// copy of the program (held by the main window until then).
+inline constexpr UINT kOpenHandedFileMessage = WM_APP + 5;
 
 // True when the calling thread is the one that owns the window.
 bool OnWindowThread(HWND window);

@@ -7,7 +7,7 @@
 #include "midi/winmm_table.h"
 #include "transfer/transfer.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     SetWinmm(&RealWinmm());
-    return RunVexa(instance, showCommand, RunOperation);
+    return RunVexa(instance, showCommand, RunOperation, commandLine);
 }

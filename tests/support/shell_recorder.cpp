@@ -108,8 +108,15 @@ int RecordMessageBox(uintptr_t /*owner*/, const char* text, const char* caption,
     return answer;
 }
 
-constexpr ShellOps kRecorderShell{RecordStatus,  RecordField, RecordLogLine,   RecordedLogOpen,
-                                  RecordRefresh, RecordPost,  RecordMessageBox};
+void RecordProgress(int32_t done, int32_t total) {
+    ShellCall call{ShellCall::Kind::Progress, ""};
+    call.done = done;
+    call.total = total;
+    Record(call);
+}
+
+constexpr ShellOps kRecorderShell{RecordStatus,  RecordField, RecordLogLine,    RecordedLogOpen,
+                                  RecordRefresh, RecordPost,  RecordMessageBox, RecordProgress};
 
 }  // namespace
 
@@ -136,6 +143,12 @@ std::vector<std::string> LogLines() { return TextsOfKind(ShellCall::Kind::Log); 
 std::vector<ShellCall> Posts() { return CallsOfKind(ShellCall::Kind::Post); }
 std::vector<ShellCall> MessageBoxes() { return CallsOfKind(ShellCall::Kind::MessageBox); }
 int RefreshCount() { return static_cast<int>(CallsOfKind(ShellCall::Kind::Refresh).size()); }
+std::vector<std::pair<int32_t, int32_t>> Progress() {
+    std::vector<std::pair<int32_t, int32_t>> result;
+    for (const ShellCall& c : CallsOfKind(ShellCall::Kind::Progress))
+        result.emplace_back(c.done, c.total);
+    return result;
+}
 
 void SetLogOpen(bool open) {
     Recorder& r = TheRecorder();

@@ -8,10 +8,11 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ShellCall {
-    enum class Kind { Status, Field, Log, Refresh, Post, MessageBox };
+    enum class Kind { Status, Field, Log, Refresh, Post, MessageBox, Progress };
     Kind kind;
     std::string text;       // status, field, log line, message box text
     std::string caption{};  // message box caption
@@ -20,6 +21,8 @@ struct ShellCall {
     uintptr_t wParam = 0;
     intptr_t lParam = 0;
     uint32_t style = 0;  // message box style
+    int32_t done = 0;    // transfer progress: done of total
+    int32_t total = 0;
 };
 
 namespace shell_recorder {
@@ -34,6 +37,8 @@ std::vector<std::string> LogLines();
 std::vector<ShellCall> Posts();
 std::vector<ShellCall> MessageBoxes();
 int RefreshCount();
+// The transfer progress calls in order, as (done, total).
+std::vector<std::pair<int32_t, int32_t>> Progress();
 
 void SetLogOpen(bool open);
 void SetMessageBoxAnswer(int answer);

@@ -85,6 +85,7 @@ TEST_P(Jx10ReceiveTest, DumpBecomesTheBankInMemory) {
         Join({{"Receiving ...", kDumpPrompt},
               Numbered("Receiving JX-10 data block %d of %d ...", 1, size.blocks, size.blocks),
               {"Receiving JX-10 end-of-file marker ....", "Closing ...", "Ready"}}));
+    EXPECT_EQ(shell_recorder::Progress(), FullProgress(size.blocks));
     EXPECT_EQ(shell_recorder::RefreshCount(), 1);
     EXPECT_TRUE(virtual_platform::Pauses().empty());
 

@@ -75,6 +75,7 @@ TEST_F(Jx8pTest, ReceiveCollectsTheSelectedTones) {
     std::vector<std::string> prompts;
     for (int t = 1; t <= 32; ++t) prompts.push_back(Prompt(t));
     EXPECT_EQ(Statuses(), Join({{"Receiving ..."}, prompts, {"Closing ...", "Ready"}}));
+    EXPECT_EQ(shell_recorder::Progress(), FullProgress(32));
     EXPECT_TRUE(virtual_platform::Pauses().empty());
 
     const std::vector<uint8_t> bank = Image();

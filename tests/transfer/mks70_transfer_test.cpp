@@ -73,6 +73,7 @@ TEST_F(Mks70Test, ReceiveCollectsTheWholeDump) {
                                 Numbered("Receiving MKS-70 patch %d of 64 ...", 2, 64),
                                 Numbered("Receiving MKS-70 tone %d of 50 ...", 1, 50),
                                 {"Closing ...", "Ready"}}));
+    EXPECT_EQ(shell_recorder::Progress(), FullProgress(114));
     std::vector<std::string> log;
     for (const auto& m : Sequence(image, 0)) log.push_back(TrafficLine(false, m));
     EXPECT_EQ(TrafficLog(), log);
@@ -243,6 +244,7 @@ TEST_P(Mks70TransmitTest, MessagesArePacedFromTheStartOfEachSend) {
                                 Numbered("Transmitting MKS-70 patch %d of 64 ...", 1, 64),
                                 Numbered("Transmitting MKS-70 tone %d of 50 ...", 1, 50),
                                 {"Closing ...", "Ready"}}));
+    EXPECT_EQ(shell_recorder::Progress(), FullProgress(114));
     std::vector<std::string> log;
     for (const auto& m : expected) log.push_back(TrafficLine(true, m));
     EXPECT_EQ(TrafficLog(), log);

@@ -71,6 +71,14 @@ class TransferTest : public ::testing::Test {
     std::vector<uintptr_t> CompletionCodes() const;
     std::vector<ShellCall> PostsOf(uint32_t message) const;
     std::vector<std::string> Statuses() const { return shell_recorder::StatusTexts(); }
+    // The progress a whole transfer of total items reports: 0, 1, ... total
+    // items done, then the end of the display with "Ready".
+    static std::vector<std::pair<int32_t, int32_t>> FullProgress(int32_t total) {
+        std::vector<std::pair<int32_t, int32_t>> steps;
+        for (int32_t done = 0; done <= total; ++done) steps.emplace_back(done, total);
+        steps.emplace_back(0, 0);
+        return steps;
+    }
     // Log lines of MIDI traffic: every "(send)" line, and the "(recv)" lines
     // of System Exclusive messages (the lone F7 records of split messages
     // come and go with timing).

@@ -1,12 +1,15 @@
 // A second start of the real Vexa.exe, while a first copy runs minimized,
 // restores the first copy, brings it to the front and exits with 0 without
-// showing anything of its own.
+// showing anything of its own; given a file, it hands the file over and the
+// first copy opens it. A file named on the command line of a first start
+// opens at once and goes into the recent files.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "app/view/listing.h"
 #include "tests/app/win32/gui_harness.h"
 
 namespace {
@@ -16,11 +19,12 @@ struct Process {
     bool started = false;
 };
 
-Process Start(const std::string& exe) {
+Process Start(const std::string& exe, const std::string& file = "") {
     Process p;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + exe + "\"";
+    if (!file.empty()) commandLine += " \"" + file + "\"";
     p.started = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &p.info) != FALSE;
     return p;
@@ -67,6 +71,83 @@ TEST(SecondInstance, BringsTheFirstForwardAndExitsWithZero) {
         CloseHandle(p->info.hThread);
         CloseHandle(p->info.hProcess);
     }
+}
+
+std::string Example(const char* name) {
+    return gui::WinePathOf(std::string(VEXA_EXAMPLES_DIR) + "/" + name);
+}
+
+// The listing of another copy: its list box is the main window's child 3.
+int ListingLineCount(HWND window) {
+    HWND list = GetDlgItem(window, 3);
+    return list != nullptr ? static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)) : -1;
+}
+
+HWND WaitForVexaWindow(const Process& p) {
+    WaitForInputIdle(p.info.hProcess, 10000);
+    HWND window = nullptr;
+    gui::WaitFor([&] { return (window = FindWindowA("Vexa", "Vexa")) != nullptr; });
+    WaitForInputIdle(p.info.hProcess, 10000);
+    return window;
+}
+
+DWORD CloseAndWait(Process& p, HWND window) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    DWORD exitCode = 99;
+    if (WaitForSingleObject(p.info.hProcess, 10000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(p.info.hProcess, &exitCode);
+    CloseHandle(p.info.hThread);
+    CloseHandle(p.info.hProcess);
+    return exitCode;
+}
+
+std::string FirstRecentFile() {
+    char bytes[2048] = {};
+    DWORD size = sizeof bytes - 2;
+    if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Bramwick\\Vexa", "RecentFiles",
+                     RRF_RT_REG_MULTI_SZ, nullptr, bytes, &size) != ERROR_SUCCESS)
+        return "";
+    return bytes;
+}
+
+TEST(SecondInstance, AFileOnTheCommandLineOpensAtStart) {
+    const std::string exe = gui::WinePathOf(VEXA_EXE);
+    const std::string file = Example("jx8p-studio-tones.syx");
+    Process first = Start(exe, file);
+    ASSERT_TRUE(first.started) << GetLastError();
+    HWND window = WaitForVexaWindow(first);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(gui::WaitFor([&] { return ListingLineCount(window) == kM16CListingLines; }))
+        << ListingLineCount(window);
+    EXPECT_EQ(FirstRecentFile(), file);
+    EXPECT_EQ(CloseAndWait(first, window), 0u);
+}
+
+TEST(SecondInstance, HandsItsFileToTheRunningCopyAndExitsWithZero) {
+    const std::string exe = gui::WinePathOf(VEXA_EXE);
+    Process first = Start(exe);
+    ASSERT_TRUE(first.started) << GetLastError();
+    HWND window = WaitForVexaWindow(first);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(ListingLineCount(window), 0);
+    ShowWindow(window, SW_MINIMIZE);
+
+    const std::string file = Example("jx10-night-session.syx");
+    Process second = Start(exe, file);
+    ASSERT_TRUE(second.started);
+    ASSERT_EQ(WaitForSingleObject(second.info.hProcess, 15000), WAIT_OBJECT_0);
+    DWORD secondExit = 99;
+    GetExitCodeProcess(second.info.hProcess, &secondExit);
+    EXPECT_EQ(secondExit, 0u);
+    CloseHandle(second.info.hThread);
+    CloseHandle(second.info.hProcess);
+    // The M-64C listing in the first copy, which came to the front.
+    EXPECT_TRUE(gui::WaitFor([&] { return ListingLineCount(window) == kM64CListingLines; }))
+        << ListingLineCount(window);
+    EXPECT_TRUE(gui::WaitFor([&] { return IsIconic(window) == FALSE; }));
+    EXPECT_EQ(VexaWindowCount(), 1);
+    EXPECT_EQ(FirstRecentFile(), file);
+    EXPECT_EQ(CloseAndWait(first, window), 0u);
 }
 
 }  // namespace
