@@ -69,7 +69,13 @@ std::string Answer(Context& c, const wchar_t* caption, const std::string& text, 
     if (!box)
         return "no \"" + Narrow(caption) + "\" box appeared; status " +
                Quote(StatusText(c.vexa, 0));
-    const std::string shown = MessageBoxText(box);
+    // A box can be found visible a moment before its text is in place (seen
+    // under load), so the text is read again until it is there or 1 s passed.
+    std::string shown = MessageBoxText(box);
+    for (int i = 0; shown.empty() && i < 100; ++i) {
+        Sleep(10);
+        shown = MessageBoxText(box);
+    }
     PressButton(box, answer);
     if (!WaitForDialogGone(box, 3000)) return "the box did not close";
     return shown == text ? "" : "the box says " + Quote(shown) + ", expected " + Quote(text);
