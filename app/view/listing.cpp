@@ -150,35 +150,17 @@ void RunPatchRows(const uint8_t* image, const ListingSink& sink) {
 
 }  // namespace
 
+// The row scripts stay packed, a few steps to a line.
+// clang-format off
 constexpr ListingRowStep M16CToneRows[] = {
-    {0, 1},
-    {1, 2},
-    {2, 2},
-    {3, 2},
-    {4, 2},
-    {5, 2},
-    {6, 2},
-    {7, 2},
-    {8, 2},
-    {0, 3},
-    {kRowScriptEnd, 0},
+    {0, 1}, {1, 2}, {2, 2}, {3, 2}, {4, 2}, {5, 2}, {6, 2}, {7, 2}, {8, 2}, {0, 3}, {kRowScriptEnd, 0},
 };
 
 constexpr ListingRowStep M64CToneRows[] = {
-    {0, 1},
-    {1, 2},
-    {2, 2},
-    {3, 2},
-    {4, 2},
-    {5, 2},
-    {6, 2},
-    {7, 2},
-    {8, 2},
-    {9, 2},
-    {10, 2},
-    {0, 3},
-    {kRowScriptEnd, 0},
+    {0, 1}, {1, 2}, {2, 2}, {3, 2}, {4, 2}, {5, 2}, {6, 2},
+    {7, 2}, {8, 2}, {9, 2}, {10, 2}, {0, 3}, {kRowScriptEnd, 0},
 };
+// clang-format on
 
 constexpr ListingRowStep M64CPatchRows[] = {
     {0, 1},  {17, 2}, {0, 3},  {1, 4},  {2, 4},  {3, 4},  {4, 4}, {5, 4},
