@@ -2,7 +2,7 @@
 // decides which stream Save As writes for a bank kind and a synthesizer:
 // the open and save flows, the transfer protocol table, vexa-cli and the
 // tests' builders all encode through here. Portable: knows nothing of the
-// settings store, the devices or the shell.
+// settings store, the devices or the shell; only the synthesizer numbers.
 #pragma once
 
 #include <cstddef>
@@ -11,11 +11,7 @@
 
 #include "bank/bank_image.h"
 #include "bank/sysex.h"
-
-// The synthesizer setting's numbers (stored as they are in the settings).
-inline constexpr int32_t kSynthJx10 = 0;
-inline constexpr int32_t kSynthMks70 = 1;
-inline constexpr int32_t kSynthJx8p = 2;
+#include "ground/settings.h"  // the synthesizer numbers
 
 enum class BankStream {
     None,       // no stream (a kind that is not a bank)

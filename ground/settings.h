@@ -6,7 +6,11 @@
 
 #include <cstdint>
 
-#include "bank/bank_stream.h"  // kSynthJx10, kSynthMks70, kSynthJx8p
+// The synthesizer setting's numbers, stored as they are in the settings and
+// used by the stream decision (bank/bank_stream.h) and the transfers.
+inline constexpr int32_t kSynthJx10 = 0;
+inline constexpr int32_t kSynthMks70 = 1;
+inline constexpr int32_t kSynthJx8p = 2;
 
 inline constexpr int32_t kChannelAuto = 16;
 inline constexpr int kDeviceNameSize = 128;
@@ -17,5 +21,13 @@ struct AppSettings {
     char inputDeviceName[kDeviceNameSize] = {};
     char outputDeviceName[kDeviceNameSize] = {};
 };
+
+// The channel byte of every System Exclusive message the program builds or
+// expects for these settings: the low byte of the channel setting written
+// unchanged, so "Auto" (16) travels as 10h. Save As and every transfer
+// write it from here.
+constexpr uint8_t ChannelByte(const AppSettings& settings) {
+    return static_cast<uint8_t>(settings.midiChannel & 0xFF);
+}
 
 extern AppSettings appSettings;

@@ -13,7 +13,7 @@
 #include "midi/message_layer.h"
 #include "midi/recognizers.h"
 
-uint8_t TransferChannelByte() { return static_cast<uint8_t>(appSettings.midiChannel & 0xFF); }
+uint8_t TransferChannelByte() { return ChannelByte(appSettings); }
 
 bool TransferChannelIsAuto() { return appSettings.midiChannel == kChannelAuto; }
 

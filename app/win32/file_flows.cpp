@@ -80,7 +80,7 @@ void ShowError(HWND window, const char* text, const char* caption) {
 // synthesizer setting, and writes it. The byte count written, or -1 (also
 // for a kind that has no stream).
 int32_t EncodeAndWrite(const char* fileName) {
-    const auto channel = static_cast<uint8_t>(appSettings.midiChannel & 0xFF);
+    const uint8_t channel = ChannelByte(appSettings);
     const BankStream stream =
         SaveAsStream(bankKind.load(std::memory_order_acquire), appSettings.synthType);
     const size_t length = EncodeBankStream(stream, BankImage, TransferBuffer, channel);
