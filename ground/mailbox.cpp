@@ -53,9 +53,10 @@ std::atomic<int32_t> quitRequested{0};
 std::atomic<int32_t> workerRunning{0};
 std::atomic<int32_t> operationBusy{0};
 
-// Set by the program (RunOperation) or a test before the worker starts;
-// the thread start publishes it to the worker.
-std::atomic<void (*)(int32_t)> operationRunner{nullptr};
+// Set by the program (RunOperation with its job) or a test before the
+// worker starts; the thread start publishes both to the worker.
+std::atomic<OperationRunner> operationRunner{nullptr};
+std::atomic<void*> operationContext{nullptr};
 
 // The worker looks at the mailbox at least this often when no event comes,
 // so a quit is noticed even if its wake-up is lost.
@@ -171,8 +172,9 @@ void BackgroundThread() {
                 Platform().waitWakeEvent(kIdleWaitMs);
             int32_t code = TakeCommand();
             if (code != 0) {
-                void (*runner)(int32_t) = operationRunner.load(std::memory_order_acquire);
-                if (runner != nullptr) runner(code);
+                const OperationRunner runner = operationRunner.load(std::memory_order_acquire);
+                if (runner != nullptr)
+                    runner(code, operationContext.load(std::memory_order_acquire));
             }
             operationBusy.store(0, std::memory_order_release);
             if (quitRequested.load(std::memory_order_acquire) != 0) break;
@@ -189,7 +191,8 @@ void BackgroundThread() {
     (void)PostToMainWindow(kWorkerEndedMessage, 0, 0);
 }
 
-void SetOperationRunner(void (*runner)(int32_t command)) {
+void SetOperationRunner(OperationRunner runner, void* context) {
+    operationContext.store(context, std::memory_order_release);
     operationRunner.store(runner, std::memory_order_release);
 }
 

@@ -29,8 +29,10 @@ bool StartBackgroundThread();
 int32_t IsWorkerRunning();
 // The worker's thread procedure.
 void BackgroundThread();
-// What BackgroundThread runs for each command it takes (RunOperation in the
+// What BackgroundThread runs for each command it takes, with the context it
+// was set with (RunOperation and the application's transfer job in the
 // program). Set before the worker starts.
-void SetOperationRunner(void (*runner)(int32_t command));
+using OperationRunner = void (*)(int32_t command, void* context);
+void SetOperationRunner(OperationRunner runner, void* context = nullptr);
 // Tests only: back to the start state (no worker may be running).
 void ResetMailboxForTest();

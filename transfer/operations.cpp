@@ -30,15 +30,15 @@ void PostOutcome(uintptr_t code) {
     if (IsQuitRequested() == 0) PostToMainWindow(TransferCompleteMessage, code, 0);
 }
 
-bool TransmitWithOpenPorts() {
+bool TransmitWithOpenPorts(const TransferJob& job) {
     const TransferProtocol* protocol = ProtocolForSettings();
     // A JX-8P is never sent an M-64C bank nor an MKS-70 an M-16C one:
     // nothing is encoded or sent then. "Auto" is encoded as 10h; the JX-10's
     // request then puts its own channel into the stream.
     if (protocol == nullptr) return false;
-    const BankStream stream = TransmitStream(*protocol, bankKind.load(std::memory_order_acquire));
+    const BankStream stream = TransmitStream(*protocol, job.kind);
     if (stream == BankStream::None) return false;
-    if (EncodeBankStream(stream, BankImage, TransferBuffer, TransferChannelByte()) == 0)
+    if (EncodeBankStream(stream, job.image, TransferBuffer, TransferChannelByte()) == 0)
         return false;
     if (protocol->transmit(std::span<uint8_t>(TransferBuffer)) < 0) return false;
     ShowStatus("Closing ...");
@@ -52,7 +52,7 @@ bool TransmitNeedsChannel() {
     return protocol != nullptr && !protocol->asksForTransmit && TransferChannelIsAuto();
 }
 
-void RunTransmit() {
+void RunTransmit(const TransferJob& job) {
     if (TransmitNeedsChannel()) {
         ShowMessageBox(
             kMainWindowOwner,
@@ -63,7 +63,7 @@ void RunTransmit() {
     ShowStatus("Transmitting ...");
     bool succeeded = false;
     if (OpenPorts()) {
-        succeeded = TransmitWithOpenPorts();
+        succeeded = TransmitWithOpenPorts(job);
         CloseMidiPorts();
     }
     // The progress bar goes with the return to "Ready".
@@ -72,38 +72,36 @@ void RunTransmit() {
     PostOutcome(succeeded ? kTransmitSucceeded : kTransmitFailed);
 }
 
-bool ReceiveWithOpenPorts() {
+bool ReceiveWithOpenPorts(TransferJob& job) {
     transferLength.store(-1, std::memory_order_relaxed);
     const TransferProtocol* protocol = ProtocolForSettings();
     if (protocol == nullptr) return false;
     const int32_t length = protocol->receive(std::span<uint8_t>(TransferBuffer));
     transferLength.store(length, std::memory_order_relaxed);
     if (length < 0) return false;
-    // The test call writes nothing, so refused data leaves the bank in
-    // memory and its state words exactly as they were.
-    if (ImportBank(nullptr, TransferBuffer.data(), length) < 0) return false;
-    const BankKind kind = ImportBank(BankImage.data(), TransferBuffer.data(), length);
+    // The received bank goes into the job's own image; the document in the
+    // main window is only changed when the UI thread commits it.
+    job.receivedImage.fill(0);
+    const BankKind kind = ImportBank(job.receivedImage.data(), TransferBuffer.data(), length);
     if (kind < 0) return false;
-    // The image is complete before the state words announce it: the UI
-    // thread loads these with acquire before it reads the image.
-    bankKind.store(kind, std::memory_order_release);
-    bankLoaded.store(1, std::memory_order_release);
-    bankModified.store(1, std::memory_order_release);
+    job.receivedKind = kind;
+    // Step 2 of the hand-over (transfer.h): image and kind, then the flag.
+    job.received.store(1, std::memory_order_release);
     ShowStatus("Closing ...");
     return true;
 }
 
-void RunReceive() {
+void RunReceive(TransferJob& job) {
+    job.received.store(0, std::memory_order_relaxed);
     ShowStatus("Receiving ...");
     bool succeeded = false;
     if (OpenPorts()) {
-        succeeded = ReceiveWithOpenPorts();
+        succeeded = ReceiveWithOpenPorts(job);
         CloseMidiPorts();
     }
     // The progress bar goes with the return to "Ready".
     ShowTransferProgress(0, 0);
     ShowStatus("Ready");
-    RefreshBankView();
     PostOutcome(succeeded ? kReceiveSucceeded : kReceiveFailed);
 }
 
@@ -122,10 +120,10 @@ void RunWatch() {
 
 }  // namespace
 
-void RunOperation(int32_t command) {
+void RunOperation(int32_t command, TransferJob& job) {
     switch (command) {
-    case kCommandTransmit: RunTransmit(); break;
-    case kCommandReceive: RunReceive(); break;
+    case kCommandTransmit: RunTransmit(job); break;
+    case kCommandReceive: RunReceive(job); break;
     case kCommandWatch: RunWatch(); break;
     // Test does nothing; Stop's arrival already ended the operation it
     // was meant for.
@@ -133,4 +131,8 @@ void RunOperation(int32_t command) {
     case kCommandStop:
     default: break;
     }
+}
+
+void RunTransferJob(int32_t command, void* job) {
+    if (job != nullptr) RunOperation(command, *static_cast<TransferJob*>(job));
 }

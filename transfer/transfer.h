@@ -3,8 +3,11 @@
 // Portable.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <span>
+
+#include "bank/bank_image.h"
 
 // Each procedure works in the given buffer (the program passes
 // TransferBuffer) and returns a byte count, or -1 after showing
@@ -16,5 +19,31 @@ int32_t TransmitJx10Bulk(std::span<uint8_t> stream);   // blocks x 263 + 14
 int32_t ReceiveMks70Bank(std::span<uint8_t> buffer);   // 10234
 int32_t TransmitMks70Bank(std::span<uint8_t> stream);  // 10234
 
-// Transmit, Receive, Test, Watch and Stop.
-void RunOperation(int32_t command);
+// What one MIDI command works on, and what a receive brings back. The
+// application owns one and hands it to the worker with each command; the
+// worker never touches the application's documents.
+//
+// Hand-over, in this order:
+//  1. UI thread: writes kind and image (the bank to transmit), then posts
+//     the command. The mailbox's release store of the posted command and
+//     the worker's acquire load when it takes it order the two. The UI
+//     thread writes nothing here again until the worker is idle (while an
+//     operation runs the menus offer only Stop, which needs no job).
+//  2. Worker, during a receive: writes receivedImage and receivedKind, then
+//     stores received = 1 with release, then posts TransferCompleteMessage.
+//  3. UI thread, on that message: loads received with acquire; only when
+//     it is 1 does it read the image and commit it into its document. A
+//     receive that failed leaves received at 0, so nothing is committed.
+struct TransferJob {
+    BankKind kind = kUnknownKind;
+    BankStorage image{};
+    BankKind receivedKind = kUnknownKind;
+    BankStorage receivedImage{};
+    std::atomic<int32_t> received{0};
+};
+
+// Transmit, Receive, Test, Watch and Stop, on the given job.
+void RunOperation(int32_t command, TransferJob& job);
+// The worker's runner (SetOperationRunner): job is the TransferJob the
+// runner was set with.
+void RunTransferJob(int32_t command, void* job);

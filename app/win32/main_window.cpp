@@ -16,6 +16,7 @@
 #include "app/win32/shell_win32.h"
 #include "app/win32/status_bar.h"
 #include "bank/bank_image.h"
+#include "transfer/transfer.h"
 
 #include <shellapi.h>
 
@@ -23,7 +24,31 @@
 
 namespace {
 
+// What the worker's MIDI commands work on (transfer.h has the hand-over's
+// order). Written here on the UI thread only while the worker is idle.
+TransferJob transferJob;
+
 bool BankIsLoaded() { return bankLoaded.load(std::memory_order_acquire) != 0; }
+
+// The bank in memory goes with a transmit as the job's own copy, so the
+// worker never reads what the UI thread may change.
+void PostTransmit() {
+    if (!BankIsLoaded() || IsBusy() != 0) return;
+    transferJob.kind = bankKind.load(std::memory_order_acquire);
+    transferJob.image = BankImage;
+    PostCommand(kCommandTransmit);
+}
+
+// Step 3 of the hand-over: a received bank becomes the bank in memory.
+void CommitReceivedBank() {
+    if (transferJob.received.load(std::memory_order_acquire) == 0) return;
+    transferJob.received.store(0, std::memory_order_relaxed);
+    BankImage = transferJob.receivedImage;
+    bankKind.store(transferJob.receivedKind, std::memory_order_release);
+    bankLoaded.store(1, std::memory_order_release);
+    bankModified.store(1, std::memory_order_release);
+    RefreshBankView();
+}
 
 // The file another copy of the program handed over, kept from its
 // WM_COPYDATA until the posted kOpenHandedFileMessage opens it. UI thread.
@@ -130,7 +155,7 @@ bool OnCommand(HWND window, UINT command) {
             OpenLogWindow();
         return true;
     case IDM_TRANSMIT:
-        if (BankIsLoaded()) PostWhenIdle(kCommandTransmit);
+        PostTransmit();
         return true;
     case IDM_RECEIVE: PostWhenIdle(kCommandReceive); return true;
     case IDM_TEST: PostWhenIdle(kCommandTest); return true;
@@ -217,6 +242,7 @@ LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 bool OnTransferComplete(HWND window, WPARAM result) {
+    if (result == kReceiveSucceeded) CommitReceivedBank();
     const char* text = nullptr;
     switch (result) {
     case kReceiveSucceeded: text = "Bank successfully received !\n"; break;
@@ -230,6 +256,8 @@ bool OnTransferComplete(HWND window, WPARAM result) {
 }
 
 }  // namespace
+
+void SetMainWindowRunner(OperationRunner runner) { SetOperationRunner(runner, &transferJob); }
 
 bool RegisterMainWindowClass(HINSTANCE instance) {
     WNDCLASSEXA windowClass{};

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "ground/mailbox.h"
+
 inline constexpr char kMainWindowClass[] = "Vexa";
 inline constexpr char kMainWindowTitle[] = "Vexa";
 // WM_COPYDATA's dwData for a file to open, handed over by a second copy of
@@ -16,3 +18,6 @@ inline constexpr UINT kMainTimerPeriodMs = 55;
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool RegisterMainWindowClass(HINSTANCE instance);
+// Installs what the worker runs for each command, with the main window's
+// transfer job as its context. Before the window (and so the worker) starts.
+void SetMainWindowRunner(OperationRunner runner);

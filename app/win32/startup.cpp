@@ -124,7 +124,7 @@ bool ActivatePreviousInstance(const char* semaphoreName, const char* className, 
     return true;
 }
 
-int RunVexa(HINSTANCE instance, int showCommand, void (*runner)(int32_t command),
+int RunVexa(HINSTANCE instance, int showCommand, OperationRunner runner,
             const char* commandLine) {
     // First, before any window or thread exists: every status text and log
     // line from here on goes to this shell.
@@ -145,7 +145,7 @@ int RunVexa(HINSTANCE instance, int showCommand, void (*runner)(int32_t command)
     LayoutStatusBar(static_cast<int32_t>(kStartupPaneWidths.size()), kStartupPaneWidths.data());
     LoadMenusAndAccelerators(instance);
     if (!RegisterMainWindowClass(instance)) return -1;
-    SetOperationRunner(runner);
+    SetMainWindowRunner(runner);
     HWND window = CreateMainWindow(instance);
     if (window == nullptr) return -1;
     mainWindow.store(window, std::memory_order_release);

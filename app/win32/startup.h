@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "ground/mailbox.h"
+
 // True when another copy is running (its window, when found, has been
 // restored and brought to the front, and handed file, when not null, to
 // open as WM_COPYDATA). The semaphore of the first copy is kept open until
@@ -19,5 +21,5 @@ bool ActivatePreviousInstance(const char* semaphoreName, const char* className, 
 // main window could not be created. commandLine (WinMain's, without the
 // program's name) may name a bank file to open, or hand over to the copy
 // already running.
-int RunVexa(HINSTANCE instance, int showCommand, void (*runner)(int32_t command),
+int RunVexa(HINSTANCE instance, int showCommand, OperationRunner runner,
             const char* commandLine = nullptr);

@@ -9,5 +9,5 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     SetWinmm(&RealWinmm());
-    return RunVexa(instance, showCommand, RunOperation, commandLine);
+    return RunVexa(instance, showCommand, RunTransferJob, commandLine);
 }

@@ -61,7 +61,7 @@ Operations& Ops() {
     return ops;
 }
 
-void RunScripted(int32_t command) {
+void RunScripted(int32_t command, void* /*context*/) {
     std::function<void(int32_t)> script;
     {
         std::lock_guard<std::mutex> guard(Ops().lock);

@@ -81,7 +81,7 @@ std::condition_variable gateChanged;
 bool gateOpen = false;
 std::atomic<bool> transmitStarted{false};
 
-void BlockTransmit(int32_t command) {
+void BlockTransmit(int32_t command, void* /*context*/) {
     if (command != kCommandTransmit) return;
     transmitStarted = true;
     ShowStatus("Transmitting block ...");

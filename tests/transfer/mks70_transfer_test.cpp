@@ -64,10 +64,9 @@ TEST_F(Mks70Test, ReceiveCollectsTheWholeDump) {
     const std::vector<uint8_t> image = Image();
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
     EXPECT_EQ(transferLength.load(), 10234);
-    EXPECT_TRUE(std::equal(image.begin(), image.end(), BankImage.begin()));
-    EXPECT_EQ(bankKind.load(), kM64CKind);
-    EXPECT_EQ(bankLoaded.load(), 1);
-    EXPECT_EQ(bankModified.load(), 1);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), job.receivedImage.begin()));
+    EXPECT_EQ(job.receivedKind, kM64CKind);
+    EXPECT_EQ(job.received.load(), 1);
     EXPECT_TRUE(peer.Received().empty());  // no request, no acknowledgement
     EXPECT_EQ(Statuses(), Join({{"Receiving ...", kDumpPrompt},
                                 Numbered("Receiving MKS-70 patch %d of 64 ...", 2, 64),
@@ -77,7 +76,7 @@ TEST_F(Mks70Test, ReceiveCollectsTheWholeDump) {
     std::vector<std::string> log;
     for (const auto& m : Sequence(image, 0)) log.push_back(TrafficLine(false, m));
     EXPECT_EQ(TrafficLog(), log);
-    EXPECT_EQ(shell_recorder::RefreshCount(), 1);
+    EXPECT_EQ(shell_recorder::RefreshCount(), 0);  // the UI thread refreshes on commit
     ExpectDevicesClosed();
 }
 
@@ -94,7 +93,7 @@ TEST_P(Mks70SkipTest, OtherMessagesInTheDumpArePassedOver) {
     ASSERT_TRUE(Run(kCommandReceive));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
     const std::vector<uint8_t> image = Image();
-    EXPECT_TRUE(std::equal(image.begin(), image.end(), BankImage.begin()));
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), job.receivedImage.begin()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Interleaved, Mks70SkipTest,
@@ -159,7 +158,7 @@ TEST_P(Mks70ReceiveStopTest, EndsTheWait) {
     EXPECT_EQ(CompletionCodes(),
               closing ? std::vector<uintptr_t>{} : std::vector<uintptr_t>{kReceiveFailed});
     ExpectCancelled();
-    EXPECT_EQ(shell_recorder::RefreshCount(), 1);
+    EXPECT_EQ(shell_recorder::RefreshCount(), 0);  // the UI thread refreshes on commit
     ExpectOldBank();
     ExpectDevicesClosed();
 }
@@ -203,7 +202,7 @@ TEST_F(Mks70Test, AutoReceiveTakesTheChannelOfTheFirstPatch) {
     ASSERT_TRUE(Run(kCommandReceive));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
     const std::vector<uint8_t> image = Image();
-    EXPECT_TRUE(std::equal(image.begin(), image.end(), BankImage.begin()));
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), job.receivedImage.begin()));
     const std::vector<std::string> log = shell_recorder::LogLines();
     EXPECT_EQ(std::count(log.begin(), log.end(), "Synthesizer found on MIDI channel 12."), 1);
     ExpectDevicesClosed();

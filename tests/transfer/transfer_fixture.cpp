@@ -22,12 +22,13 @@ void TransferTest::SetUp() {
     midi_sim::SetInputDevices({"Other In", kInputName});
     midi_sim::SetOutputDevices({kOutputName, "Other Out"});
     UseSynth(0);
-    BankImage.fill(0);
-    bankKind.store(kUnknownKind);
-    bankLoaded.store(0);
-    bankModified.store(0);
+    job.kind = kUnknownKind;
+    job.image.fill(0);
+    job.receivedKind = kUnknownKind;
+    job.receivedImage.fill(0);
+    job.received.store(0);
     ResetMailboxForTest();
-    SetOperationRunner(RunOperation);
+    SetOperationRunner(RunTransferJob, &job);
     shell_recorder::SetHook([this](const ShellCall& call) { OnShellCall(call); });
     ASSERT_TRUE(StartBackgroundThread());
 }
@@ -47,12 +48,10 @@ void TransferTest::UseSynth(int32_t synthType, int32_t channel) {
     SetTransferSettings(synthType, channel, kInputName, kOutputName);
 }
 
-void TransferTest::LoadBank(const std::vector<uint8_t>& image, int32_t kind, int32_t modified) {
-    BankImage.fill(0);
-    std::memcpy(BankImage.data(), image.data(), std::min(image.size(), BankImage.size()));
-    bankKind.store(kind);
-    bankLoaded.store(1);
-    bankModified.store(modified);
+void TransferTest::LoadBank(const std::vector<uint8_t>& image, int32_t kind, int32_t /*modified*/) {
+    job.image.fill(0);
+    std::memcpy(job.image.data(), image.data(), std::min(image.size(), job.image.size()));
+    job.kind = kind;
 }
 
 void TransferTest::KeepOldBank(const std::vector<uint8_t>& image, int32_t kind) {
@@ -61,11 +60,12 @@ void TransferTest::KeepOldBank(const std::vector<uint8_t>& image, int32_t kind) 
     LoadBank(image, kind, 0);
 }
 
+// A failed receive brings nothing back to commit, and the bank the job
+// carried is as it was.
 void TransferTest::ExpectOldBank() const {
-    EXPECT_TRUE(std::equal(oldBank_.begin(), oldBank_.end(), BankImage.begin()));
-    EXPECT_EQ(bankKind.load(), oldKind_);
-    EXPECT_EQ(bankLoaded.load(), 1);
-    EXPECT_EQ(bankModified.load(), 0);
+    EXPECT_TRUE(std::equal(oldBank_.begin(), oldBank_.end(), job.image.begin()));
+    EXPECT_EQ(job.kind, oldKind_);
+    EXPECT_EQ(job.received.load(), 0);
 }
 
 void TransferTest::ExpectCancelled() const {

@@ -21,6 +21,7 @@
 #include "tests/support/midi_sim.h"
 #include "tests/peers/synth_peer.h"
 #include "tests/support/shell_recorder.h"
+#include "transfer/transfer.h"
 
 inline constexpr const char* kInputName = "Sim MIDI In";
 inline constexpr const char* kOutputName = "Sim MIDI Out";
@@ -30,6 +31,9 @@ enum class UserAction { StartPeer, PressStop, CloseProgram };
 
 class TransferTest : public ::testing::Test {
   protected:
+    // What the commands of the run work on, as the main window owns it.
+    TransferJob job;
+
     void SetUp() override;
     void TearDown() override;
 

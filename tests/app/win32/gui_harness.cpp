@@ -26,7 +26,7 @@ struct Harness {
     std::atomic<HWND> helper{nullptr};
     std::atomic<bool> ended{false};
     std::atomic<int> exitCode{0};
-    void (*runner)(int32_t) = nullptr;
+    OperationRunner runner = nullptr;
 };
 Harness harness;
 
@@ -154,7 +154,7 @@ HWND StartShell(const StartOptions& options) {
     if (harness.uiThread == nullptr) {
         if (options.writeSettings) WriteSettings(options);
         harness.runner =
-            options.operationRunner != nullptr ? options.operationRunner : RunOperation;
+            options.operationRunner != nullptr ? options.operationRunner : RunTransferJob;
         harness.helperReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         harness.uiThread = CreateThread(nullptr, 0, UiThread, nullptr, 0, nullptr);
         if (harness.uiThread == nullptr) return nullptr;

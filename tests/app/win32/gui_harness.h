@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "ground/mailbox.h"
+
 namespace gui {
 
 inline constexpr DWORD kDefaultTimeoutMs = 10000;
@@ -25,7 +27,7 @@ inline constexpr DWORD kDefaultTimeoutMs = 10000;
 struct StartOptions {
     // What the worker runs for each command; null runs the program's own
     // RunOperation.
-    void (*operationRunner)(int32_t command) = nullptr;
+    OperationRunner operationRunner = nullptr;
     // Registry settings are written under HKCU\Software\Bramwick\Vexa before
     // the start-up reads them, when set; what was stored before is put back
     // when the test program ends.

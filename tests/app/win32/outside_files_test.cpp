@@ -37,7 +37,7 @@ std::atomic<int32_t> allowedSteps{0};
 std::atomic<int32_t> stepsReported{0};
 constexpr int32_t kStandInBlocks = 16;
 
-void StandInTransfer(int32_t command) {
+void StandInTransfer(int32_t command, void* /*job*/) {
     if (command != kCommandTransmit && command != kCommandReceive) return;
     ShowStatus("Transmitting ...");
     for (int32_t done = 0; done <= kStandInBlocks; ++done) {

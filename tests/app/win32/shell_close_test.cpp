@@ -20,7 +20,7 @@ namespace {
 std::atomic<bool> operationRunning{false};
 std::atomic<bool> sawQuit{false};
 
-void StandInOperation(int32_t command) {
+void StandInOperation(int32_t command, void* /*job*/) {
     if (command == kCommandStop) return;
     operationRunning.store(true);
     while (PollCancel() == 0 && IsQuitRequested() == 0) Sleep(5);

@@ -33,7 +33,7 @@ std::atomic<bool> operationRunning{false};
 
 // Watch, Receive and Transmit last until a Stop (or a quit) arrives, as the
 // real operations do; Stop and Test end at once.
-void StandInOperation(int32_t command) {
+void StandInOperation(int32_t command, void* /*job*/) {
     lastCommand.store(command);
     operationsRun.fetch_add(1);
     if (command == kCommandStop || command == kCommandTest) return;
