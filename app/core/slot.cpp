@@ -65,6 +65,10 @@ EditStatus ParseSlot(std::string_view text, BankKind kind, Slot& slot) {
 
 SlotName FormatSlot(Slot slot) {
     SlotName name;
+    if (!SlotInBank(kM64CKind, slot)) {
+        name.text[0] = '?';
+        return name;
+    }
     if (slot.table == SlotTable::Patch) {
         name.text[0] = static_cast<char>('A' + slot.index / kPatchesPerBankLetter);
         name.text[1] = static_cast<char>('1' + slot.index % kPatchesPerBankLetter);

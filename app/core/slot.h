@@ -28,7 +28,8 @@ bool SlotInBank(BankKind kind, Slot slot);
 // name the bank of that kind lacks (T33 in an M-16C bank, any patch there).
 EditStatus ParseSlot(std::string_view text, BankKind kind, Slot& slot);
 
-// The name a user sees, zero-terminated: "T7", "T50", "C4".
+// The name a user sees, zero-terminated: "T7", "T50", "C4"; "?" for an
+// index no bank has.
 struct SlotName {
     std::array<char, 4> text{};
     std::string_view view() const { return std::string_view(text.data()); }
