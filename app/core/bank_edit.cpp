@@ -54,8 +54,8 @@ bool CheckPaste(BankKind kind, const Clipboard& clipboard, Slot at, EditPlan& pl
 }
 
 // Tones that patches play and that an edit would change: one entry each.
-void WarnReplacedTones(ConstBankBytes storage, BankKind kind, int first,
-                       const ToneRecord* incoming, int count, EditPlan& plan) {
+void WarnReplacedTones(ConstBankBytes storage, BankKind kind, int first, const ToneRecord* incoming,
+                       int count, EditPlan& plan) {
     const auto users = AllToneUsers(storage, kind, 0, 0);
     for (int i = 0; i < count; ++i) {
         const int tone = first + i;
@@ -115,7 +115,8 @@ void PlanPatchTones(ConstBankBytes storage, const Clipboard& clipboard, Slot at,
                 tone = carried.number;
             } else {
                 for (int t = kM64CToneCount - 1; t >= 0 && tone < 0; --t)
-                    if (users[static_cast<size_t>(t)] == kNoPatches && !taken[static_cast<size_t>(t)])
+                    if (users[static_cast<size_t>(t)] == kNoPatches &&
+                        !taken[static_cast<size_t>(t)])
                         tone = t;
                 if (tone >= 0) {
                     entry.action = PlanAction::ToneToFreeSlot;
@@ -327,8 +328,7 @@ EditPlan PlanCut(ConstBankBytes storage, BankKind kind, Selection selection) {
     } else if (selection.first.table == SlotTable::Tone) {
         std::array<ToneRecord, kM64CToneCount> init;
         init.fill(InitTone());
-        WarnReplacedTones(storage, kind, selection.first.index, init.data(), selection.count,
-                          plan);
+        WarnReplacedTones(storage, kind, selection.first.index, init.data(), selection.count, plan);
     }
     return plan;
 }

@@ -54,19 +54,19 @@ uint64_t ToneUsers(ConstBankBytes storage, BankKind kind, int tone);
 
 // What a plan tells the user, one entry per tone concerned.
 enum class PlanAction : uint8_t {
-    ToneMatched,       // the target already holds the tone's data there
-    ToneToFreeSlot,    // the tone goes into a slot no patch uses
-    ToneOverOwnNumber, // no free slot: the tone replaces the one of its own number
-    ToneNoRoom,        // nowhere to go: the patch keeps its number
-    ToneKept,          // Keep the Tone Numbers: the patch plays what the target has there
-    UsedToneReplaced,  // a tone that patches use is overwritten or cut
+    ToneMatched,        // the target already holds the tone's data there
+    ToneToFreeSlot,     // the tone goes into a slot no patch uses
+    ToneOverOwnNumber,  // no free slot: the tone replaces the one of its own number
+    ToneNoRoom,         // nowhere to go: the patch keeps its number
+    ToneKept,           // Keep the Tone Numbers: the patch plays what the target has there
+    UsedToneReplaced,   // a tone that patches use is overwritten or cut
 };
 
 struct PlanEntry {
     PlanAction action = PlanAction::ToneMatched;
-    int patch = -1;  // target patch slot of a pasted patch
-    int which = 0;   // 0 = tone A (upper), 1 = tone B (lower)
-    int tone = 0;    // target tone slot
+    int patch = -1;      // target patch slot of a pasted patch
+    int which = 0;       // 0 = tone A (upper), 1 = tone B (lower)
+    int tone = 0;        // target tone slot
     uint64_t users = 0;  // patches that use the target tone before the edit
     NameText now;        // the target tone's name before the edit
     NameText incoming;   // the name of the tone that arrives

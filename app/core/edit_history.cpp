@@ -40,7 +40,8 @@ void RecordStep(EditHistory& history, BankKind kind, ConstBankBytes storage) {
     }
     history.newest = ++history.current;
     Store(history, history.current, kind, storage);
-    if (history.newest - history.oldest > kHistorySteps) history.oldest = history.newest - kHistorySteps;
+    if (history.newest - history.oldest > kHistorySteps)
+        history.oldest = history.newest - kHistorySteps;
 }
 
 bool CanUndo(const EditHistory& history) { return history.current > history.oldest; }

@@ -67,8 +67,12 @@ TEST(Paste, JX8PTonesMakeTheRoundTripThroughAnM64CBank) {
     TestBank m64c = MakeTestBank(kM64CKind, "M", 300);
     TestBank back = MakeTestBank(kM16CKind, "B", 500);
     const Slot t19{SlotTable::Tone, 18};
-    ASSERT_EQ(ApplyPaste(m64c.bytes, m64c.kind, kTarget, Copy(jx8p, kSource, {}, 32), t19, Answer::Ok), EditStatus::Ok);
-    ASSERT_EQ(ApplyPaste(back.bytes, back.kind, kSource, Copy(m64c, kTarget, t19, 32), {}, Answer::Ok), EditStatus::Ok);
+    ASSERT_EQ(
+        ApplyPaste(m64c.bytes, m64c.kind, kTarget, Copy(jx8p, kSource, {}, 32), t19, Answer::Ok),
+        EditStatus::Ok);
+    ASSERT_EQ(
+        ApplyPaste(back.bytes, back.kind, kSource, Copy(m64c, kTarget, t19, 32), {}, Answer::Ok),
+        EditStatus::Ok);
     for (int t = 0; t < 32; ++t) EXPECT_EQ(Text(back, ToneAt(t), 59), Canonical(jx8p, t)) << t;
 }
 
@@ -78,9 +82,12 @@ TEST(Paste, RefusesTheWrongTableAndAnEmptyClipboard) {
     const Clipboard tones = Copy(target, kTarget, {}, 1);
     const Clipboard patches = Copy(target, kTarget, kA1, 1);
     TestBank m16c = MakeTestBank(kM16CKind, "J", 7);
-    EXPECT_EQ(ApplyPaste(target.bytes, target.kind, kSource, tones, kA1, Answer::Ok), EditStatus::WrongTable);
-    EXPECT_EQ(ApplyPaste(m16c.bytes, m16c.kind, kSource, patches, {}, Answer::Ok), EditStatus::WrongTable);
-    EXPECT_EQ(ApplyPaste(target.bytes, target.kind, kSource, Clipboard{}, {}, Answer::Ok), EditStatus::NothingToPaste);
+    EXPECT_EQ(ApplyPaste(target.bytes, target.kind, kSource, tones, kA1, Answer::Ok),
+              EditStatus::WrongTable);
+    EXPECT_EQ(ApplyPaste(m16c.bytes, m16c.kind, kSource, patches, {}, Answer::Ok),
+              EditStatus::WrongTable);
+    EXPECT_EQ(ApplyPaste(target.bytes, target.kind, kSource, Clipboard{}, {}, Answer::Ok),
+              EditStatus::NothingToPaste);
     EXPECT_EQ(target.bytes, before.bytes);
 }
 
@@ -101,36 +108,49 @@ struct PatchPasteRow {
 
 TEST(Paste, APatchBringsItsTones) {
     const PatchPasteRow rows[] = {
-        {"found at its own number", Target::HoldsAt3And7, 3, 0xD2, Answer::Ok, EditStatus::Ok, 3, 0xD2, PlanBox::None, ""},
-        {"found at the lowest match", Target::HoldsAt9And7, 3, 82, Answer::Ok, EditStatus::Ok, 7, 82, PlanBox::None, ""},
-        {"placed in the highest free slot, hold kept", Target::Free, 0x83, 0xD2, Answer::Ok, EditStatus::Ok, 0x80 | 49, 0xD2, PlanBox::OkKeepCancel,
+        {"found at its own number", Target::HoldsAt3And7, 3, 0xD2, Answer::Ok, EditStatus::Ok, 3,
+         0xD2, PlanBox::None, ""},
+        {"found at the lowest match", Target::HoldsAt9And7, 3, 82, Answer::Ok, EditStatus::Ok, 7,
+         82, PlanBox::None, ""},
+        {"placed in the highest free slot, hold kept", Target::Free, 0x83, 0xD2, Answer::Ok,
+         EditStatus::Ok, 0x80 | 49, 0xD2, PlanBox::OkKeepCancel,
          "Tone 50 (now T49, used by no patch) gets S3 for patch A1"},
-        {"both tones placed", Target::Free, 3, 4, Answer::Ok, EditStatus::Ok, 49, 48, PlanBox::OkKeepCancel,
-         "Tone 50 (now T49, used by no patch) gets S3 for patch A1"},
-        {"no free slot: its own number", Target::Full, 3, 120, Answer::Ok, EditStatus::Ok, 3, 120, PlanBox::OkKeepCancel,
-         "Tone 4 (now T3, used by patches A4, D5, G6) gets S3 for patch A1"},
-        {"keep the tone numbers", Target::Full, 0x83, 4, Answer::KeepToneNumbers, EditStatus::Ok, 0x83, 4, PlanBox::OkKeepCancel, ""},
-        {"cancelled", Target::Free, 3, 4, Answer::Cancel, EditStatus::Cancelled, 0, 0, PlanBox::OkKeepCancel, ""},
-        {"within its own bank", Target::SameBank, 3, 0x84, Answer::Ok, EditStatus::Ok, 3, 0x84, PlanBox::None, ""},
+        {"both tones placed", Target::Free, 3, 4, Answer::Ok, EditStatus::Ok, 49, 48,
+         PlanBox::OkKeepCancel, "Tone 50 (now T49, used by no patch) gets S3 for patch A1"},
+        {"no free slot: its own number", Target::Full, 3, 120, Answer::Ok, EditStatus::Ok, 3, 120,
+         PlanBox::OkKeepCancel, "Tone 4 (now T3, used by patches A4, D5, G6) gets S3 for patch A1"},
+        {"keep the tone numbers", Target::Full, 0x83, 4, Answer::KeepToneNumbers, EditStatus::Ok,
+         0x83, 4, PlanBox::OkKeepCancel, ""},
+        {"cancelled", Target::Free, 3, 4, Answer::Cancel, EditStatus::Cancelled, 0, 0,
+         PlanBox::OkKeepCancel, ""},
+        {"within its own bank", Target::SameBank, 3, 0x84, Answer::Ok, EditStatus::Ok, 3, 0x84,
+         PlanBox::None, ""},
     };
     for (const PatchPasteRow& row : rows) {
         SCOPED_TRACE(row.what);
         TestBank source = MakeTestBank(kM64CKind, "S", 100);
         PutPatchTones(source, 5, row.a, row.b);
         TestBank target = MakeTestBank(kM64CKind, "T", 300);
-        const auto copyTone = [&](int to) { std::copy_n(source.bytes.begin() + ToneAt(3) + 11, 48, target.bytes.begin() + ToneAt(to) + 11); };
+        const auto copyTone = [&](int to) {
+            std::copy_n(source.bytes.begin() + ToneAt(3) + 11, 48,
+                        target.bytes.begin() + ToneAt(to) + 11);
+        };
         if (row.target == Target::HoldsAt3And7) copyTone(3), copyTone(7);
         if (row.target == Target::HoldsAt9And7) copyTone(9), copyTone(7);
         for (int p = 1; row.target == Target::Full && p < 64; ++p)
-            PutPatchTones(target, p, static_cast<uint8_t>(p % 50), static_cast<uint8_t>((p + 25) % 50));
+            PutPatchTones(target, p, static_cast<uint8_t>(p % 50),
+                          static_cast<uint8_t>((p + 25) % 50));
         if (row.target == Target::SameBank) target = source;
         const BankId from = row.target == Target::SameBank ? kTarget : kSource;
         const TestBank before = target;
         const Clipboard clip = Copy(source, from, {SlotTable::Patch, 5}, 1);
         const EditPlan plan = PlanPaste(target.bytes, target.kind, kTarget, clip, kA1);
         EXPECT_EQ(plan.box, row.box);
-        if (*row.text) { EXPECT_EQ(DescribeEntry(plan.entries[0]).view(), row.text); }
-        ASSERT_EQ(ApplyPaste(target.bytes, target.kind, kTarget, clip, kA1, row.answer), row.status);
+        if (*row.text) {
+            EXPECT_EQ(DescribeEntry(plan.entries[0]).view(), row.text);
+        }
+        ASSERT_EQ(ApplyPaste(target.bytes, target.kind, kTarget, clip, kA1, row.answer),
+                  row.status);
         if (row.status != EditStatus::Ok) {
             EXPECT_EQ(target.bytes, before.bytes);
             continue;
@@ -142,8 +162,12 @@ TEST(Paste, APatchBringsItsTones) {
             EXPECT_EQ(target.bytes[PatchAt(0) + i], source.bytes[PatchAt(5) + i]);
         // The patch plays the source's tone 3 unless its numbers were kept.
         const int a = row.pastedA & 0x7F;
-        if (row.answer == Answer::Ok) { EXPECT_EQ(ToneData(target, a), ToneData(source, row.a & 0x7F)); }
-        if (row.answer != Answer::Ok) { EXPECT_EQ(ToneData(target, a), ToneData(before, a)); }
+        if (row.answer == Answer::Ok) {
+            EXPECT_EQ(ToneData(target, a), ToneData(source, row.a & 0x7F));
+        }
+        if (row.answer != Answer::Ok) {
+            EXPECT_EQ(ToneData(target, a), ToneData(before, a));
+        }
     }
 }
 
@@ -152,7 +176,8 @@ TEST(Paste, TonesPlacedEarlierBySamePasteCountAndNeverGetOverwritten) {
     PutPatchTones(source, 0, 3, 3);
     PutPatchTones(source, 1, 3, 0x80 | 3);
     TestBank target = MakeTestBank(kM64CKind, "T", 300);
-    EditPlan plan = PlanPaste(target.bytes, target.kind, kTarget, Copy(source, kSource, kA1, 2), kA1);
+    EditPlan plan =
+        PlanPaste(target.bytes, target.kind, kTarget, Copy(source, kSource, kA1, 2), kA1);
     ASSERT_EQ(plan.count, 4);
     EXPECT_EQ(plan.entries[0].action, PlanAction::ToneToFreeSlot);
     for (int e = 1; e < 4; ++e) EXPECT_EQ(plan.entries[e].action, PlanAction::ToneMatched);
@@ -166,7 +191,8 @@ TEST(Paste, TonesPlacedEarlierBySamePasteCountAndNeverGetOverwritten) {
     plan = PlanPaste(target.bytes, target.kind, kTarget, mixed, kA1);
     EXPECT_EQ(plan.entries[0].action, PlanAction::ToneOverOwnNumber);
     EXPECT_EQ(plan.entries[2].action, PlanAction::ToneNoRoom);
-    EXPECT_EQ(DescribeEntry(plan.entries[2]).view(), "Tone 4 keeps T3 for patch A2: no slot is left for S3");
+    EXPECT_EQ(DescribeEntry(plan.entries[2]).view(),
+              "Tone 4 keeps T3 for patch A2: no slot is left for S3");
 }
 
 // Whatever the banks hold, a patch pasted with OK plays the same data in
@@ -186,36 +212,50 @@ TEST(Paste, APastedPatchPlaysTheSameToneDataAsInItsSourceBank) {
             for (int t = 0; t < 50; ++t) PutTone(*bank, t, "R", below(sounds));
             for (int p = 0; p < 64; ++p) {
                 const int bankTones = bank == &target && round % 2 ? 50 : 256;
-                PutPatchTones(*bank, p, static_cast<uint8_t>(below(bankTones)), static_cast<uint8_t>(below(bankTones)));
+                PutPatchTones(*bank, p, static_cast<uint8_t>(below(bankTones)),
+                              static_cast<uint8_t>(below(bankTones)));
             }
         }
         const int count = 1 + below(20), from = below(64 - count), at = below(64 - count + 1);
         const Clipboard clip = Copy(source, kSource, {SlotTable::Patch, from}, count);
         const TestBank before = target;
-        const EditPlan plan = PlanPaste(target.bytes, target.kind, kTarget, clip, {SlotTable::Patch, at});
-        ASSERT_EQ(ApplyPaste(target.bytes, target.kind, kTarget, clip, {SlotTable::Patch, at}, Answer::Ok), EditStatus::Ok);
+        const EditPlan plan =
+            PlanPaste(target.bytes, target.kind, kTarget, clip, {SlotTable::Patch, at});
+        ASSERT_EQ(ApplyPaste(target.bytes, target.kind, kTarget, clip, {SlotTable::Patch, at},
+                             Answer::Ok),
+                  EditStatus::Ok);
         // Where every slot is taken the box says the patch keeps its number.
         std::array<std::array<bool, 2>, 64> noRoom{};
         for (int e = 0; e < plan.count; ++e)
-            noRoom[plan.entries[e].patch][plan.entries[e].which] = plan.entries[e].action == PlanAction::ToneNoRoom;
+            noRoom[plan.entries[e].patch][plan.entries[e].which] =
+                plan.entries[e].action == PlanAction::ToneNoRoom;
         for (int i = 0; i < count; ++i) {
             for (size_t ref : {27, 32}) {
                 if (noRoom[at + i][ref == 32]) continue;
-                const uint8_t was = source.bytes[PatchAt(from + i) + ref], now = target.bytes[PatchAt(at + i) + ref];
+                const uint8_t was = source.bytes[PatchAt(from + i) + ref],
+                              now = target.bytes[PatchAt(at + i) + ref];
                 EXPECT_EQ(was & 0x80, now & 0x80);
-                if ((was & 0x7F) >= 50) { EXPECT_EQ(was, now); }
-                if ((was & 0x7F) < 50) { EXPECT_EQ(ToneData(target, now & 0x7F), ToneData(source, was & 0x7F)) << round; }
+                if ((was & 0x7F) >= 50) {
+                    EXPECT_EQ(was, now);
+                }
+                if ((was & 0x7F) < 50) {
+                    EXPECT_EQ(ToneData(target, now & 0x7F), ToneData(source, was & 0x7F)) << round;
+                }
             }
         }
         uint64_t warned = 0;
         for (int e = 0; e < plan.count; ++e)
-            if (plan.entries[e].action == PlanAction::ToneOverOwnNumber) warned |= plan.entries[e].users;
+            if (plan.entries[e].action == PlanAction::ToneOverOwnNumber)
+                warned |= plan.entries[e].users;
         for (int p = 0; p < 64; ++p) {
             if ((p >= at && p < at + count) || (warned >> p & 1)) continue;
             for (size_t ref : {27, 32}) {
                 const int tone = before.bytes[PatchAt(p) + ref] & 0x7F;
                 EXPECT_EQ(target.bytes[PatchAt(p) + ref], before.bytes[PatchAt(p) + ref]);
-                if (tone < 50) { EXPECT_EQ(ToneData(target, tone), ToneData(before, tone)) << round << " patch " << p; }
+                if (tone < 50) {
+                    EXPECT_EQ(ToneData(target, tone), ToneData(before, tone))
+                        << round << " patch " << p;
+                }
             }
         }
     }
@@ -228,12 +268,15 @@ TEST(Cut, CopiesThenLeavesInitSoundsAndAsksForTonesThatPatchesPlay) {
     const EditPlan plan = PlanCut(bank.bytes, bank.kind, tones);
     EXPECT_EQ(plan.box, PlanBox::OkCancel);
     ASSERT_EQ(plan.count, 2);
-    EXPECT_EQ(DescribeEntry(plan.entries[0]).view(), "Tone 3 (T2) is used by patches A2, A3, F2, F3");
+    EXPECT_EQ(DescribeEntry(plan.entries[0]).view(),
+              "Tone 3 (T2) is used by patches A2, A3, F2, F3");
     Clipboard clip;
-    EXPECT_EQ(ApplyCut(bank.bytes, bank.kind, kTarget, tones, Answer::Cancel, clip), EditStatus::Cancelled);
+    EXPECT_EQ(ApplyCut(bank.bytes, bank.kind, kTarget, tones, Answer::Cancel, clip),
+              EditStatus::Cancelled);
     EXPECT_EQ(bank.bytes, before.bytes);
     ASSERT_EQ(ApplyCut(bank.bytes, bank.kind, kTarget, tones, Answer::Ok, clip), EditStatus::Ok);
-    ASSERT_EQ(ApplyCut(bank.bytes, bank.kind, kTarget, {kA1, 64}, Answer::Ok, clip), EditStatus::Ok);
+    ASSERT_EQ(ApplyCut(bank.bytes, bank.kind, kTarget, {kA1, 64}, Answer::Ok, clip),
+              EditStatus::Ok);
     EXPECT_EQ(Text(bank, ToneAt(3), 11), "INIT       ");
     EXPECT_EQ(ToneData(bank, 3), std::string(48, '\0'));
     EXPECT_EQ(Text(bank, PatchAt(63), 48), "INIT PATCH        " + std::string(30, '\0'));
@@ -242,30 +285,37 @@ TEST(Cut, CopiesThenLeavesInitSoundsAndAsksForTonesThatPatchesPlay) {
 
     TestBank jx8p = MakeTestBank(kM16CKind, "J", 7);
     EXPECT_EQ(PlanCut(jx8p.bytes, jx8p.kind, {{SlotTable::Tone, 31}, 1}).box, PlanBox::None);
-    EXPECT_EQ(PlanCut(jx8p.bytes, jx8p.kind, {{SlotTable::Tone, 31}, 2}).status, EditStatus::SlotOutOfRange);
+    EXPECT_EQ(PlanCut(jx8p.bytes, jx8p.kind, {{SlotTable::Tone, 31}, 2}).status,
+              EditStatus::SlotOutOfRange);
 }
 
 TEST(Swap, TonesTakeTheirPatchesAlongAndPatchesKeepTheirTones) {
     TestBank bank = MakeTestBank(kM64CKind, "T", 300);
     PutPatchTones(bank, 10, 0x80 | 2, 0x80 | 82);
     TestBank swapped = bank;
-    ASSERT_EQ(SwapSlots(swapped.bytes, swapped.kind, {SlotTable::Tone, 2}, {SlotTable::Tone, 45}), EditStatus::Ok);
+    ASSERT_EQ(SwapSlots(swapped.bytes, swapped.kind, {SlotTable::Tone, 2}, {SlotTable::Tone, 45}),
+              EditStatus::Ok);
     EXPECT_EQ(Text(swapped, ToneAt(45), 3), "T2 ");
     for (int p = 0; p < 64; ++p)
         for (size_t ref : {27, 32})
-            EXPECT_EQ(ToneData(swapped, swapped.bytes[PatchAt(p) + ref] & 0x7F), ToneData(bank, bank.bytes[PatchAt(p) + ref] & 0x7F));
+            EXPECT_EQ(ToneData(swapped, swapped.bytes[PatchAt(p) + ref] & 0x7F),
+                      ToneData(bank, bank.bytes[PatchAt(p) + ref] & 0x7F));
     EXPECT_EQ(swapped.bytes[PatchAt(10) + 27], 0x80 | 45);
     EXPECT_EQ(swapped.bytes[PatchAt(10) + 32], 0x80 | 82);
 
     ASSERT_EQ(SwapSlots(swapped.bytes, swapped.kind, {SlotTable::Patch, 10}, kA1), EditStatus::Ok);
-    EXPECT_EQ(Text(swapped, PatchAt(0), 48), Text(bank, PatchAt(10), 48).replace(27, 1, 1, char(0x80 | 45)));
+    EXPECT_EQ(Text(swapped, PatchAt(0), 48),
+              Text(bank, PatchAt(10), 48).replace(27, 1, 1, char(0x80 | 45)));
     const TestBank after = swapped;
-    EXPECT_EQ(SwapSlots(swapped.bytes, swapped.kind, kA1, {SlotTable::Tone, 1}), EditStatus::WrongTable);
-    EXPECT_EQ(SwapSlots(swapped.bytes, swapped.kind, kA1, {SlotTable::Patch, 64}), EditStatus::SlotOutOfRange);
+    EXPECT_EQ(SwapSlots(swapped.bytes, swapped.kind, kA1, {SlotTable::Tone, 1}),
+              EditStatus::WrongTable);
+    EXPECT_EQ(SwapSlots(swapped.bytes, swapped.kind, kA1, {SlotTable::Patch, 64}),
+              EditStatus::SlotOutOfRange);
     EXPECT_EQ(swapped.bytes, after.bytes);
 
     TestBank jx8p = MakeTestBank(kM16CKind, "J", 7);
-    ASSERT_EQ(SwapSlots(jx8p.bytes, jx8p.kind, {SlotTable::Tone, 0}, {SlotTable::Tone, 31}), EditStatus::Ok);
+    ASSERT_EQ(SwapSlots(jx8p.bytes, jx8p.kind, {SlotTable::Tone, 0}, {SlotTable::Tone, 31}),
+              EditStatus::Ok);
     EXPECT_EQ(Text(jx8p, ToneAt(0), 3), "J31");
 }
 
@@ -274,9 +324,12 @@ TEST(CopyOnto, AsksBeforeAToneThatPatchesPlayAndKeepsPatchNumbers) {
     const Slot t1{SlotTable::Tone, 0}, t50{SlotTable::Tone, 49};
     EXPECT_EQ(PlanCopyOnto(bank.bytes, bank.kind, t1, t50).box, PlanBox::None);
     EXPECT_EQ(PlanCopyOnto(bank.bytes, bank.kind, t50, t1).box, PlanBox::OkCancel);
-    ASSERT_EQ(ApplyCopyOnto(bank.bytes, bank.kind, {SlotTable::Patch, 5}, {SlotTable::Patch, 63}, Answer::Ok), EditStatus::Ok);
+    ASSERT_EQ(ApplyCopyOnto(bank.bytes, bank.kind, {SlotTable::Patch, 5}, {SlotTable::Patch, 63},
+                            Answer::Ok),
+              EditStatus::Ok);
     EXPECT_EQ(Text(bank, PatchAt(63), 48), Text(bank, PatchAt(5), 48));
-    EXPECT_EQ(ApplyCopyOnto(bank.bytes, bank.kind, t1, {SlotTable::Tone, 50}, Answer::Ok), EditStatus::SlotOutOfRange);
+    EXPECT_EQ(ApplyCopyOnto(bank.bytes, bank.kind, t1, {SlotTable::Tone, 50}, Answer::Ok),
+              EditStatus::SlotOutOfRange);
 }
 
 // Each edit is one step; undo walks back to the bank as it was made, redo

@@ -36,8 +36,12 @@ TEST(Slots, ParseNamesAsTheUserWritesThem) {
     for (const SlotRow& row : rows) {
         Slot slot{SlotTable::Tone, -5};
         EXPECT_EQ(ParseSlot(row.text, row.kind, slot), row.status) << row.text;
-        if (row.status == EditStatus::Ok) { EXPECT_EQ(slot, row.slot) << row.text; }
-        if (row.status != EditStatus::Ok) { EXPECT_EQ(slot.index, -5) << row.text; }
+        if (row.status == EditStatus::Ok) {
+            EXPECT_EQ(slot, row.slot) << row.text;
+        }
+        if (row.status != EditStatus::Ok) {
+            EXPECT_EQ(slot.index, -5) << row.text;
+        }
     }
 }
 
@@ -109,11 +113,19 @@ TEST(Rename, PadsShowableNamesAndRefusesTheRest) {
         const bool tone = row.slot.table == SlotTable::Tone;
         const size_t at = tone ? ToneAt(row.slot.index) : PatchAt(row.slot.index);
         const size_t size = tone ? 10 : 18;
-        if (row.status != EditStatus::SlotOutOfRange) { EXPECT_EQ(Text(bank, at, size), row.stored); }
+        if (row.status != EditStatus::SlotOutOfRange) {
+            EXPECT_EQ(Text(bank, at, size), row.stored);
+        }
         // Nothing but the name changes (and a renamed tone comes out canonical).
-        if (row.status == EditStatus::Ok && tone) { EXPECT_EQ(ToneData(bank, row.slot.index), ToneData(before, row.slot.index)); }
-        if (row.status == EditStatus::Ok && !tone) { EXPECT_EQ(Text(bank, at + 18, 30), Text(before, at + 18, 30)); }
-        if (row.status != EditStatus::Ok) { EXPECT_EQ(bank.bytes, before.bytes) << row.name; }
+        if (row.status == EditStatus::Ok && tone) {
+            EXPECT_EQ(ToneData(bank, row.slot.index), ToneData(before, row.slot.index));
+        }
+        if (row.status == EditStatus::Ok && !tone) {
+            EXPECT_EQ(Text(bank, at + 18, 30), Text(before, at + 18, 30));
+        }
+        if (row.status != EditStatus::Ok) {
+            EXPECT_EQ(bank.bytes, before.bytes) << row.name;
+        }
     }
 }
 

@@ -25,15 +25,16 @@ TestBank MakeTestBank(BankKind kind, const std::string& prefix, int toneSeed) {
     if (kind == kM64CKind) {
         bank.bytes[0] = 0xA5;
         bank.bytes[1] = 0x2C;
-        for (size_t i : {113, 116, 117, 118, 119, 120, 121, 122, 123, 125, 126, 127, 128, 129, 130,
-                         131})
+        for (size_t i :
+             {113, 116, 117, 118, 119, 120, 121, 122, 123, 125, 126, 127, 128, 129, 130, 131})
             bank.bytes[i] = 1;
         for (int p = 0; p < 64; ++p) {
             const std::string name = "P" + std::to_string(p);
             for (size_t i = 0; i < 18; ++i)
                 bank.bytes[PatchAt(p) + i] = i < name.size() ? name[i] : ' ';
             for (size_t i = 18; i < 48; ++i) bank.bytes[PatchAt(p) + i] = 0xF0;
-            PutPatchTones(bank, p, static_cast<uint8_t>(p % 40), static_cast<uint8_t>((p + 1) % 40));
+            PutPatchTones(bank, p, static_cast<uint8_t>(p % 40),
+                          static_cast<uint8_t>((p + 1) % 40));
         }
     }
     for (int t = 0; t < tones; ++t) PutTone(bank, t, prefix + std::to_string(t), toneSeed + t);
