@@ -284,6 +284,23 @@ EditStatus CopySlots(ConstBankBytes storage, BankKind kind, BankId bank, Selecti
     return EditStatus::Ok;
 }
 
+ClipboardNames ClipboardText(const Clipboard& clipboard) {
+    ClipboardNames names;
+    size_t length = 0;
+    for (int i = 0; i < clipboard.count && i < kM64CPatchCount; ++i) {
+        const ClipSound& sound = clipboard.sounds[static_cast<size_t>(i)];
+        const NameText name =
+            ShowName(clipboard.table == SlotTable::Tone ? ToneNameBytes(sound.tone)
+                                                        : PatchNameBytes(sound.patch));
+        if (i > 0) {
+            names.text[length++] = '\r';
+            names.text[length++] = '\n';
+        }
+        for (char c : name.view()) names.text[length++] = c;
+    }
+    return names;
+}
+
 EditPlan PlanPaste(ConstBankBytes storage, BankKind kind, BankId bank, const Clipboard& clipboard,
                    Slot at) {
     return BuildPastePlan(storage, kind, bank, clipboard, at, true);

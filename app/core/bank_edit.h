@@ -97,6 +97,14 @@ PlanText DescribeEntry(const PlanEntry& entry);
 EditStatus CopySlots(ConstBankBytes storage, BankKind kind, BankId bank, Selection selection,
                      Clipboard& clipboard);
 
+// The names of the clipboard's sounds as text for the system clipboard:
+// one a line, CR LF between them, in the listing's glyphs.
+struct ClipboardNames {
+    std::array<char, kM64CPatchCount*(kPatchNameSize + 2) + 1> text{};
+    std::string_view view() const { return std::string_view(text.data()); }
+};
+ClipboardNames ClipboardText(const Clipboard& clipboard);
+
 // Paste into `at` and the following slots. Tones go in canonical form into
 // tone slots of either kind; patches into patch slots, bringing their tones
 // from another bank by the matching rule, a free slot or their own numbers.

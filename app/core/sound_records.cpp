@@ -24,11 +24,7 @@ void PutName(std::array<uint8_t, N>& record, std::string_view name, size_t size)
 }
 
 bool ShowableName(std::string_view name, size_t size) {
-    if (name.size() > size) return false;
-    return std::all_of(name.begin(), name.end(), [](char c) {
-        const auto b = static_cast<unsigned char>(c);
-        return b >= 0x20 && b <= 0x7E;
-    });
+    return name.size() <= size && std::all_of(name.begin(), name.end(), IsNameChar);
 }
 
 }  // namespace
@@ -127,13 +123,12 @@ void SetToneNumber(PatchRecord& patch, int which, int number) {
 
 EditStatus RenameSlot(BankBytes storage, BankKind kind, Slot slot, std::string_view name) {
     if (!SlotInBank(kind, slot)) return EditStatus::SlotOutOfRange;
+    if (!ShowableName(name, NameLength(slot.table))) return EditStatus::BadName;
     if (slot.table == SlotTable::Tone) {
-        if (!ShowableName(name, kToneNameSize)) return EditStatus::BadName;
         ToneRecord tone = ReadTone(storage, slot.index);
         PutName(tone, name, kToneNameSize);
         WriteTone(storage, slot.index, tone);
     } else {
-        if (!ShowableName(name, kPatchNameSize)) return EditStatus::BadName;
         PatchRecord patch = ReadPatch(storage, slot.index);
         PutName(patch, name, kPatchNameSize);
         WritePatch(storage, slot.index, patch);

@@ -71,6 +71,14 @@ bool IsBankTone(int number);
 // Points reference `which` at another tone number, keeping the hold flag.
 void SetToneNumber(PatchRecord& patch, int which, int number);
 
+// What a name may hold: the characters the synthesizer's display shows
+// (ASCII 20h..7Eh), at most 10 for a tone and 18 for a patch. An edit field
+// checks each typed character with the same rule.
+constexpr bool IsNameChar(char c) { return c >= 0x20 && c <= 0x7E; }
+constexpr size_t NameLength(SlotTable table) {
+    return table == SlotTable::Tone ? kToneNameSize : kPatchNameSize;
+}
+
 // Renames a slot. The name is at most 10 (tone) or 18 (patch) characters of
 // ASCII 20h..7Eh and is padded with blanks; anything else is refused and the
 // record stays as it was.

@@ -76,6 +76,12 @@ TEST(Paste, JX8PTonesMakeTheRoundTripThroughAnM64CBank) {
     for (int t = 0; t < 32; ++t) EXPECT_EQ(Text(back, ToneAt(t), 59), Canonical(jx8p, t)) << t;
 }
 
+TEST(Copy, PutsTheNamesOnTheSystemClipboardOneALine) {
+    const TestBank bank = MakeTestBank(kM64CKind, "T", 300);
+    EXPECT_EQ(ClipboardText(Copy(bank, kTarget, {SlotTable::Tone, 8}, 2)).view(), "T8\r\nT9");
+    EXPECT_EQ(ClipboardText(Copy(bank, kTarget, {SlotTable::Patch, 63}, 1)).view(), "P63");
+}
+
 TEST(Paste, RefusesTheWrongTableAndAnEmptyClipboard) {
     TestBank target = MakeTestBank(kM64CKind, "T", 300);
     const TestBank before = target;
