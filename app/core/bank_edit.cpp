@@ -135,6 +135,7 @@ void PlanPatchTones(ConstBankBytes storage, const Clipboard& clipboard, Slot at,
             if (entry.action == PlanAction::ToneToFreeSlot ||
                 entry.action == PlanAction::ToneOverOwnNumber) {
                 tones[static_cast<size_t>(tone)] = wanted;
+                current[static_cast<size_t>(tone)] = carried.record;
             }
             taken[static_cast<size_t>(tone)] = true;
             Add(plan, entry);

@@ -74,6 +74,8 @@ struct PlanEntry {
 
 // Which box an edit needs before it is applied.
 enum class PlanBox : uint8_t { None, OkCancel, OkKeepCancel };
+// KeepToneNumbers answers the box of a patch paste; for any other edit it
+// counts as Ok. Cancel always leaves the bank as it was.
 enum class Answer : uint8_t { Ok, KeepToneNumbers, Cancel };
 
 struct EditPlan {

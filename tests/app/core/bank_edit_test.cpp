@@ -193,12 +193,13 @@ TEST(Paste, TonesPlacedEarlierBySamePasteCountAndNeverGetOverwritten) {
     // bank: the second finds its slot taken and the patch keeps its number.
     for (int p = 2; p < 64; ++p) PutPatchTones(target, p, static_cast<uint8_t>(p % 50), 0);
     Clipboard mixed = Copy(source, kSource, kA1, 2);
+    mixed.sounds[1].tones[0].record[1] = 'X';
     mixed.sounds[1].tones[0].record[20] ^= 1;
     plan = PlanPaste(target.bytes, target.kind, kTarget, mixed, kA1);
     EXPECT_EQ(plan.entries[0].action, PlanAction::ToneOverOwnNumber);
     EXPECT_EQ(plan.entries[2].action, PlanAction::ToneNoRoom);
     EXPECT_EQ(DescribeEntry(plan.entries[2]).view(),
-              "Tone 4 keeps T3 for patch A2: no slot is left for S3");
+              "Tone 4 keeps S3 for patch A2: no slot is left for SX");
 }
 
 // Whatever the banks hold, a patch pasted with OK plays the same data in
