@@ -202,7 +202,8 @@ uint64_t ToneUsers(ConstBankBytes storage, BankKind kind, int tone) {
 PlanText DescribeEntry(const PlanEntry& entry) {
     PlanText text;
     TextOut out{text};
-    const std::string_view patch = FormatSlot({SlotTable::Patch, entry.patch}).view();
+    const SlotName patchName = FormatSlot({SlotTable::Patch, entry.patch});
+    const std::string_view patch = patchName.view();
     switch (entry.action) {
     case PlanAction::ToneToFreeSlot:
     case PlanAction::ToneOverOwnNumber:
