@@ -10,6 +10,8 @@
 #include "ground/resource.h"
 #include "ground/shell.h"
 #include "app/win32/file_flows.h"
+#include "app/win32/full_path.h"
+#include "app/win32/hand_over.h"
 #include "app/win32/listing_view.h"
 #include "app/win32/log_window.h"
 #include "app/win32/main_window.h"
@@ -129,8 +131,14 @@ int RunVexa(HINSTANCE instance, int showCommand, OperationRunner runner,
     // First, before any window or thread exists: every status text and log
     // line from here on goes to this shell.
     SetShell(&kWin32Shell);
+    char typed[MAX_PATH] = {};
     char file[MAX_PATH] = {};
-    const bool haveFile = FirstFileArgument(commandLine, file);
+    const bool haveFile = FirstFileArgument(commandLine, typed);
+    // Absolute here, in this process's folder: the running copy, and the
+    // recent files later, would resolve a relative name in another one.
+    // A name that cannot be made absolute goes on as typed and is refused
+    // where it arrives.
+    if (haveFile && !MakeFullPath(typed, file)) std::memcpy(file, typed, sizeof file);
     if (ActivatePreviousInstance(kInstanceName, kMainWindowClass, kMainWindowTitle,
                                  haveFile ? file : nullptr))
         return 0;
@@ -155,6 +163,6 @@ int RunVexa(HINSTANCE instance, int showCommand, OperationRunner runner,
     LoadRecentFiles();
     // A file named on the command line opens as File > Open opens it, once
     // the message loop runs (its boxes need it).
-    if (haveFile) OpenNamedBank(window, file);
+    if (haveFile) QueueFileToOpen(window, file);
     return RunMessageLoop();
 }

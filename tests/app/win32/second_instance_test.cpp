@@ -1,8 +1,9 @@
 // A second start of the real Vexa.exe, while a first copy runs minimized,
 // restores the first copy, brings it to the front and exits with 0 without
 // showing anything of its own; given a file, it hands the file over and the
-// first copy opens it. A file named on the command line of a first start
-// opens at once and goes into the recent files.
+// first copy opens it, a relative name resolved in the second copy's own
+// folder. A file named on the command line of a first start opens
+// at once and goes into the recent files.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -19,14 +20,17 @@ struct Process {
     bool started = false;
 };
 
-Process Start(const std::string& exe, const std::string& file = "") {
+// folder: the new process's current folder ("" for this one's).
+Process Start(const std::string& exe, const std::string& file = "",
+              const std::string& folder = "") {
     Process p;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + exe + "\"";
     if (!file.empty()) commandLine += " \"" + file + "\"";
     p.started = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &p.info) != FALSE;
+                               folder.empty() ? nullptr : folder.c_str(), &startup,
+                               &p.info) != FALSE;
     return p;
 }
 
@@ -125,15 +129,17 @@ TEST(SecondInstance, AFileOnTheCommandLineOpensAtStart) {
 
 TEST(SecondInstance, HandsItsFileToTheRunningCopyAndExitsWithZero) {
     const std::string exe = gui::WinePathOf(VEXA_EXE);
-    Process first = Start(exe);
+    Process first = Start(exe, "", "C:\\");
     ASSERT_TRUE(first.started) << GetLastError();
     HWND window = WaitForVexaWindow(first);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(ListingLineCount(window), 0);
     ShowWindow(window, SW_MINIMIZE);
 
+    // "bank.syx" typed in a console in the examples folder, while the first
+    // copy runs in another folder.
     const std::string file = Example("jx10-night-session.syx");
-    Process second = Start(exe, file);
+    Process second = Start(exe, "jx10-night-session.syx", gui::WinePathOf(VEXA_EXAMPLES_DIR));
     ASSERT_TRUE(second.started);
     ASSERT_EQ(WaitForSingleObject(second.info.hProcess, 15000), WAIT_OBJECT_0);
     DWORD secondExit = 99;
@@ -146,6 +152,7 @@ TEST(SecondInstance, HandsItsFileToTheRunningCopyAndExitsWithZero) {
         << ListingLineCount(window);
     EXPECT_TRUE(gui::WaitFor([&] { return IsIconic(window) == FALSE; }));
     EXPECT_EQ(VexaWindowCount(), 1);
+    // Remembered as the absolute path it was resolved to.
     EXPECT_EQ(FirstRecentFile(), file);
     EXPECT_EQ(CloseAndWait(first, window), 0u);
 }
