@@ -137,7 +137,10 @@ TEST(RecentFiles, StoredValueIsCheckedBeforeUse) {
          1},
         {"stops at the empty entry", std::string("C:\\1\0\0C:\\2\0\0", 12), {"C:\\1"}, 0},
         // What older versions stored as typed on a command line.
-        {"relative entries", std::string("bank.syx\0C:\\b.syx\0..\\c.syx\0\0", 28), {"C:\\b.syx"}, 2},
+        {"relative entries",
+         std::string("bank.syx\0C:\\b.syx\0..\\c.syx\0\0", 28),
+         {"C:\\b.syx"},
+         2},
     };
     for (const DecodeCase& c : cases) {
         SCOPED_TRACE(c.what);

@@ -13,8 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -254,29 +254,15 @@ bool HandOver(const std::string& path) {
            answer == TRUE;
 }
 
-std::string ReadBytes(const std::string& path) {
-    std::string bytes;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return bytes;
-    char chunk[4096];
-    size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
-    std::fclose(file);
-    return bytes;
-}
-
 // Two of the project's example banks back to back: a file of two banks.
 std::string TwoBankFile() {
     char folder[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, folder);
     const std::string path = std::string(folder) + "vexa-two-banks.syx";
-    const std::string bytes =
-        ReadBytes(Example("jx8p-studio-tones.syx")) + ReadBytes(Example("jx10-night-session.syx"));
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return "";
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    std::fclose(file);
-    return written && bytes.size() > 10000 ? path : "";
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (const char* name : {"jx8p-studio-tones.syx", "jx10-night-session.syx"})
+        out << std::ifstream(Example(name), std::ios::binary).rdbuf();
+    return out.good() ? path : "";
 }
 
 TEST_F(OutsideFiles, HandOversDuringTheChooseABankDialogWaitAndOpenInOrder) {
@@ -310,7 +296,8 @@ TEST_F(OutsideFiles, HandOversDuringTheChooseABankDialogWaitAndOpenInOrder) {
     // Each opened in turn, the last on top: the chosen bank was
     // remembered under its own file's name.
     ASSERT_TRUE(HeadingIs(kM16CHeading));
-    EXPECT_TRUE(gui::WaitFor([&] { return StoredRecent().size() >= 3 && StoredRecent()[0] == third; }));
+    EXPECT_TRUE(
+        gui::WaitFor([&] { return StoredRecent().size() >= 3 && StoredRecent()[0] == third; }));
     const std::vector<std::string> stored = StoredRecent();
     ASSERT_GE(stored.size(), 3u);
     EXPECT_EQ(std::vector<std::string>(stored.begin(), stored.begin() + 3),

@@ -29,9 +29,9 @@ Process Start(const std::string& exe, const std::string& file = "",
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + exe + "\"";
     if (!file.empty()) commandLine += " \"" + file + "\"";
-    p.started = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               folder.empty() ? nullptr : folder.c_str(), &startup,
-                               &p.info) != FALSE;
+    p.started =
+        CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       folder.empty() ? nullptr : folder.c_str(), &startup, &p.info) != FALSE;
     return p;
 }
 
