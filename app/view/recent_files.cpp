@@ -21,17 +21,21 @@ bool SamePath(const char* a, const char* b) {
     }
 }
 
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
 // A path the list can keep: 1 .. kRecentPathSize - 1 characters, none of
-// them a control character (which no Windows file name holds).
+// them a control character (which no Windows file name holds), and
+// absolute: a relative entry would name another file (or none) as soon as
+// the current folder moves.
 bool UsablePath(const char* path, size_t length) {
     if (length == 0 || length >= kRecentPathSize) return false;
     for (size_t i = 0; i < length; ++i) {
         if (static_cast<unsigned char>(path[i]) < 0x20) return false;
     }
-    return true;
+    return IsAbsolutePath(path);
 }
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // The length of the path's root kept in front of "...\": "C:\", "\\server\share\"
 // or a leading separator; 0 for a relative path.
@@ -58,6 +62,21 @@ void CopyCut(std::span<char> out, const char* text, size_t length) {
 }
 
 }  // namespace
+
+bool IsAbsolutePath(const char* path) {
+    if (path == nullptr) return false;
+    if (IsDriveLetter(path[0]) && path[1] == ':') return IsSeparator(path[2]);
+    if (!IsSeparator(path[0]) || !IsSeparator(path[1])) return false;
+    // "\\server\share\...": both names present. "\\?\" and "\\.\" device
+    // paths take this road too, with "?" or "." as the server.
+    const char* at = path + 2;
+    const char* server = at;
+    while (*at != '\0' && !IsSeparator(*at)) ++at;
+    if (at == server || *at == '\0') return false;
+    const char* share = ++at;
+    while (*at != '\0' && !IsSeparator(*at)) ++at;
+    return at != share;
+}
 
 bool RememberRecentFile(RecentFiles& files, const char* path) {
     if (path == nullptr) return false;

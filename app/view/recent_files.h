@@ -26,10 +26,17 @@ struct RecentFiles {
     int32_t count = 0;
 };
 
+// True for a path that names one file whatever the current folder and
+// drive are: "C:\x" (or "C:/x") and "\\server\share\x". "x.syx", "..\x",
+// "C:x" (relative to drive C's current folder) and "\x" (the current
+// drive's root) are relative.
+bool IsAbsolutePath(const char* path);
+
 // Puts path at the top; an entry for the same file (Windows paths: letters
 // compared without case) moves up instead of appearing twice, and the
 // fifth falls off. False (nothing changes) for a path that cannot be kept:
-// empty, MAX_PATH characters or more, or holding a control character.
+// empty, MAX_PATH characters or more, holding a control character, or
+// relative.
 bool RememberRecentFile(RecentFiles& files, const char* path);
 // Removes entry index (0 = top); false for an index outside the list.
 bool ForgetRecentFile(RecentFiles& files, int32_t index);
@@ -38,9 +45,10 @@ bool ForgetRecentFile(RecentFiles& files, int32_t index);
 // out is too small (kRecentValueMaxSize always suffices).
 size_t EncodeRecentFiles(const RecentFiles& files, std::span<uint8_t> out);
 
-// A stored value read back. Every entry that fails the path checks above,
-// repeats an earlier one or lies beyond the fourth is dropped and counted;
-// a last entry without its zero is dropped too. Nothing in the bytes is
+// A stored value read back. Every entry that fails the path checks above
+// (the relative entries older versions stored among them), repeats an
+// earlier one or lies beyond the fourth is dropped and counted; a last
+// entry without its zero is dropped too. Nothing in the bytes is
 // trusted: any value, of any length, gives a usable list.
 struct RecentReading {
     RecentFiles files;

@@ -37,11 +37,13 @@ constexpr char kOpenFilter[] =
     "All Files (*.*)\0*.*\0";
 constexpr char kSaveFilter[] = "Sysex (.syx)\0*.syx\0";
 
-constexpr DWORD kOpenFlags =
-    OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK | OFN_HIDEREADONLY;
-constexpr DWORD kSaveFlags =
-    OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-static_assert(kOpenFlags == 0x81824 && kSaveFlags == 0x80826);
+// OFN_NOCHANGEDIR: the dialogs leave the process's current folder alone,
+// which names from the command line or a drop are resolved against.
+constexpr DWORD kOpenFlags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK |
+                             OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+constexpr DWORD kSaveFlags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK | OFN_HIDEREADONLY |
+                             OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
+static_assert(kOpenFlags == 0x8182C && kSaveFlags == 0x8082E);
 
 // The Windows 95/NT4 record size: the fields after lpTemplateName are left
 // out, which every comdlg32 accepts. 76 bytes in the 32-bit program.

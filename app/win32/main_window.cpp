@@ -9,12 +9,14 @@
 #include "ground/shell.h"
 #include "app/win32/about_dialog.h"
 #include "app/win32/file_flows.h"
+#include "app/win32/hand_over.h"
 #include "app/win32/listing_view.h"
 #include "app/win32/log_window.h"
 #include "app/win32/options_dialog.h"
 #include "app/win32/recent_menu.h"
 #include "app/win32/shell_win32.h"
 #include "app/win32/status_bar.h"
+#include "app/view/recent_files.h"
 #include "bank/bank_image.h"
 #include "transfer/transfer.h"
 
@@ -49,10 +51,6 @@ void CommitReceivedBank() {
     bankModified.store(1, std::memory_order_release);
     RefreshBankView();
 }
-
-// The file another copy of the program handed over, kept from its
-// WM_COPYDATA until the posted kOpenHandedFileMessage opens it. UI thread.
-char handedFile[MAX_PATH] = {};
 
 void EnableCommand(HMENU menu, UINT command, bool enabled) {
     EnableMenuItem(menu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
@@ -187,39 +185,46 @@ void ComeForward(HWND window) {
     SetForegroundWindow(window);
 }
 
-// The first file of a drop opens as File > Open would open it.
+// The first file of a drop opens as File > Open would open it, once no
+// other flow is up and no transfer runs.
 LRESULT OnDropFiles(HWND window, WPARAM wParam) {
     HDROP drop = reinterpret_cast<HDROP>(wParam);
     char path[MAX_PATH] = {};
     const UINT length = DragQueryFileA(drop, 0, path, MAX_PATH);
     DragFinish(drop);
     if (length == 0 || length >= MAX_PATH) return 0;
-    ComeForward(window);
-    OpenNamedBank(window, path);
+    QueueFileToOpen(window, path);
     return 0;
 }
 
 // Another copy of the program hands over a file to open. The sender waits
-// for this answer, so the file is only taken here (after checking what
+// for this answer, so the file is only queued here (after checking what
 // arrived) and opened once the posted message comes back: the save prompt
-// and the refusal boxes must not keep the other copy waiting.
+// and the refusal boxes must not keep the other copy waiting. The sender
+// made the path absolute in its own folder; a relative one would be
+// resolved in ours, so it is refused.
 LRESULT OnCopyData(HWND window, LPARAM lParam) {
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     if (data == nullptr || data->dwData != kOpenFileCopyData || data->lpData == nullptr ||
-        data->cbData < 2 || data->cbData > sizeof handedFile)
+        data->cbData < 2 || data->cbData > kHandedPathSize)
         return FALSE;
     const auto* bytes = static_cast<const char*>(data->lpData);
     if (bytes[data->cbData - 1] != '\0' || std::strlen(bytes) + 1 != data->cbData) return FALSE;
-    std::memcpy(handedFile, bytes, data->cbData);
-    PostMessageA(window, kOpenHandedFileMessage, 0, 0);
-    return TRUE;
+    if (!IsAbsolutePath(bytes)) {
+        LogPrintf("No bank opened from %s: another copy handed over a relative path.\n", bytes);
+        return FALSE;
+    }
+    return QueueFileToOpen(window, bytes) ? TRUE : FALSE;
 }
 
+// The oldest waiting file opens when no flow is up and no transfer runs;
+// its open is a flow of its own, so files handed over meanwhile wait too.
+// Called for the posted message and on each tick of the main timer (which
+// is how a file waiting for a transfer opens once it has ended).
 LRESULT OnOpenHandedFile(HWND window) {
-    char path[MAX_PATH];
-    std::memcpy(path, handedFile, sizeof path);
-    handedFile[0] = '\0';
-    if (path[0] == '\0') return 0;
+    char path[kHandedPathSize];
+    if (!TakeWaitingFile(path)) return 0;
+    const FlowScope flow(window);
     ComeForward(window);
     OpenNamedBank(window, path);
     return 0;
@@ -277,7 +282,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_CREATE: return OnCreate(window);
     case WM_SIZE: return OnSize(lParam);
-    case WM_CLOSE: return OnClose(window);
+    case WM_CLOSE: {
+        const FlowScope flow(window);
+        return OnClose(window);
+    }
     case kWorkerEndedMessage: return OnWorkerEnded(window);
     case WM_DESTROY: return OnDestroy(window);
     case WM_QUERYENDSESSION: return 1;
@@ -285,17 +293,25 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (HIWORD(lParam) == 0 && OnInitMenuPopup(reinterpret_cast<HMENU>(wParam))) return 0;
         break;
     case WM_MENUSELECT: return ShowMenuHelp(wParam, lParam);
-    case WM_COMMAND:
+    case WM_COMMAND: {
+        if (RefuseDuringFlow(LOWORD(wParam))) return 0;
+        const FlowScope flow(window);
         if (OnCommand(window, LOWORD(wParam))) return 0;
         break;
-    case TransferCompleteMessage:
+    }
+    case TransferCompleteMessage: {
+        const FlowScope flow(window);
         if (OnTransferComplete(window, wParam)) return 0;
         break;
+    }
     case kPaneTextMessage: return OnPaneTextMessage(wParam, lParam);
     case kProgressMessage: return OnProgressMessage(wParam, lParam);
     case WM_DROPFILES: return OnDropFiles(window, wParam);
     case WM_COPYDATA: return OnCopyData(window, lParam);
     case kOpenHandedFileMessage: return OnOpenHandedFile(window);
+    case WM_TIMER:
+        if (wParam == kMainTimerId) return OnOpenHandedFile(window);
+        break;
     case kWmDpiChanged: return OnDpiChanged(window, wParam, lParam);
     case kRefreshBankViewMessage: return OnRefreshBankViewMessage();
     default: break;

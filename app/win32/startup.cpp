@@ -10,6 +10,8 @@
 #include "ground/resource.h"
 #include "ground/shell.h"
 #include "app/win32/file_flows.h"
+#include "app/win32/full_path.h"
+#include "app/win32/hand_over.h"
 #include "app/win32/listing_view.h"
 #include "app/win32/log_window.h"
 #include "app/win32/main_window.h"
@@ -54,21 +56,28 @@ HWND CreateMainWindow(HINSTANCE instance) {
                            nullptr);
 }
 
+// Up to 5 s for the running copy's window: it may still be starting.
 constexpr int kHandOverWaits = 50;
 constexpr DWORD kHandOverWaitMs = 100;
 constexpr UINT kHandOverTimeoutMs = 10000;
 
+constexpr char kNotAnsweringText[] =
+    "Vexa is already running but did not answer. Try again when it is idle.";
+
 // Sends the path to the running copy, which opens it once this returns.
-void HandOverFile(HWND other, const char* file) {
+// True only when the copy took it (answered TRUE): a copy that hangs, ends
+// meanwhile or refuses the path has not got the file.
+bool HandOverFile(HWND other, const char* file) {
     COPYDATASTRUCT data{};
     data.dwData = kOpenFileCopyData;
     data.cbData = static_cast<DWORD>(std::strlen(file) + 1);
     data.lpData = const_cast<char*>(file);
     DWORD_PTR answer = 0;
-    // A copy that hangs must not hang this one too. Whatever the answer,
-    // this copy ends: the running copy reports its own refusals.
-    (void)SendMessageTimeoutA(other, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                              SMTO_ABORTIFHUNG | SMTO_BLOCK, kHandOverTimeoutMs, &answer);
+    // A copy that hangs must not hang this one too.
+    const LRESULT sent =
+        SendMessageTimeoutA(other, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                            SMTO_ABORTIFHUNG | SMTO_BLOCK, kHandOverTimeoutMs, &answer);
+    return sent != 0 && answer == TRUE;
 }
 
 // Retry until a timer is had; Cancel closes the program through its normal
@@ -104,10 +113,11 @@ int RunMessageLoop() {
 
 }  // namespace
 
-bool ActivatePreviousInstance(const char* semaphoreName, const char* className, const char* title,
-                              const char* file) {
+PreviousInstance ActivatePreviousInstance(const char* semaphoreName, const char* className,
+                                          const char* title, const char* file) {
     HANDLE semaphore = CreateSemaphoreA(nullptr, 0, 1, semaphoreName);
-    if (semaphore == nullptr || GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    if (semaphore == nullptr || GetLastError() != ERROR_ALREADY_EXISTS)
+        return PreviousInstance::None;
     CloseHandle(semaphore);
     HWND other = FindWindowA(className, title);
     // The first copy may still be starting: a file to hand over is worth a
@@ -119,9 +129,11 @@ bool ActivatePreviousInstance(const char* semaphoreName, const char* className, 
     if (other != nullptr) {
         if (IsIconic(other)) ShowWindow(other, SW_RESTORE);
         SetForegroundWindow(other);
-        if (file != nullptr) HandOverFile(other, file);
     }
-    return true;
+    // Without a file nothing is lost when the window is not found.
+    if (file == nullptr) return PreviousInstance::Activated;
+    if (other == nullptr || !HandOverFile(other, file)) return PreviousInstance::DidNotAnswer;
+    return PreviousInstance::Activated;
 }
 
 int RunVexa(HINSTANCE instance, int showCommand, OperationRunner runner,
@@ -129,11 +141,23 @@ int RunVexa(HINSTANCE instance, int showCommand, OperationRunner runner,
     // First, before any window or thread exists: every status text and log
     // line from here on goes to this shell.
     SetShell(&kWin32Shell);
+    char typed[MAX_PATH] = {};
     char file[MAX_PATH] = {};
-    const bool haveFile = FirstFileArgument(commandLine, file);
-    if (ActivatePreviousInstance(kInstanceName, kMainWindowClass, kMainWindowTitle,
-                                 haveFile ? file : nullptr))
-        return 0;
+    const bool haveFile = FirstFileArgument(commandLine, typed);
+    // Absolute here, in this process's folder: the running copy, and the
+    // recent files later, would resolve a relative name in another one.
+    // A name that cannot be made absolute goes on as typed and is refused
+    // where it arrives.
+    if (haveFile && !MakeFullPath(typed, file)) std::memcpy(file, typed, sizeof file);
+    switch (ActivatePreviousInstance(kInstanceName, kMainWindowClass, kMainWindowTitle,
+                                     haveFile ? file : nullptr)) {
+    case PreviousInstance::None: break;
+    case PreviousInstance::Activated: return 0;
+    case PreviousInstance::DidNotAnswer:
+        // The file would be lost without a word: say so, and fail.
+        MessageBoxA(nullptr, kNotAnsweringText, "Vexa", MB_ICONEXCLAMATION);
+        return 1;
+    }
     // Without the common controls there is no status bar; the program runs
     // on without it, as a failed status bar creation would.
     InitCommonControlsByOrdinal();
@@ -155,6 +179,6 @@ int RunVexa(HINSTANCE instance, int showCommand, OperationRunner runner,
     LoadRecentFiles();
     // A file named on the command line opens as File > Open opens it, once
     // the message loop runs (its boxes need it).
-    if (haveFile) OpenNamedBank(window, file);
+    if (haveFile) QueueFileToOpen(window, file);
     return RunMessageLoop();
 }

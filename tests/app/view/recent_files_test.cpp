@@ -43,8 +43,8 @@ TEST(RecentFiles, NewestFirstAtMostFourSameFileMovesUp) {
 TEST(RecentFiles, PathsThatCannotBeKeptChangeNothing) {
     RecentFiles files = ListOf({"C:\\a.syx"});
     const std::string tooLong(kRecentPathSize, 'x');
-    const std::string longest(kRecentPathSize - 1, 'y');
-    for (const char* bad : {"", "C:\\a\tb.syx", tooLong.c_str()}) {
+    const std::string longest = "C:\\" + std::string(kRecentPathSize - 4, 'y');
+    for (const char* bad : {"", "C:\\a\tb.syx", tooLong.c_str(), "b.syx", "..\\b.syx"}) {
         EXPECT_FALSE(RememberRecentFile(files, bad)) << bad;
     }
     EXPECT_FALSE(RememberRecentFile(files, nullptr));
@@ -87,6 +87,33 @@ TEST(RecentFiles, StoredFormRoundTrips) {
     EXPECT_EQ(EncodeRecentFiles(RecentFiles{}, std::span<uint8_t>(big.data(), 1)), 1u);
 }
 
+TEST(RecentFiles, OnlyAbsolutePathsNameOneFile) {
+    const struct {
+        const char* path;
+        bool absolute;
+    } cases[] = {
+        {"C:\\x", true},
+        {"c:/banks/x.syx", true},
+        {"\\\\server\\share\\x", true},
+        {"//server/share", true},
+        {"\\\\?\\C:\\x", true},
+        {"x.syx", false},
+        {"..\\x", false},
+        {".\\x", false},
+        {"C:x", false},
+        {"C:", false},
+        {"\\x", false},
+        {"/x", false},
+        {"\\\\server", false},
+        {"\\\\server\\", false},
+        {"\\\\\\share\\x", false},
+        {"1:\\x", false},
+        {"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsAbsolutePath(c.path), c.absolute) << c.path;
+    EXPECT_FALSE(IsAbsolutePath(nullptr));
+}
+
 struct DecodeCase {
     const char* what;
     std::string bytes;
@@ -109,6 +136,11 @@ TEST(RecentFiles, StoredValueIsCheckedBeforeUse) {
          {"C:\\1", "C:\\2", "C:\\3", "C:\\4"},
          1},
         {"stops at the empty entry", std::string("C:\\1\0\0C:\\2\0\0", 12), {"C:\\1"}, 0},
+        // What older versions stored as typed on a command line.
+        {"relative entries",
+         std::string("bank.syx\0C:\\b.syx\0..\\c.syx\0\0", 28),
+         {"C:\\b.syx"},
+         2},
     };
     for (const DecodeCase& c : cases) {
         SCOPED_TRACE(c.what);

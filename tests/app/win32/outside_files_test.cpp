@@ -1,7 +1,9 @@
 // Banks that come from outside the open dialog, and what the status bar
 // shows during a transfer, in the running shell: a file dropped on the main
-// window (WM_DROPFILES with an HDROP built here), refused while an
-// operation runs and guarded by the changed-bank prompt; the recent files
+// window (WM_DROPFILES with an HDROP built here), waiting while an
+// operation runs and guarded by the changed-bank prompt; files handed over
+// by another copy (WM_COPYDATA sent here) while the Choose a Bank dialog is
+// up, opened after it in the order they came; the recent files
 // read from the settings key at start, shown in the File menu, opened, and
 // one that has gone removed with a message; the progress bar's range and
 // position while a transfer reports its share, gone with "Ready".
@@ -12,6 +14,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -206,7 +209,7 @@ TEST_F(OutsideFiles, ProgressBarDuringATransferGoesWithReady) {
     gui::PostMenuCommand(IDM_TRANSMIT);
     ASSERT_TRUE(gui::WaitFor([] { return IsBusy() != 0; }));
 
-    // While it runs, a dropped file is refused: the bank stays.
+    // While it runs, a dropped file waits: the bank stays.
     Drop({Example("jx8p-studio-tones.syx")});
     Sleep(300);
     EXPECT_EQ(Heading(), kM64CHeading);
@@ -235,6 +238,71 @@ TEST_F(OutsideFiles, ProgressBarDuringATransferGoesWithReady) {
     EXPECT_EQ(SendMessageA(progress, PBM_GETPOS, 0, 0), kStandInBlocks);
     EXPECT_FALSE(IsWindowVisible(progress));
     EXPECT_EQ(gui::StatusText(StatusWindow(), 0), "Ready");
+    // Then the dropped file opens.
+    EXPECT_TRUE(HeadingIs(kM16CHeading));
+}
+
+// What another copy of the program sends; the running copy's answer.
+bool HandOver(const std::string& path) {
+    COPYDATASTRUCT data{};
+    data.dwData = 0x56584F50;  // 'VXOP'
+    data.cbData = static_cast<DWORD>(path.size() + 1);
+    data.lpData = const_cast<char*>(path.c_str());
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(gui::MainWindow(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                               SMTO_BLOCK, 5000, &answer) != 0 &&
+           answer == TRUE;
+}
+
+// Two of the project's example banks back to back: a file of two banks.
+std::string TwoBankFile() {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder) + "vexa-two-banks.syx";
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (const char* name : {"jx8p-studio-tones.syx", "jx10-night-session.syx"})
+        out << std::ifstream(Example(name), std::ios::binary).rdbuf();
+    return out.good() ? path : "";
+}
+
+TEST_F(OutsideFiles, HandOversDuringTheChooseABankDialogWaitAndOpenInOrder) {
+    const std::string two = TwoBankFile();
+    ASSERT_FALSE(two.empty());
+    const std::string second = Example("jx10-night-session.c64");
+    const std::string third = Example("jx8p-studio-tones.c16");
+    Drop({two});
+    HWND chooser = gui::FindDialog("Choose a Bank", gui::MainWindow());
+    ASSERT_NE(chooser, nullptr);
+    const std::string before = Heading();
+
+    // The other copy makes its path absolute; a relative one is refused.
+    EXPECT_FALSE(HandOver("jx8p-studio-tones.syx"));
+    EXPECT_TRUE(HandOver(second));
+    EXPECT_TRUE(HandOver(third));
+    // A posted File > Open would start a second open flow: ignored.
+    gui::PostMenuCommand(IDM_OPEN);
+    Sleep(300);
+    EXPECT_TRUE(IsWindowVisible(chooser));
+    EXPECT_EQ(Heading(), before);
+    EXPECT_EQ(gui::FindDialog("Open Bank", gui::MainWindow(), 0), nullptr);
+
+    // The file's second bank, the JX-10 one.
+    HWND list = GetDlgItem(chooser, IDC_BANKLIST);
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+    SendMessageA(list, LB_SETCURSEL, 1, 0);
+    gui::PressButton(chooser, IDOK);
+    ASSERT_TRUE(gui::WaitWindowGone(chooser));
+
+    // Each opened in turn, the last on top: the chosen bank was
+    // remembered under its own file's name.
+    ASSERT_TRUE(HeadingIs(kM16CHeading));
+    EXPECT_TRUE(
+        gui::WaitFor([&] { return StoredRecent().size() >= 3 && StoredRecent()[0] == third; }));
+    const std::vector<std::string> stored = StoredRecent();
+    ASSERT_GE(stored.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(stored.begin(), stored.begin() + 3),
+              (std::vector<std::string>{third, second, two}));
+    DeleteFileA(two.c_str());
 }
 
 TEST_F(OutsideFiles, RecentFilesFromTheSettingsKeyAndOneThatHasGone) {
