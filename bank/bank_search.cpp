@@ -6,49 +6,24 @@
 #include "bank/bank_search.h"
 
 #include <algorithm>
-#include <array>
-#include <string_view>
 
 #include "bank/bank_import.h"
+#include "bank/midi_file_reader.h"
 #include "bank/sysex.h"
+#include "bank/sysex_scan.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Messages longer than a DatMessage are none of the bank messages; of them
-// only the first bytes are kept, enough to tell what they are.
-constexpr size_t kLongestKeptMessage = kDatMessageSize;
-
 constexpr uint8_t kVecovenOps[] = {0x38, 0x3A};
 constexpr uint8_t kWsdKindM16C = 0x16;
 constexpr uint8_t kWsdKindM64C = 0x64;
 
-// A System Exclusive message as it is gathered: where its F0 lay, its whole
-// length with F0 and F7, and its first bytes.
-struct Message {
-    size_t position = 0;
-    size_t length = 0;
-    std::array<uint8_t, kLongestKeptMessage> bytes{};
-
-    void Start(size_t at) {
-        position = at;
-        length = 1;
-        bytes[0] = kSysexStart;
-    }
-    void Append(std::span<const uint8_t> data) {
-        if (length < bytes.size()) {
-            const size_t kept = std::min(data.size(), bytes.size() - length);
-            std::copy_n(data.begin(), kept, bytes.begin() + static_cast<std::ptrdiff_t>(length));
-        }
-        length += data.size();
-    }
-};
-
 enum class MessageType { kOther, kJx8pTone, kMks70Patch, kMks70Tone, kWsd, kDat, kVecovenV4 };
 
 // The channel byte (3) is never examined.
-MessageType Classify(const Message& message) {
+MessageType Classify(const ScannedMessage& message) {
     const size_t n = message.length;
     const uint8_t* m = message.bytes.data();
     if (n < 6 || m[1] != kRolandId) return MessageType::kOther;
@@ -86,7 +61,7 @@ struct MessageRun {
     std::vector<size_t> groupPositions;
     size_t count = 0;
 
-    void Add(const Message& message) {
+    void Add(const ScannedMessage& message) {
         if (count % group == 0) groupPositions.push_back(message.position);
         bytes.insert(bytes.end(), message.bytes.begin(),
                      message.bytes.begin() + static_cast<std::ptrdiff_t>(size));
@@ -117,7 +92,11 @@ struct Collector {
 
     std::vector<FoundBank> banks;
 
-    void Take(const Message& message) {
+    static void TakeInto(void* collector, const ScannedMessage& message) {
+        static_cast<Collector*>(collector)->Take(message);
+    }
+
+    void Take(const ScannedMessage& message) {
         switch (Classify(message)) {
         case MessageType::kJx8pTone: jx8pTones.Add(message); break;
         case MessageType::kMks70Patch: mks70Patches.Add(message); break;
@@ -140,7 +119,7 @@ struct Collector {
     }
 
     // A new WsdMessage starts over, whatever came before.
-    void StartDump(const Message& message) {
+    void StartDump(const ScannedMessage& message) {
         NoteShortDump();
         const uint8_t kind = message.bytes[5];
         if (kind == kWsdKindM16C) dumpBlocks = kM16CImageSize / kDatBlockBytes;
@@ -148,7 +127,7 @@ struct Collector {
         dumpPosition = message.position;
     }
 
-    void AddDat(const Message& message) {
+    void AddDat(const ScannedMessage& message) {
         if (dumpBlocks == 0) {
             ++strayDats;
             return;
@@ -199,150 +178,6 @@ struct Collector {
         if (banks.size() > kMostBanksFound) banks.resize(kMostBanksFound);
     }
 };
-
-// The System Exclusive scan of raw data: outside a message everything up to
-// the next F0 is skipped; inside, F7 ends it, F0 drops it as incomplete and
-// starts a new one, and every other byte belongs to it, 80h..FFh included
-// (JX-8P bank files carry tone data bytes of 80h). The state lasts across
-// calls, so a message may arrive in pieces.
-struct SysexScanner {
-    Collector& collector;
-    Message message{};
-    bool open = false;
-
-    void Scan(std::span<const uint8_t> data, size_t position) {
-        size_t i = 0;
-        while (i < data.size()) {
-            if (!open) {
-                while (i < data.size() && data[i] != kSysexStart) ++i;
-                if (i == data.size()) return;
-                message.Start(position + i);
-                open = true;
-                ++i;
-                continue;
-            }
-            // The run of bytes that belong to the message, up to F0 or F7.
-            size_t end = i;
-            while (end < data.size() && data[end] != kSysexStart && data[end] != kSysexEnd) ++end;
-            message.Append(data.subspan(i, end - i));
-            i = end;
-            if (i == data.size()) return;
-            if (data[i] == kSysexEnd) {
-                message.Append(data.subspan(i, 1));
-                collector.Take(message);
-                open = false;
-                ++i;
-            } else {
-                open = false;  // the F0 is taken up again above
-            }
-        }
-    }
-};
-
-uint32_t BigEndian32(const uint8_t* p) {
-    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
-// A variable-length number of at most 4 bytes at data[at]; advances `at`.
-bool ReadNumber(std::span<const uint8_t> data, size_t& at, size_t& value) {
-    value = 0;
-    for (int i = 0; i < 4; ++i) {
-        if (at >= data.size()) return false;
-        const uint8_t b = data[at++];
-        value = (value << 7) | (b & 0x7Fu);
-        if ((b & 0x80) == 0) return true;
-    }
-    return false;
-}
-
-// A length followed by that many bytes at data[at]; advances `at` past them.
-bool ReadBlock(std::span<const uint8_t> data, size_t& at, std::span<const uint8_t>& block) {
-    size_t length = 0;
-    if (!ReadNumber(data, at, length) || length > data.size() - at) return false;
-    block = data.subspan(at, length);
-    at += length;
-    return true;
-}
-
-bool EndsWithSysexEnd(std::span<const uint8_t> data) {
-    return !data.empty() && data.back() == kSysexEnd;
-}
-
-// The events of a Standard MIDI File's track. Returns false for a
-// damaged file: a chunk or event running past its end, a number longer than 4
-// bytes, a data byte with no status before it, or a status byte that has no
-// place in a track. Meta and System Exclusive events leave the running status
-// as it was, as lenient readers do.
-bool ReadTrack(std::span<const uint8_t> track, size_t base, Collector& collector) {
-    SysexScanner escapes{collector};
-    Message sysex{};
-    bool sysexOpen = false;
-    uint8_t running = 0;
-    size_t at = 0;
-    while (at < track.size()) {
-        size_t delta = 0;
-        if (!ReadNumber(track, at, delta) || at >= track.size()) return false;
-        const size_t eventAt = at;
-        uint8_t status = track[at];
-        if (status < 0x80) {
-            if (running == 0) return false;
-            status = running;
-        } else {
-            ++at;
-        }
-        std::span<const uint8_t> block;
-        if (status == 0xFF) {
-            if (at >= track.size()) return false;
-            ++at;  // the meta event's type
-            if (!ReadBlock(track, at, block)) return false;
-        } else if (status == kSysexStart) {
-            if (!ReadBlock(track, at, block)) return false;
-            // A message still open is dropped as incomplete.
-            sysex.Start(base + eventAt);
-            sysex.Append(block);
-            sysexOpen = !EndsWithSysexEnd(block);
-            if (!sysexOpen) collector.Take(sysex);
-        } else if (status == kSysexEnd) {
-            if (!ReadBlock(track, at, block)) return false;
-            if (sysexOpen) {
-                sysex.Append(block);
-                sysexOpen = !EndsWithSysexEnd(block);
-                if (!sysexOpen) collector.Take(sysex);
-            } else {
-                escapes.Scan(block, base + (at - block.size()));
-            }
-        } else if (status < 0xF0) {
-            const size_t dataBytes = (status & 0xE0) == 0xC0 ? 1 : 2;
-            if (dataBytes > track.size() - at) return false;
-            for (size_t i = 0; i < dataBytes; ++i) {
-                if (track[at + i] >= 0x80) return false;
-            }
-            at += dataBytes;
-            running = status;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool ReadMidiFile(std::span<const uint8_t> data, Collector& collector) {
-    if (data.size() < 8) return false;
-    const uint32_t headerLength = BigEndian32(data.data() + 4);
-    if (headerLength < 6 || headerLength > data.size() - 8) return false;
-    size_t at = 8 + headerLength;
-    while (at < data.size()) {
-        if (data.size() - at < 8) return false;
-        const uint32_t length = BigEndian32(data.data() + at + 4);
-        if (length > data.size() - at - 8) return false;
-        if (std::string_view(reinterpret_cast<const char*>(data.data() + at), 4) == "MTrk" &&
-            !ReadTrack(data.subspan(at + 8, length), at + 8, collector)) {
-            return false;
-        }
-        at += 8 + length;
-    }
-    return true;
-}
 
 // Cartridge images back to back: n >= 2 images of `size` bytes, each passing
 // its row, followed by fewer than `size` bytes that are all 00h or all FFh.
@@ -422,12 +257,6 @@ void TakeBanks(BankSearch& result, Collector& found, const char* layout) {
     result.reason.clear();
 }
 
-bool StartsWith(std::span<const uint8_t> data, std::string_view prefix) {
-    return data.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), data.begin(),
-                      [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; });
-}
-
 }  // namespace
 
 BankSearch SearchBanks(std::span<const uint8_t> data) {
@@ -437,8 +266,9 @@ BankSearch SearchBanks(std::span<const uint8_t> data) {
         return result;
     }
     Collector found;
-    if (StartsWith(data, "MThd")) {
-        if (!ReadMidiFile(data, found)) {
+    const MessageSink sink{&found, Collector::TakeInto};
+    if (StartsLikeMidiFile(data)) {
+        if (!ReadMidiFile(data, sink)) {
             Refuse(result, NoBankReason::kDamagedMidiFile, "a damaged MIDI file");
             return result;
         }
@@ -454,7 +284,7 @@ BankSearch SearchBanks(std::span<const uint8_t> data) {
         TakeBanks(result, found, "M-16C images back to back");
         return result;
     }
-    SysexScanner scanner{found};
+    SysexScanner scanner{sink};
     scanner.Scan(data, 0);
     found.Finish();
     TakeBanks(result, found, "System Exclusive messages");
