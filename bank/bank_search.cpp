@@ -1,8 +1,9 @@
-// The second look at data the layout table refuses. Three readers turn the
-// data into System Exclusive messages (a Standard MIDI File's events, or a
-// scan of raw bytes), or into cartridge images back to back; a collector
-// makes banks of the messages with the layout table's own conversions. Knows
-// nothing of files, windows or MIDI ports.
+// The second look at data the layout table refuses: the bank collector,
+// which makes banks of the System Exclusive messages that the two readers
+// (midi_file_reader.h, sysex_scan.h) hand on, the reading of cartridge
+// images back to back, and the refusal texts. Banks are converted with the
+// layout table's own conversions. Knows nothing of files, windows or MIDI
+// ports.
 #include "bank/bank_search.h"
 
 #include <algorithm>
@@ -30,8 +31,8 @@ MessageType Classify(const ScannedMessage& message) {
     const uint8_t op = m[2];
     const uint8_t model = m[4];
     if (op == kJx8pToneOp) {
-        const bool tone =
-            n == kJx8pToneMessageSize && model == kJx8pModel && m[5] == 0x20 && m[6] == 0x01;
+        const bool tone = n == kJx8pToneMessageSize &&
+                          HasJx8pToneHead(std::span<const uint8_t>(m, kJx8pToneMessageSize));
         return tone ? MessageType::kJx8pTone : MessageType::kOther;
     }
     if (model != kJx10Model) return MessageType::kOther;
