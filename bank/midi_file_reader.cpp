@@ -42,6 +42,10 @@ bool ReadTrack(std::span<const uint8_t> track, size_t base, MessageSink sink) {
     ScannedMessage sysex{};
     bool sysexOpen = false;
     uint8_t running = 0;
+    // The program number when the event just before was a program change,
+    // else -1; and whether it was an escape, whose scan keeps its own count.
+    int program = -1;
+    bool afterEscape = false;
     size_t at = 0;
     while (at < track.size()) {
         size_t delta = 0;
@@ -55,6 +59,8 @@ bool ReadTrack(std::span<const uint8_t> track, size_t base, MessageSink sink) {
             ++at;
         }
         std::span<const uint8_t> block;
+        int programHere = -1;
+        bool escape = false;
         if (status == 0xFF) {
             if (at >= track.size()) return false;
             ++at;  // the meta event's type
@@ -63,6 +69,7 @@ bool ReadTrack(std::span<const uint8_t> track, size_t base, MessageSink sink) {
             if (!ReadBlock(track, at, block)) return false;
             // A message still open is dropped as incomplete.
             sysex.Start(base + eventAt);
+            sysex.program = program;
             sysex.Append(block);
             sysexOpen = !EndsWithSysexEnd(block);
             if (!sysexOpen) sink.Take(sysex);
@@ -73,7 +80,9 @@ bool ReadTrack(std::span<const uint8_t> track, size_t base, MessageSink sink) {
                 sysexOpen = !EndsWithSysexEnd(block);
                 if (!sysexOpen) sink.Take(sysex);
             } else {
+                if (!afterEscape) escapes.program = program;
                 escapes.Scan(block, base + (at - block.size()));
+                escape = true;
             }
         } else if (status < 0xF0) {
             const size_t dataBytes = (status & 0xE0) == 0xC0 ? 1 : 2;
@@ -81,11 +90,14 @@ bool ReadTrack(std::span<const uint8_t> track, size_t base, MessageSink sink) {
             for (size_t i = 0; i < dataBytes; ++i) {
                 if (track[at + i] >= 0x80) return false;
             }
+            if ((status & 0xF0) == 0xC0) programHere = track[at];
             at += dataBytes;
             running = status;
         } else {
             return false;
         }
+        program = programHere;
+        afterEscape = escape;
     }
     return true;
 }

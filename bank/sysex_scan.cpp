@@ -21,10 +21,21 @@ void SysexScanner::Scan(std::span<const uint8_t> data, size_t position) {
     size_t i = 0;
     while (i < data.size()) {
         if (!open) {
-            while (i < data.size() && data[i] != kSysexStart) ++i;
-            if (i == data.size()) return;
-            message.Start(position + i);
-            open = true;
+            const uint8_t b = data[i];
+            if (b == kSysexStart) {
+                message.Start(position + i);
+                message.program = program;
+                open = true;
+                running = 0;
+                program = -1;
+            } else if (b >= 0xF8) {
+                // Real-time bytes may stand anywhere and change nothing.
+            } else if (b >= 0x80) {
+                running = b < 0xF0 ? b : 0;
+                program = -1;
+            } else {
+                program = (running & 0xF0) == 0xC0 ? b : -1;
+            }
             ++i;
             continue;
         }
@@ -43,4 +54,10 @@ void SysexScanner::Scan(std::span<const uint8_t> data, size_t position) {
             open = false;  // the F0 is taken up again above
         }
     }
+}
+
+bool ScanSysexMessages(std::span<const uint8_t> data, MessageSink sink) {
+    SysexScanner scanner{sink};
+    scanner.Scan(data, 0);
+    return true;
 }

@@ -19,6 +19,9 @@
 struct ScannedMessage {
     size_t position = 0;
     size_t length = 0;
+    // The program number of a program change (Cn pp) just before the
+    // message, real-time bytes aside; -1 when there is none.
+    int program = -1;
     std::array<uint8_t, kDatMessageSize> bytes{};
 
     void Start(size_t at);
@@ -37,11 +40,19 @@ struct MessageSink {
 // it, F0 drops it as incomplete and starts a new one, and every other byte
 // belongs to it, 80h..FFh included (JX-8P bank files carry tone data bytes of
 // 80h). The state lasts across calls, so a message may arrive in pieces;
-// `position` is the offset of data[0] in the whole file.
+// `position` is the offset of data[0] in the whole file. Between messages
+// the scan follows channel messages with running status, to tell which
+// program change comes just before a message.
 struct SysexScanner {
     MessageSink sink;
     ScannedMessage message{};
     bool open = false;
+    uint8_t running = 0;  // the running status between messages, 0 for none
+    int program = -1;     // the program change just scanned, if nothing else followed
 
     void Scan(std::span<const uint8_t> data, size_t position);
 };
+
+// A reader over raw data: the scan of the whole data at once. Raw data have
+// no rules to break, so it always returns true.
+bool ScanSysexMessages(std::span<const uint8_t> data, MessageSink sink);
