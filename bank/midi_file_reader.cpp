@@ -32,6 +32,11 @@ bool ReadBlock(std::span<const uint8_t> data, size_t& at, std::span<const uint8_
     return true;
 }
 
+// A chunk's type is four letters, digits or other printable characters.
+bool IsChunkType(std::span<const uint8_t> type) {
+    return std::all_of(type.begin(), type.end(), [](uint8_t c) { return c >= 0x20 && c < 0x7F; });
+}
+
 bool EndsWithSysexEnd(std::span<const uint8_t> data) {
     return !data.empty() && data.back() == kSysexEnd;
 }
@@ -115,16 +120,20 @@ bool ReadMidiFile(std::span<const uint8_t> data, MessageSink sink) {
     if (data.size() < 8) return false;
     const uint32_t headerLength = BigEndian32(data.data() + 4);
     if (headerLength < 6 || headerLength > data.size() - 8) return false;
+    bool whole = true;
     size_t at = 8 + headerLength;
     while (at < data.size()) {
-        if (data.size() - at < 8) return false;
+        // Transfer programs pad files (a 00h byte, 1Ah to a 128-byte block):
+        // what cannot be a chunk ends the file.
+        if (data.size() - at < 8 || !IsChunkType(data.subspan(at, 4))) break;
         const uint32_t length = BigEndian32(data.data() + at + 4);
-        if (length > data.size() - at - 8) return false;
+        const size_t present = std::min<size_t>(length, data.size() - at - 8);
+        if (present < length) whole = false;  // cut short: its events before the cut count
         if (std::string_view(reinterpret_cast<const char*>(data.data() + at), 4) == "MTrk" &&
-            !ReadTrack(data.subspan(at + 8, length), at + 8, sink)) {
-            return false;
+            !ReadTrack(data.subspan(at + 8, present), at + 8, sink)) {
+            whole = false;  // the events before the damage have been handed on
         }
-        at += 8 + length;
+        at += 8 + present;
     }
-    return true;
+    return whole;
 }

@@ -14,7 +14,9 @@
 bool StartsLikeMidiFile(std::span<const uint8_t> data);
 
 // Hands every whole message to the sink in file order. False for a damaged
-// file: a chunk or event running past its end, a number longer than 4 bytes,
-// a data byte with no status before it, or a status byte that has no place
-// in a track.
+// file: a header that is no header, a chunk or event running past its end, a
+// number longer than 4 bytes, a data byte with no status before it, or a
+// status byte that has no place in a track. Damage ends only its own track:
+// the messages wholly before it have been handed on, and the next chunk is
+// read. Bytes after the last chunk that cannot be a chunk are ignored.
 bool ReadMidiFile(std::span<const uint8_t> data, MessageSink sink);
