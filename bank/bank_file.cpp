@@ -92,10 +92,15 @@ int64_t QueryFileSize(const char* fileName) {
 
 int32_t ReadWholeStream(std::FILE* stream, int32_t size, uint8_t* buffer) {
     if (stream == nullptr || size < 0 || (buffer == nullptr && size > 0)) return -1;
+    const int64_t start = Tell(stream);
     const auto count = static_cast<size_t>(size);
+    if (start < 0) return -1;
     if (count > 0 && std::fread(buffer, 1, count, stream) != count) return -1;
     // One byte more must meet the end, or the file grew since it was measured.
     if (std::fgetc(stream) != EOF || std::ferror(stream) != 0) return -1;
+    // The stream's buffer may still hold bytes from before the file shrank;
+    // the file's size now must be the size read.
+    if (QueryStreamSize(stream) != start + size) return -1;
     return size;
 }
 
