@@ -21,21 +21,22 @@ void SysexScanner::Scan(std::span<const uint8_t> data, size_t position) {
     size_t i = 0;
     while (i < data.size()) {
         if (!open) {
-            const uint8_t b = data[i];
-            if (b == kSysexStart) {
-                message.Start(position + i);
-                message.program = program;
-                open = true;
-                running = 0;
-                program = -1;
-            } else if (b >= 0xF8) {
-                // Real-time bytes may stand anywhere and change nothing.
-            } else if (b >= 0x80) {
-                running = b < 0xF0 ? b : 0;
-                program = -1;
-            } else {
-                program = (running & 0xF0) == 0xC0 ? b : -1;
+            // Between messages: follow the channel messages up to the next F0.
+            while (i < data.size() && data[i] != kSysexStart) {
+                const uint8_t b = data[i++];
+                if (b < 0x80) {
+                    program = (running & 0xF0) == 0xC0 ? b : -1;
+                } else if (b < 0xF8) {  // real-time bytes change nothing
+                    running = b < 0xF0 ? b : 0;
+                    program = -1;
+                }
             }
+            if (i == data.size()) return;
+            message.Start(position + i);
+            message.program = program;
+            open = true;
+            running = 0;
+            program = -1;
             ++i;
             continue;
         }
