@@ -28,7 +28,7 @@ inline constexpr size_t kMostBanksFound = 512;
 enum class NoBankReason {
     kNone,             // banks were found
     kSingleJx8pTone,   // one Jx8pToneMessage
-    kJx8pTones,        // 2 to 31 of them
+    kJx8pTones,        // more than one, in no whole bank
     kVecovenV4,        // messages of the Vecoven V4 MKS-70 firmware
     kPartialMks70,     // MKS-70 patch or tone messages, fewer than a bank
     kMks70OutOfOrder,  // every MKS-70 patch and tone, but in no whole run
