@@ -30,6 +30,24 @@ bool ReplaceFile(const char* from, const char* to) {
 #endif
 }
 
+// Positions as 64-bit numbers: a long is 32 bits on Windows, and a file of
+// 2 GiB or more must still be measured as too large, not as unreadable.
+int64_t Tell(std::FILE* stream) {
+#ifdef _WIN32
+    return _ftelli64(stream);
+#else
+    return static_cast<int64_t>(ftello(stream));
+#endif
+}
+
+bool Seek(std::FILE* stream, int64_t offset, int origin) {
+#ifdef _WIN32
+    return _fseeki64(stream, offset, origin) == 0;
+#else
+    return fseeko(stream, static_cast<off_t>(offset), origin) == 0;
+#endif
+}
+
 bool FileExists(const std::string& name) {
     std::FILE* probe = std::fopen(name.c_str(), "rb");
     if (probe == nullptr) return false;
@@ -52,23 +70,37 @@ std::FILE* OpenTemporaryFile(const char* target, std::string& name) {
 
 }  // namespace
 
-int32_t QueryStreamSize(std::FILE* stream) {
+int64_t QueryStreamSize(std::FILE* stream) {
     if (stream == nullptr) return -1;
-    const long position = std::ftell(stream);
+    const int64_t position = Tell(stream);
     if (position < 0) return -1;
-    if (std::fseek(stream, 0, SEEK_END) != 0) return -1;
-    const long size = std::ftell(stream);
-    const bool restored = std::fseek(stream, position, SEEK_SET) == 0;
-    if (size < 0 || !restored || size > INT32_MAX) return -1;
-    return static_cast<int32_t>(size);
+    if (!Seek(stream, 0, SEEK_END)) return -1;
+    const int64_t size = Tell(stream);
+    const bool restored = Seek(stream, position, SEEK_SET);
+    if (size < 0 || !restored) return -1;
+    return size;
 }
 
-int32_t QueryFileSize(const char* fileName) {
+int64_t QueryFileSize(const char* fileName) {
     if (fileName == nullptr) return -1;
     std::FILE* file = std::fopen(fileName, "rb");
     if (file == nullptr) return -1;
-    const int32_t size = QueryStreamSize(file);
+    const int64_t size = QueryStreamSize(file);
     std::fclose(file);
+    return size;
+}
+
+int32_t ReadWholeStream(std::FILE* stream, int32_t size, uint8_t* buffer) {
+    if (stream == nullptr || size < 0 || (buffer == nullptr && size > 0)) return -1;
+    const int64_t start = Tell(stream);
+    const auto count = static_cast<size_t>(size);
+    if (start < 0) return -1;
+    if (count > 0 && std::fread(buffer, 1, count, stream) != count) return -1;
+    // One byte more must meet the end, or the file grew since it was measured.
+    if (std::fgetc(stream) != EOF || std::ferror(stream) != 0) return -1;
+    // The stream's buffer may still hold bytes from before the file shrank;
+    // the file's size now must be the size read.
+    if (QueryStreamSize(stream) != start + size) return -1;
     return size;
 }
 
@@ -78,18 +110,17 @@ int32_t ReadBankFile(const char* fileName, uint8_t** buffer, int32_t* length) {
     uint8_t* allocated = nullptr;
     std::FILE* file = std::fopen(fileName, "rb");
     if (file != nullptr) {
-        const int32_t size = QueryStreamSize(file);
-        const bool fits = size >= 0 && (*length == 0 || size <= *length);
+        const int64_t measured = QueryStreamSize(file);
+        const bool fits = measured >= 0 && measured <= INT32_MAX &&
+                          (*length == 0 || measured <= *length);
+        const auto size = static_cast<int32_t>(fits ? measured : 0);
         uint8_t* target = *buffer;
         if (fits && target == nullptr) {
             // new[] of 0 bytes is valid and gives a buffer the caller can delete[].
             allocated = new (std::nothrow) uint8_t[static_cast<size_t>(size)];
             target = allocated;
         }
-        if (fits && target != nullptr) {
-            const size_t count = std::fread(target, 1, static_cast<size_t>(size), file);
-            if (count == static_cast<size_t>(size)) result = size;
-        }
+        if (fits && target != nullptr) result = ReadWholeStream(file, size, target);
         std::fclose(file);
     }
     if (allocated != nullptr) {

@@ -6,17 +6,24 @@
 #include <cstdint>
 #include <cstdio>
 
-// Size of an open stream in bytes; the position is restored. -1 on failure.
-int32_t QueryStreamSize(std::FILE* stream);
+// Size of an open stream in bytes, 2 GiB and more included; the position is
+// restored. -1 on failure.
+int64_t QueryStreamSize(std::FILE* stream);
 
 // Size of a file in bytes, or -1 when the name is missing or the file cannot
 // be opened for binary reading.
-int32_t QueryFileSize(const char* fileName);
+int64_t QueryFileSize(const char* fileName);
+
+// Reads exactly `size` bytes from the stream's position into the buffer and
+// checks that the stream ends there: a file that grew or shrank since its
+// size was taken gives -1. Returns the size, or -1.
+int32_t ReadWholeStream(std::FILE* stream, int32_t size, uint8_t* buffer);
 
 // Reads a whole file. On entry *length is the largest size accepted (0 = no
 // limit). When *buffer is null a buffer of the file's size is allocated with
 // new[] and handed back on success (the caller delete[]s it). Returns the
-// byte count (also stored in *length), or -1.
+// byte count (also stored in *length), or -1, also for a file that changed
+// its size during the read.
 int32_t ReadBankFile(const char* fileName, uint8_t** buffer, int32_t* length);
 
 // Writes the bytes to a temporary file beside the target and replaces the

@@ -1,352 +1,24 @@
-// The second look at data the layout table refuses. Three readers turn the
-// data into System Exclusive messages (a Standard MIDI File's events, or a
-// scan of raw bytes), or into cartridge images back to back; a collector
-// makes banks of the messages with the layout table's own conversions. Knows
-// nothing of files, windows or MIDI ports.
+// The second look at data the layout table refuses: a Standard MIDI File, a
+// System Exclusive scan (both read for the bank collector), or cartridge
+// images back to back; and FindBanks, which asks the layout table first.
+// Knows nothing of files, windows or MIDI ports.
 #include "bank/bank_search.h"
 
 #include <algorithm>
-#include <array>
-#include <string_view>
 
+#include "bank/bank_collector.h"
 #include "bank/bank_import.h"
+#include "bank/midi_file_reader.h"
 #include "bank/sysex.h"
+#include "bank/sysex_scan.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Messages longer than a DatMessage are none of the bank messages; of them
-// only the first bytes are kept, enough to tell what they are.
-constexpr size_t kLongestKeptMessage = kDatMessageSize;
-
-constexpr uint8_t kVecovenOps[] = {0x38, 0x3A};
-constexpr uint8_t kWsdKindM16C = 0x16;
-constexpr uint8_t kWsdKindM64C = 0x64;
-
-// A System Exclusive message as it is gathered: where its F0 lay, its whole
-// length with F0 and F7, and its first bytes.
-struct Message {
-    size_t position = 0;
-    size_t length = 0;
-    std::array<uint8_t, kLongestKeptMessage> bytes{};
-
-    void Start(size_t at) {
-        position = at;
-        length = 1;
-        bytes[0] = kSysexStart;
-    }
-    void Append(std::span<const uint8_t> data) {
-        if (length < bytes.size()) {
-            const size_t kept = std::min(data.size(), bytes.size() - length);
-            std::copy_n(data.begin(), kept, bytes.begin() + static_cast<std::ptrdiff_t>(length));
-        }
-        length += data.size();
-    }
-};
-
-enum class MessageType { kOther, kJx8pTone, kMks70Patch, kMks70Tone, kWsd, kDat, kVecovenV4 };
-
-// The channel byte (3) is never examined.
-MessageType Classify(const Message& message) {
-    const size_t n = message.length;
-    const uint8_t* m = message.bytes.data();
-    if (n < 6 || m[1] != kRolandId) return MessageType::kOther;
-    const uint8_t op = m[2];
-    const uint8_t model = m[4];
-    if (op == kJx8pToneOp) {
-        const bool tone =
-            n == kJx8pToneMessageSize && model == kJx8pModel && m[5] == 0x20 && m[6] == 0x01;
-        return tone ? MessageType::kJx8pTone : MessageType::kOther;
-    }
-    if (model != kJx10Model) return MessageType::kOther;
-    if (op == kMks70Op && n >= 8 && m[6] == 0x01 && m[7] == 0x00) {
-        if (n == kMks70PatchMessageSize && m[5] == kMks70PatchSelector) {
-            return MessageType::kMks70Patch;
-        }
-        if (n == kMks70ToneMessageSize && m[5] == kMks70ToneSelector) {
-            return MessageType::kMks70Tone;
-        }
-        return MessageType::kOther;
-    }
-    if (op == kWsdOp && n == kKindHandshakeSize) return MessageType::kWsd;
-    if (op == kDatOp && n == kDatMessageSize) return MessageType::kDat;
-    if (std::find(std::begin(kVecovenOps), std::end(kVecovenOps), op) != std::end(kVecovenOps)) {
-        return MessageType::kVecovenV4;
-    }
-    return MessageType::kOther;
-}
-
-// Messages of one kind, copied back to back, and where each group that starts
-// a bank lay.
-struct MessageRun {
-    size_t size;   // bytes per message
-    size_t group;  // messages per bank
-    Bytes bytes;
-    std::vector<size_t> groupPositions;
-    size_t count = 0;
-
-    void Add(const Message& message) {
-        if (count % group == 0) groupPositions.push_back(message.position);
-        bytes.insert(bytes.end(), message.bytes.begin(),
-                     message.bytes.begin() + static_cast<std::ptrdiff_t>(size));
-        ++count;
-    }
-    size_t Banks() const { return count / group; }
-    const uint8_t* Group(size_t b) const { return bytes.data() + size * group * b; }
-};
-
-// Makes banks of the messages as they arrive, in the data's order.
-struct Collector {
-    MessageRun jx8pTones{kJx8pToneMessageSize, static_cast<size_t>(kM16CToneCount), {}, {}};
-    MessageRun mks70Patches{kMks70PatchMessageSize, static_cast<size_t>(kM64CPatchCount), {}, {}};
-    MessageRun mks70Tones{kMks70ToneMessageSize, static_cast<size_t>(kM64CToneCount), {}, {}};
-    size_t vecovenMessages = 0;
-
-    // The JX-10 bulk dump in progress: expected blocks (0 = none), its
-    // WsdMessage's position, the DatMessages so far.
-    size_t dumpBlocks = 0;
-    size_t dumpPosition = 0;
-    Bytes dats;
-    // The first dump that ended short, for the refusal; DatMessages that came
-    // with no dump open.
-    bool sawShortDump = false;
-    size_t shortDumpBlocks = 0;
-    size_t shortDumpExpected = 0;
-    size_t strayDats = 0;
-
-    std::vector<FoundBank> banks;
-
-    void Take(const Message& message) {
-        switch (Classify(message)) {
-        case MessageType::kJx8pTone: jx8pTones.Add(message); break;
-        case MessageType::kMks70Patch: mks70Patches.Add(message); break;
-        case MessageType::kMks70Tone: mks70Tones.Add(message); break;
-        case MessageType::kWsd: StartDump(message); break;
-        case MessageType::kDat: AddDat(message); break;
-        case MessageType::kVecovenV4: ++vecovenMessages; break;
-        case MessageType::kOther: break;
-        }
-    }
-
-    void NoteShortDump() {
-        if (dumpBlocks != 0 && !sawShortDump) {
-            sawShortDump = true;
-            shortDumpBlocks = dats.size() / kDatMessageSize;
-            shortDumpExpected = dumpBlocks;
-        }
-        dumpBlocks = 0;
-        dats.clear();
-    }
-
-    // A new WsdMessage starts over, whatever came before.
-    void StartDump(const Message& message) {
-        NoteShortDump();
-        const uint8_t kind = message.bytes[5];
-        if (kind == kWsdKindM16C) dumpBlocks = kM16CImageSize / kDatBlockBytes;
-        if (kind == kWsdKindM64C) dumpBlocks = kM64CImageSize / kDatBlockBytes;
-        dumpPosition = message.position;
-    }
-
-    void AddDat(const Message& message) {
-        if (dumpBlocks == 0) {
-            ++strayDats;
-            return;
-        }
-        dats.insert(dats.end(), message.bytes.begin(),
-                    message.bytes.begin() + static_cast<std::ptrdiff_t>(kDatMessageSize));
-        if (dats.size() < dumpBlocks * kDatMessageSize) return;
-        // Joined as the bulk dump's row joins them; the image must then pass
-        // its own row, which converts it.
-        const size_t size = dumpBlocks * kDatBlockBytes;
-        Bytes raw(size);
-        JoinNibbleBlocks(raw.data(), dats.data() + 5, kDatMessageSize, dumpBlocks);
-        AddImage(raw.data(), size, dumpPosition);
-        dumpBlocks = 0;
-        dats.clear();
-    }
-
-    // Converts an image of 2048 or 8192 bytes through its row of the layout
-    // table; false when the row refuses it.
-    bool AddImage(const uint8_t* image, size_t size, size_t position) {
-        BankStorage storage{};
-        const BankKind kind = ImportBank(storage.data(), image, static_cast<int32_t>(size));
-        if (kind == kUnknownKind) return false;
-        const size_t kept = kind == kM16CKind ? kM16CImageSize : kM64CImageSize;
-        banks.push_back({kind, position, Bytes(storage.begin(), storage.begin() + kept)});
-        return true;
-    }
-
-    // The banks of the runs that only the end of the data completes.
-    void Finish() {
-        NoteShortDump();
-        for (size_t b = 0; b < jx8pTones.Banks(); ++b) {
-            Bytes image(kM16CImageSize);
-            ConvertJx8pToneMessages(image.data(), jx8pTones.Group(b), kJx8pToneMessageSize);
-            banks.push_back({kM16CKind, jx8pTones.groupPositions[b], std::move(image)});
-        }
-        const size_t mks70Banks = std::min(mks70Patches.Banks(), mks70Tones.Banks());
-        for (size_t b = 0; b < mks70Banks; ++b) {
-            Bytes image(kM64CImageSize);
-            ConvertMks70Messages(image.data(), mks70Patches.Group(b), mks70Tones.Group(b));
-            const size_t position =
-                std::min(mks70Patches.groupPositions[b], mks70Tones.groupPositions[b]);
-            banks.push_back({kM64CKind, position, std::move(image)});
-        }
-        std::stable_sort(banks.begin(), banks.end(), [](const FoundBank& a, const FoundBank& b) {
-            return a.position < b.position;
-        });
-        if (banks.size() > kMostBanksFound) banks.resize(kMostBanksFound);
-    }
-};
-
-// The System Exclusive scan of raw data: outside a message everything up to
-// the next F0 is skipped; inside, F7 ends it, F0 drops it as incomplete and
-// starts a new one, and every other byte belongs to it, 80h..FFh included
-// (JX-8P bank files carry tone data bytes of 80h). The state lasts across
-// calls, so a message may arrive in pieces.
-struct SysexScanner {
-    Collector& collector;
-    Message message{};
-    bool open = false;
-
-    void Scan(std::span<const uint8_t> data, size_t position) {
-        size_t i = 0;
-        while (i < data.size()) {
-            if (!open) {
-                while (i < data.size() && data[i] != kSysexStart) ++i;
-                if (i == data.size()) return;
-                message.Start(position + i);
-                open = true;
-                ++i;
-                continue;
-            }
-            // The run of bytes that belong to the message, up to F0 or F7.
-            size_t end = i;
-            while (end < data.size() && data[end] != kSysexStart && data[end] != kSysexEnd) ++end;
-            message.Append(data.subspan(i, end - i));
-            i = end;
-            if (i == data.size()) return;
-            if (data[i] == kSysexEnd) {
-                message.Append(data.subspan(i, 1));
-                collector.Take(message);
-                open = false;
-                ++i;
-            } else {
-                open = false;  // the F0 is taken up again above
-            }
-        }
-    }
-};
-
-uint32_t BigEndian32(const uint8_t* p) {
-    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
-// A variable-length number of at most 4 bytes at data[at]; advances `at`.
-bool ReadNumber(std::span<const uint8_t> data, size_t& at, size_t& value) {
-    value = 0;
-    for (int i = 0; i < 4; ++i) {
-        if (at >= data.size()) return false;
-        const uint8_t b = data[at++];
-        value = (value << 7) | (b & 0x7Fu);
-        if ((b & 0x80) == 0) return true;
-    }
-    return false;
-}
-
-// A length followed by that many bytes at data[at]; advances `at` past them.
-bool ReadBlock(std::span<const uint8_t> data, size_t& at, std::span<const uint8_t>& block) {
-    size_t length = 0;
-    if (!ReadNumber(data, at, length) || length > data.size() - at) return false;
-    block = data.subspan(at, length);
-    at += length;
-    return true;
-}
-
-bool EndsWithSysexEnd(std::span<const uint8_t> data) {
-    return !data.empty() && data.back() == kSysexEnd;
-}
-
-// The events of a Standard MIDI File's track. Returns false for a
-// damaged file: a chunk or event running past its end, a number longer than 4
-// bytes, a data byte with no status before it, or a status byte that has no
-// place in a track. Meta and System Exclusive events leave the running status
-// as it was, as lenient readers do.
-bool ReadTrack(std::span<const uint8_t> track, size_t base, Collector& collector) {
-    SysexScanner escapes{collector};
-    Message sysex{};
-    bool sysexOpen = false;
-    uint8_t running = 0;
-    size_t at = 0;
-    while (at < track.size()) {
-        size_t delta = 0;
-        if (!ReadNumber(track, at, delta) || at >= track.size()) return false;
-        const size_t eventAt = at;
-        uint8_t status = track[at];
-        if (status < 0x80) {
-            if (running == 0) return false;
-            status = running;
-        } else {
-            ++at;
-        }
-        std::span<const uint8_t> block;
-        if (status == 0xFF) {
-            if (at >= track.size()) return false;
-            ++at;  // the meta event's type
-            if (!ReadBlock(track, at, block)) return false;
-        } else if (status == kSysexStart) {
-            if (!ReadBlock(track, at, block)) return false;
-            // A message still open is dropped as incomplete.
-            sysex.Start(base + eventAt);
-            sysex.Append(block);
-            sysexOpen = !EndsWithSysexEnd(block);
-            if (!sysexOpen) collector.Take(sysex);
-        } else if (status == kSysexEnd) {
-            if (!ReadBlock(track, at, block)) return false;
-            if (sysexOpen) {
-                sysex.Append(block);
-                sysexOpen = !EndsWithSysexEnd(block);
-                if (!sysexOpen) collector.Take(sysex);
-            } else {
-                escapes.Scan(block, base + (at - block.size()));
-            }
-        } else if (status < 0xF0) {
-            const size_t dataBytes = (status & 0xE0) == 0xC0 ? 1 : 2;
-            if (dataBytes > track.size() - at) return false;
-            for (size_t i = 0; i < dataBytes; ++i) {
-                if (track[at + i] >= 0x80) return false;
-            }
-            at += dataBytes;
-            running = status;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool ReadMidiFile(std::span<const uint8_t> data, Collector& collector) {
-    if (data.size() < 8) return false;
-    const uint32_t headerLength = BigEndian32(data.data() + 4);
-    if (headerLength < 6 || headerLength > data.size() - 8) return false;
-    size_t at = 8 + headerLength;
-    while (at < data.size()) {
-        if (data.size() - at < 8) return false;
-        const uint32_t length = BigEndian32(data.data() + at + 4);
-        if (length > data.size() - at - 8) return false;
-        if (std::string_view(reinterpret_cast<const char*>(data.data() + at), 4) == "MTrk" &&
-            !ReadTrack(data.subspan(at + 8, length), at + 8, collector)) {
-            return false;
-        }
-        at += 8 + length;
-    }
-    return true;
-}
-
 // Cartridge images back to back: n >= 2 images of `size` bytes, each passing
 // its row, followed by fewer than `size` bytes that are all 00h or all FFh.
-bool ReadImages(std::span<const uint8_t> data, size_t size, Collector& collector) {
+bool ReadImages(std::span<const uint8_t> data, size_t size, std::vector<FoundBank>& banks) {
     const size_t count = data.size() / size;
     if (count < 2) return false;
     const auto fill = data.subspan(count * size);
@@ -357,75 +29,12 @@ bool ReadImages(std::span<const uint8_t> data, size_t size, Collector& collector
         const int32_t length = static_cast<int32_t>(size);
         if (ImportBank(nullptr, data.data() + size * k, length) == kUnknownKind) return false;
     }
-    for (size_t k = 0; k < count; ++k) collector.AddImage(data.data() + size * k, size, size * k);
+    for (size_t k = 0; k < count; ++k) {
+        FoundBank bank;
+        ConvertFoundImage(data.data() + size * k, size, size * k, bank);
+        banks.push_back(std::move(bank));
+    }
     return true;
-}
-
-// The tone name of a Jx8pToneMessage (its bytes 7..16) as plain text.
-std::string ToneName(const uint8_t* message) {
-    std::string name;
-    for (size_t i = 0; i < kToneNameSize; ++i) {
-        const auto c = static_cast<uint8_t>(message[7 + i] & 0x7F);
-        name.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?');
-    }
-    while (!name.empty() && name.back() == ' ') name.pop_back();
-    return name;
-}
-
-void Refuse(BankSearch& result, NoBankReason refusal, std::string reason) {
-    result.banks.clear();
-    result.layout.clear();
-    result.refusal = refusal;
-    result.reason = std::move(reason);
-}
-
-// The refusal names what was found, the first that applies.
-void RefuseWithWhatWasFound(BankSearch& result, const Collector& found) {
-    const size_t tones = found.jx8pTones.count;
-    if (tones == 1) {
-        Refuse(result, NoBankReason::kSingleJx8pTone,
-               "a single JX-8P tone (" + ToneName(found.jx8pTones.bytes.data()) + "), not a bank");
-    } else if (tones > 1) {
-        Refuse(result, NoBankReason::kJx8pTones,
-               std::to_string(tones) + " JX-8P tones, not a whole bank");
-    } else if (found.vecovenMessages > 0) {
-        Refuse(result, NoBankReason::kVecovenV4,
-               "MKS-70 data of the Vecoven V4 firmware, a format Vexa does not read");
-    } else if (found.mks70Patches.count > 0 || found.mks70Tones.count > 0) {
-        Refuse(result, NoBankReason::kPartialMks70,
-               "an incomplete MKS-70 bank: " +
-                   std::to_string(std::min<size_t>(found.mks70Patches.count, kM64CPatchCount)) +
-                   " of the 64 patches and " +
-                   std::to_string(std::min<size_t>(found.mks70Tones.count, kM64CToneCount)) +
-                   " of the 50 tones");
-    } else if (found.sawShortDump) {
-        Refuse(result, NoBankReason::kPartialJx10,
-               "an incomplete JX-10 bulk dump: " + std::to_string(found.shortDumpBlocks) +
-                   " of its " + std::to_string(found.shortDumpExpected) + " data blocks");
-    } else if (found.strayDats > 0) {
-        Refuse(result, NoBankReason::kPartialJx10,
-               "an incomplete JX-10 bulk dump: " + std::to_string(found.strayDats) +
-                   " data blocks without its first message");
-    } else {
-        Refuse(result, NoBankReason::kUnknownFormat, "unknown format");
-    }
-}
-
-void TakeBanks(BankSearch& result, Collector& found, const char* layout) {
-    if (found.banks.empty()) {
-        RefuseWithWhatWasFound(result, found);
-        return;
-    }
-    result.banks = std::move(found.banks);
-    result.layout = layout;
-    result.refusal = NoBankReason::kNone;
-    result.reason.clear();
-}
-
-bool StartsWith(std::span<const uint8_t> data, std::string_view prefix) {
-    return data.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), data.begin(),
-                      [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; });
 }
 
 }  // namespace
@@ -436,29 +45,15 @@ BankSearch SearchBanks(std::span<const uint8_t> data) {
         Refuse(result, NoBankReason::kTooLarge, "larger than 1 MiB");
         return result;
     }
-    Collector found;
-    if (StartsWith(data, "MThd")) {
-        if (!ReadMidiFile(data, found)) {
-            Refuse(result, NoBankReason::kDamagedMidiFile, "a damaged MIDI file");
+    if (StartsLikeMidiFile(data)) return CollectBanks(data, ReadMidiFile, "Standard MIDI File");
+    for (const auto& [size, layout] : {std::pair{kM64CImageSize, "M-64C images back to back"},
+                                       std::pair{kM16CImageSize, "M-16C images back to back"}}) {
+        if (ReadImages(data, size, result.banks)) {
+            result.layout = layout;
             return result;
         }
-        found.Finish();
-        TakeBanks(result, found, "Standard MIDI File");
-        return result;
     }
-    if (ReadImages(data, kM64CImageSize, found)) {
-        TakeBanks(result, found, "M-64C images back to back");
-        return result;
-    }
-    if (ReadImages(data, kM16CImageSize, found)) {
-        TakeBanks(result, found, "M-16C images back to back");
-        return result;
-    }
-    SysexScanner scanner{found};
-    scanner.Scan(data, 0);
-    found.Finish();
-    TakeBanks(result, found, "System Exclusive messages");
-    return result;
+    return CollectBanks(data, ScanSysexMessages, "System Exclusive messages");
 }
 
 BankSearch FindBanks(std::span<const uint8_t> data) {
@@ -469,7 +64,14 @@ BankSearch FindBanks(std::span<const uint8_t> data) {
     const BankKind kind = ImportBank(storage.data(), data.data(), length);
     const size_t kept = kind == kM16CKind ? kM16CImageSize : kM64CImageSize;
     BankSearch result;
-    result.banks.push_back({kind, 0, Bytes(storage.begin(), storage.begin() + kept)});
+    result.banks.push_back({kind, 0, Bytes(storage.begin(), storage.begin() + static_cast<long>(kept))});
     result.layout = DescribeBankLayout(length);
+    // The bulk dump's row opens a bank whatever its checksums say, as a dump
+    // found among other data does; the fault is named all the same.
+    if (data.size() == kJx10BulkStreamSize) {
+        const std::string warning = BadChecksumWarning(data.data() + kJx10FirstBlockOffset,
+                                                       kDatMessageSize, kM64CImageSize / kDatBlockBytes, 0);
+        if (!warning.empty()) result.warnings.push_back(warning);
+    }
     return result;
 }

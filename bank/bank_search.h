@@ -28,10 +28,12 @@ inline constexpr size_t kMostBanksFound = 512;
 enum class NoBankReason {
     kNone,             // banks were found
     kSingleJx8pTone,   // one Jx8pToneMessage
-    kJx8pTones,        // 2 to 31 of them
+    kJx8pTones,        // more than one, in no whole bank
     kVecovenV4,        // messages of the Vecoven V4 MKS-70 firmware
     kPartialMks70,     // MKS-70 patch or tone messages, fewer than a bank
+    kMks70OutOfOrder,  // every MKS-70 patch and tone, but in no whole run
     kPartialJx10,      // a JX-10 bulk dump without all its data blocks
+    kJx10BlockCount,   // a JX-10 bulk dump with more blocks than belong, or no image
     kDamagedMidiFile,  // a Standard MIDI File that breaks its own rules
     kTooLarge,         // more than kLargestBankFile bytes
     kUnknownFormat,
@@ -50,6 +52,14 @@ struct BankSearch {
     // "Standard MIDI File", "M-16C images back to back", "M-64C images back
     // to back", "System Exclusive messages". Empty when refused.
     std::string layout;
+    // Bank messages that went into no bank, one line per kind, for example
+    // "Skipped: 31 JX-8P tones that make no whole bank", and their number;
+    // and "Warning: ..." lines for banks that opened with a fault (a JX-10
+    // data block with a bad checksum). Empty when refused: the reason then
+    // says what was found.
+    std::vector<std::string> skipped;
+    size_t skippedMessages = 0;
+    std::vector<std::string> warnings;
     NoBankReason refusal = NoBankReason::kNone;
     // When refused: what was found, as one line of English, for example
     // "a single JX-8P tone (BIG PAD), not a bank" or "unknown format".
@@ -58,9 +68,9 @@ struct BankSearch {
 
 // The second look, for data that the layout table refused: a Standard MIDI
 // File, then cartridge images back to back, then a scan for System Exclusive
-// messages; the messages found make JX-8P, MKS-70 and JX-10 banks. Memory:
-// the copies of the messages kept and the banks' images each take fewer bytes
-// than the data.
+// messages; the messages found make JX-8P, MKS-70 and JX-10 banks, each
+// message by its own number (bank_collector.h). Memory: the copies of the
+// messages kept and the banks' images each take fewer bytes than the data.
 BankSearch SearchBanks(std::span<const uint8_t> data);
 
 // Every bank in a file's bytes: the layout table judges the data first,

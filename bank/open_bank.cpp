@@ -10,7 +10,7 @@ OpenBankResult OpenBankFile(const char* path, OpenedBankFile& opened) {
     opened = OpenedBankFile{};
     opened.fileSize = QueryFileSize(path);
     if (opened.fileSize < 0) return OpenBankResult::CannotOpen;
-    if (opened.fileSize > static_cast<int32_t>(kLargestBankFile)) return OpenBankResult::TooLarge;
+    if (opened.fileSize > static_cast<int64_t>(kLargestBankFile)) return OpenBankResult::TooLarge;
     // With no buffer given, ReadBankFile makes one of the size it finds; the
     // limit refuses a file that has grown past the largest since it was
     // measured (a limit of 0 would mean none).
@@ -18,7 +18,8 @@ OpenBankResult OpenBankFile(const char* path, OpenedBankFile& opened) {
     int32_t length = static_cast<int32_t>(kLargestBankFile);
     const int32_t read = ReadBankFile(path, &data, &length);
     const std::unique_ptr<uint8_t[]> owned(data);
-    if (read < 0) return OpenBankResult::CannotRead;
+    // A file whose size changed since it was measured is read no further.
+    if (read < 0 || read != opened.fileSize) return OpenBankResult::CannotRead;
     opened.length = read;
     opened.found = FindBanks(std::span<const uint8_t>(data, static_cast<size_t>(read)));
     return opened.found.banks.empty() ? OpenBankResult::NotABank : OpenBankResult::Opened;

@@ -21,7 +21,7 @@ enum class OpenBankResult {
 };
 
 struct OpenedBankFile {
-    int32_t fileSize = -1;  // as measured before the read, -1 when unknown
+    int64_t fileSize = -1;  // as measured before the read, -1 when unknown
     int32_t length = -1;    // bytes read, -1 when not read
     BankSearch found;       // the banks, or the refusal and its words
 };

@@ -183,3 +183,11 @@ std::array<uint8_t, kJx8pToneMessageSize> MakeJx8pToneMessage(
     WriteJx8pToneMessage(message.data(), channel, tone.data());
     return message;
 }
+
+bool HasJx8pToneHead(std::span<const uint8_t> bytes) {
+    constexpr size_t kHeadSize = 7;
+    if (bytes.size() < kHeadSize) return false;
+    // Byte 3, the channel, is not examined.
+    return bytes[0] == kSysexStart && bytes[1] == kRolandId && bytes[2] == kJx8pToneOp &&
+           bytes[4] == kJx8pModel && bytes[5] == 0x20 && bytes[6] == 0x01;
+}

@@ -93,6 +93,11 @@ std::array<uint8_t, kJx8pParameterMessageSize> MakeJx8pParameterMessage(uint8_t 
 std::array<uint8_t, kJx8pToneMessageSize> MakeJx8pToneMessage(
     uint8_t channel, std::span<const uint8_t, kToneRecordSize> tone);
 
+// True when the bytes begin as a Jx8pToneMessage does: F0 41 35, any channel
+// byte, 21 20 01. Only the head is looked at, not the length. The one test of
+// a JX-8P tone for the bank search and the recognizers alike.
+bool HasJx8pToneHead(std::span<const uint8_t> bytes);
+
 // Nibble helpers shared by the encoders, the importer and the JX-10 receive.
 constexpr uint8_t HighNibble(uint8_t b) { return static_cast<uint8_t>(b >> 4); }
 constexpr uint8_t LowNibble(uint8_t b) { return static_cast<uint8_t>(b & 0x0F); }

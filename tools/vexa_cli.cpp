@@ -45,7 +45,11 @@ constexpr const char* kUsage =
     "          bank as a JX-10 bulk dump (jx10) or an MKS-70 stream (mks70, jx8p);\n"
     "          --to names the stream, or 'image' for the raw cartridge image.\n"
     "          --channel sets the channel byte of every message (default 1).\n"
-    "          A file with several banks needs --bank N.\n";
+    "          A file with several banks needs --bank N.\n"
+    "\n"
+    "Of a file that holds a bank, identify, list and convert also print\n"
+    "'FILE: Skipped: ...' for the bank messages that go into no bank and\n"
+    "'FILE: Warning: ...' for a bank that opened with a fault (a bad checksum).\n";
 
 void Fail(std::string_view subject, std::string_view reason) {
     if (subject.empty()) {
@@ -75,9 +79,19 @@ LoadResult LoadFile(const char* path, OpenedBankFile& opened) {
         Fail(path, "file too large (" + std::to_string(opened.fileSize) +
                        " bytes; a bank file has at most " + std::to_string(kLargestBankFile) + ")");
         break;
-    case OpenBankResult::CannotRead: Fail(path, "cannot read file"); break;
+    case OpenBankResult::CannotRead:
+        Fail(path, "cannot read file (a read failed, or the file changed while it was read)");
+        break;
     }
     return LoadResult::Failed;
+}
+
+// What the search left out of every bank ("Skipped: ...") and the faults of
+// banks that opened all the same ("Warning: ..."), one line each on standard
+// output after the file's name: the result is a bank, with these words.
+void PrintNotes(const char* path, const BankSearch& found) {
+    for (const std::string& line : found.skipped) std::printf("%s: %s\n", path, line.c_str());
+    for (const std::string& line : found.warnings) std::printf("%s: %s\n", path, line.c_str());
 }
 
 const char* KindName(BankKind kind) { return kind == kM64CKind ? "M-64C" : "M-16C"; }
@@ -97,6 +111,9 @@ int Identify(int count, char** files) {
                 kinds += std::string(" ") + KindName(bank.kind);
             std::printf("%s: %s, %d bytes, %zu banks:%s\n", files[i], found.layout.c_str(),
                         static_cast<int>(opened.length), found.banks.size(), kinds.c_str());
+        }
+        if (result == LoadResult::Loaded) {
+            PrintNotes(files[i], found);
         } else if (result == LoadResult::NotABank) {
             std::printf("%s: %s, %d bytes\n", files[i], found.reason.c_str(),
                         static_cast<int>(opened.length));
@@ -162,6 +179,7 @@ int List(const char* path, size_t number) {
     size_t first = 0;
     size_t end = 0;
     if (!SelectBanks(path, number, banks.size(), first, end)) return kExitFailed;
+    PrintNotes(path, opened.found);
     std::string text;
     for (size_t b = first; b < end; ++b) {
         if (banks.size() > 1) {
@@ -336,6 +354,7 @@ int Convert(int argc, char** argv) {
     size_t first = 0;
     size_t end = 0;
     if (!SelectBanks(options.input, options.bank, banks.size(), first, end)) return kExitFailed;
+    PrintNotes(options.input, opened.found);
     BankStorage image{};
     const BankKind kind = PutFoundBank(banks[first], image);
 
@@ -387,6 +406,9 @@ int main(int argc, char** argv) {
         return FinishStandardOutput() ? status : kExitFailed;
     }
     if (command == "list") return ParseList(argc - 2, argv + 2);
-    if (command == "convert") return Convert(argc - 2, argv + 2);
+    if (command == "convert") {
+        const int status = Convert(argc - 2, argv + 2);
+        return FinishStandardOutput() ? status : kExitFailed;
+    }
     return UsageError("unknown command '" + std::string(command) + "'");
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "bank/bank_file.h"
+#include "bank/open_bank.h"
 #include "tests/bank/bank_layouts.h"
 #include "tests/bank/temp_folder.h"
 
@@ -82,6 +83,70 @@ TEST(ReadBankFile, AllocatesWhenGivenNoBuffer) {
     length = 100;
     EXPECT_EQ(ReadBankFile(folder.File("f").c_str(), &data, &length), -1);
     EXPECT_EQ(data, nullptr);
+}
+
+// The size is taken, then the file changes before the bytes are read: only
+// a file that still ends where its size said is read.
+TEST(ReadWholeStream, TakesOnlyAFileThatEndsWhereItsSizeSaid) {
+    const struct {
+        const char* name;
+        int32_t change;  // bytes added (or, negative, cut) after the size was taken
+        int32_t result;
+    } cases[] = {
+        {"unchanged", 0, 300},
+        {"grown by one byte", 1, -1},
+        {"grown by a bank", 2496, -1},
+        {"shrunk by one byte", -1, -1},
+        {"emptied", -300, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string name = folder.File("f");
+        WriteBytes(name, Bytes(300, 0x41));
+        std::FILE* file = std::fopen(name.c_str(), "rb");
+        ASSERT_NE(file, nullptr);
+        const int64_t size = QueryStreamSize(file);
+        ASSERT_EQ(size, 300);
+        if (c.change > 0) {
+            std::FILE* more = std::fopen(name.c_str(), "ab");
+            ASSERT_NE(more, nullptr);
+            const Bytes added(static_cast<size_t>(c.change), 0x42);
+            std::fwrite(added.data(), 1, added.size(), more);
+            std::fclose(more);
+        } else if (c.change < 0) {
+            std::filesystem::resize_file(name, static_cast<uintmax_t>(300 + c.change));
+        }
+        Bytes buffer(300, 0);
+        EXPECT_EQ(ReadWholeStream(file, static_cast<int32_t>(size), buffer.data()), c.result);
+        std::fclose(file);
+    }
+}
+
+// Sizes past what a 32-bit position holds are measured, never mistaken for
+// a file that cannot be opened; the files are sparse, so nothing is written.
+TEST(OpenBankFile, CallsEveryFileOver1MiBTooLargeWhateverItsSize) {
+    const int64_t sizes[] = {
+        int64_t{1048577},
+        int64_t{0x7FFFFFFF},
+        int64_t{0x80000000},      // 2 GiB
+        int64_t{0x100000005},     // 4 GiB and 5 bytes: 5 in 32 bits
+        int64_t{3} << 30,         // 3 GiB
+    };
+    TempFolder folder;
+    const std::string name = folder.File("huge.syx");
+    WriteBytes(name, Bytes(16, 0xF0));
+    for (const int64_t size : sizes) {
+        SCOPED_TRACE(size);
+        std::error_code error;
+        std::filesystem::resize_file(name, static_cast<uintmax_t>(size), error);
+        if (error) GTEST_SKIP() << "no sparse file of " << size << " bytes here: " << error.message();
+        EXPECT_EQ(QueryFileSize(name.c_str()), size);
+        OpenedBankFile opened;
+        EXPECT_EQ(OpenBankFile(name.c_str(), opened), OpenBankResult::TooLarge);
+        EXPECT_EQ(opened.fileSize, size);
+        EXPECT_EQ(opened.length, -1);
+    }
 }
 
 TEST(WriteBankFile, ReplacesTheWholeFileOrNothing) {

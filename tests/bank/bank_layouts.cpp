@@ -1,6 +1,5 @@
-// Layout builders and the invented example banks. Uses the bank library's
-// encoders for the three streams and builds every other layout byte by byte
-// from its description.
+// Layout builders and the invented example banks, byte by byte from the
+// layouts' descriptions; see the header.
 #include "tests/bank/bank_layouts.h"
 
 #include <algorithm>
@@ -8,8 +7,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "bank/bank_stream.h"
-#include "bank/sysex.h"
+#include "bank/bank_image.h"
 
 namespace {
 
@@ -117,29 +115,103 @@ Bytes MakeRandomImage(uint32_t seed, size_t size) {
     return image;
 }
 
+Bytes CanonicalImage(const Bytes& image) {
+    Bytes out = image;
+    const bool m64c = image.size() == 8192;
+    if (m64c) {
+        std::fill_n(out.begin(), 160, uint8_t{0});
+        out[0] = 0xA5;
+        out[1] = 0x2C;
+        out[113] = 0x01;
+        std::fill_n(out.begin() + 116, 8, uint8_t{0x01});  // 116..123
+        std::fill_n(out.begin() + 125, 7, uint8_t{0x01});  // 125..131
+        std::fill(out.begin() + 6182, out.end(), uint8_t{0});
+    } else {
+        std::fill_n(out.begin(), 159, uint8_t{0});
+    }
+    out[159] = 0x55;
+    for (size_t t = 0; t < (m64c ? 50u : 32u); ++t) {
+        uint8_t* tone = Tone(out, t);
+        for (size_t i = 0; i < 59; ++i) tone[i] &= 0x7F;
+        tone[10] = ' ';
+    }
+    return out;
+}
+
+const uint8_t* ToneRecord(const Bytes& image, size_t n) { return image.data() + 160 + 59 * n; }
+const uint8_t* PatchRecord(const Bytes& image, size_t n) { return image.data() + 3110 + 48 * n; }
+
+void PutJx8pTone(Bytes& out, uint8_t channel, const uint8_t* tone) {
+    out.insert(out.end(), {0xF0, 0x41, 0x35, channel, 0x21, 0x20, 0x01});
+    out.insert(out.end(), tone, tone + 59);
+    out.push_back(0xF7);
+}
+
+void PutJx8pProgram(Bytes& out, uint8_t channel, uint8_t number) {
+    out.insert(out.end(), {0xF0, 0x41, 0x34, channel, 0x21, 0x20, 0x01, 0x00, number, 0x02, 0xF7});
+}
+
+void PutProgramChange(Bytes& out, uint8_t channel, uint8_t number) {
+    out.insert(out.end(), {static_cast<uint8_t>(0xC0 | channel), number});
+}
+
+void PutMks70Patch(Bytes& out, uint8_t channel, uint8_t number, const uint8_t* patch) {
+    out.insert(out.end(), {0xF0, 0x41, 0x37, channel, 0x24, 0x30, 0x01, 0x00, number});
+    for (size_t j = 0; j < 48; ++j) {
+        out.push_back(static_cast<uint8_t>(patch[j] >> 4));
+        out.push_back(static_cast<uint8_t>(patch[j] & 0x0F));
+    }
+    out.push_back(0xF7);
+}
+
+void PutMks70Tone(Bytes& out, uint8_t channel, uint8_t number, const uint8_t* tone) {
+    out.insert(out.end(), {0xF0, 0x41, 0x37, channel, 0x24, 0x20, 0x01, 0x00, number});
+    out.insert(out.end(), tone, tone + 59);
+    out.push_back(0xF7);
+}
+
+void PutKindHandshake(Bytes& out, uint8_t op, uint8_t channel, uint8_t kind) {
+    // The checksum makes kind + checksum a multiple of 128: 64h gives 1Ch.
+    const auto checksum = static_cast<uint8_t>((128 - kind) & 0x7F);
+    out.insert(out.end(), {0xF0, 0x41, op, channel, 0x24, kind, checksum, 0xF7});
+}
+
+void PutShortHandshake(Bytes& out, uint8_t op, uint8_t channel) {
+    out.insert(out.end(), {0xF0, 0x41, op, channel, 0x24, 0xF7});
+}
+
+void PutDat(Bytes& out, uint8_t channel, const Bytes& image, size_t block) {
+    out.insert(out.end(), {0xF0, 0x41, 0x42, channel, 0x24});
+    unsigned sum = 0;
+    for (size_t j = 0; j < 128; ++j) {
+        const uint8_t byte = image[128 * block + j];
+        out.push_back(static_cast<uint8_t>(byte >> 4));
+        out.push_back(static_cast<uint8_t>(byte & 0x0F));
+        sum += (byte >> 4) + (byte & 0x0Fu);
+    }
+    out.push_back(static_cast<uint8_t>((128 - sum % 128) % 128));
+    out.push_back(0xF7);
+}
+
 Bytes BuildJx8pBankStream(const Bytes& m16c, uint8_t channel) {
-    Bytes stream(kJx8pBankStreamSize);
-    EncodeBankStream(BankStream::Jx8pBank, m16c, stream, channel);
+    Bytes stream;
+    for (uint8_t t = 0; t < 32; ++t) {
+        PutJx8pTone(stream, channel, ToneRecord(m16c, t));
+        PutJx8pProgram(stream, channel, t);
+    }
     return stream;
 }
 
 Bytes BuildJx8pToneDump(const Bytes& m16c, uint8_t channel) {
     Bytes dump;
-    for (size_t t = 0; t < static_cast<size_t>(kM16CToneCount); ++t) {
-        const auto message = MakeJx8pToneMessage(
-            channel, std::span<const uint8_t, kToneRecordSize>(
-                         m16c.data() + kToneOffset + kToneRecordSize * t, kToneRecordSize));
-        dump.insert(dump.end(), message.begin(), message.end());
-    }
+    for (size_t t = 0; t < 32; ++t) PutJx8pTone(dump, channel, ToneRecord(m16c, t));
     return dump;
 }
 
 Bytes BuildJx8pLongRecordDump(const Bytes& m16c, uint8_t channel) {
     Bytes dump;
-    const Bytes messages = BuildJx8pToneDump(m16c, channel);
-    for (size_t t = 0; t < static_cast<size_t>(kM16CToneCount); ++t) {
-        const auto first = messages.begin() + static_cast<std::ptrdiff_t>(kJx8pToneMessageSize * t);
-        dump.insert(dump.end(), first, first + static_cast<std::ptrdiff_t>(kJx8pToneMessageSize));
+    for (size_t t = 0; t < 32; ++t) {
+        PutJx8pTone(dump, channel, ToneRecord(m16c, t));
         for (uint8_t i = 0; i < 10; ++i) dump.push_back(static_cast<uint8_t>(0x70 + i));
     }
     return dump;
@@ -154,16 +226,21 @@ Bytes BuildForeignJx8p(const Bytes& m16c) {
 }
 
 Bytes BuildMks70BankStream(const Bytes& m64c, uint8_t channel) {
-    Bytes stream(kMks70BankStreamSize);
-    EncodeBankStream(BankStream::Mks70Bank, m64c, stream, channel);
+    Bytes stream;
+    for (uint8_t p = 0; p < 64; ++p) PutMks70Patch(stream, channel, p, PatchRecord(m64c, p));
+    for (uint8_t t = 0; t < 50; ++t) PutMks70Tone(stream, channel, t, ToneRecord(m64c, t));
     return stream;
 }
 
-Bytes BuildJx10BulkStream(const Bytes& m64c, uint8_t channel) {
-    Bytes stream(kJx10BulkStreamSize);
-    EncodeBankStream(BankStream::Jx10Bulk, m64c, stream, channel);
-    return stream;
+Bytes BuildJx10Dump(const Bytes& image, uint8_t channel) {
+    Bytes dump;
+    PutKindHandshake(dump, 0x40, channel, image.size() == 8192 ? 0x64 : 0x16);
+    for (size_t b = 0; b < image.size() / 128; ++b) PutDat(dump, channel, image, b);
+    PutShortHandshake(dump, 0x45, channel);
+    return dump;
 }
+
+Bytes BuildJx10BulkStream(const Bytes& m64c, uint8_t channel) { return BuildJx10Dump(m64c, channel); }
 
 Bytes BuildForeignM64C(const Bytes& m64c) {
     Bytes file(16538, 0);
@@ -173,11 +250,11 @@ Bytes BuildForeignM64C(const Bytes& m64c) {
         uint8_t* record = file.data() + 90 + 257 * k;
         uint8_t sum = 0;
         for (size_t j = 0; j < 128; ++j) {
-            record[2 * j] = HighNibble(m64c[128 * k + j]);
-            record[2 * j + 1] = LowNibble(m64c[128 * k + j]);
+            record[2 * j] = static_cast<uint8_t>(m64c[128 * k + j] >> 4);
+            record[2 * j + 1] = static_cast<uint8_t>(m64c[128 * k + j] & 0x0F);
             sum = static_cast<uint8_t>(sum + record[2 * j] + record[2 * j + 1]);
         }
-        record[256] = RolandChecksum(sum);  // the 257th byte, which the import skips
+        record[256] = static_cast<uint8_t>((128 - sum % 128) % 128);  // skipped by the import
     }
     return file;
 }

@@ -16,11 +16,7 @@
 
 namespace {
 
-Bytes Canonical(const Bytes& image) {
-    const BankSearch search = FindBanks(image);
-    EXPECT_EQ(search.banks.size(), 1u);
-    return search.banks.empty() ? Bytes{} : search.banks[0].image;
-}
+Bytes Canonical(const Bytes& image) { return CanonicalImage(image); }
 
 // Example banks: the M-16C one carries tone data bytes of 80h.
 const Bytes& M16C() {
@@ -47,21 +43,7 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
 }
 
 // A JX-10 dump as the synthesizer sends it, of 16 or 64 blocks.
-Bytes Jx10Dump(const Bytes& image, uint8_t channel) {
-    if (image.size() == kM64CImageSize) return BuildJx10BulkStream(image, channel);
-    Bytes dump;
-    const auto wsd = MakeKindHandshake(kWsdOp, channel, 0x16);
-    dump.insert(dump.end(), wsd.begin(), wsd.end());
-    for (size_t b = 0; b < 16; ++b) {
-        std::array<uint8_t, kDatMessageSize> dat{};
-        MakeDatMessage(channel,
-                       std::span<const uint8_t, kDatBlockBytes>(image.data() + 128 * b, 128), dat);
-        dump.insert(dump.end(), dat.begin(), dat.end());
-    }
-    const auto eof = MakeShortHandshake(kEofOp, channel);
-    dump.insert(dump.end(), eof.begin(), eof.end());
-    return dump;
-}
+Bytes Jx10Dump(const Bytes& image, uint8_t channel) { return BuildJx10Dump(image, channel); }
 
 Bytes Jx8pTones(size_t count, const Bytes& image = M16C()) {
     Bytes dump = BuildJx8pToneDump(image, 0);
@@ -180,12 +162,10 @@ TEST(SearchBanks, BanksInCapturesImagesAndOtherFiles) {
     // Both directions of a JX-10 bulk dump: RqdMessage first, an AckMessage
     // after each block, the last after the EofMessage.
     Bytes captured;
-    const auto rqd = MakeKindHandshake(kRqdOp, 0, 0x64);
-    const auto ack = MakeShortHandshake(kAckOp, 0);
     for (size_t i = 0; i < jx10.size(); ++i) {
         captured.insert(captured.end(), jx10[i].begin(), jx10[i].end());
-        if (i == 0) captured.insert(captured.end(), rqd.begin(), rqd.end());
-        if (i > 0) captured.insert(captured.end(), ack.begin(), ack.end());
+        if (i == 0) PutKindHandshake(captured, 0x41, 0, 0x64);  // RqdMessage
+        if (i > 0) PutShortHandshake(captured, 0x43, 0);        // AckMessage
         captured.insert(captured.end(), 0xFE);
     }
 

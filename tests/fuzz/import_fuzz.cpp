@@ -85,6 +85,11 @@ void CheckSearch(const uint8_t* data, size_t size, BankKind tableKind,
     Check(search.banks.empty() == (search.refusal != NoBankReason::kNone));
     Check(search.banks.empty() == search.layout.empty());
     Check(search.banks.empty() != search.reason.empty());
+    // A refusal says what was found in its reason, not in Skipped lines.
+    if (search.banks.empty()) {
+        Check(search.skipped.empty() && search.warnings.empty() && search.skippedMessages == 0);
+    }
+    Check(search.skipped.empty() == (search.skippedMessages == 0));
     if (tableKind != kUnknownKind) {
         // The table judges first and its bank is the only one.
         Check(search.banks.size() == 1 && search.banks[0].kind == tableKind);

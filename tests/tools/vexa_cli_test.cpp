@@ -351,6 +351,48 @@ TEST(VexaCli, PrintsTheProjectVersion) {
     EXPECT_EQ(run.err, "");
 }
 
+// A capture with ten tones of a second bank and a JX-10 dump whose block 2
+// has a bad checksum: both banks open, and every command says what it left
+// out and what is wrong, on standard output, with exit code 0.
+TEST(VexaCli, SaysWhatItSkippedAndWarnsOfABadChecksum) {
+    const Bytes m16c = MakeExampleM16CImage();
+    const Bytes other = CanonicalImage(MakeRandomImage(5, 2048));  // 7-bit tones
+    Bytes capture;  // 42 tones of 70 bytes: C0 tt, a clock byte, the tone
+    for (uint8_t t = 0; t < 42; ++t) {
+        const uint8_t number = t < 32 ? t : static_cast<uint8_t>(t - 32);
+        PutProgramChange(capture, 0, number);
+        capture.push_back(0xF8);
+        PutJx8pTone(capture, 0, ToneRecord(t < 32 ? m16c : other, number));
+    }
+    Bytes dump = BuildJx10BulkStream(MakeExampleM64CImage(), 0);
+    dump[8 + 263 + 261] ^= 0x01;  // block 2's checksum
+    capture.insert(capture.end(), dump.begin(), dump.end());
+    TempFolder folder;
+    const std::string file = folder.File("capture.syx");
+    WriteBytes(file, capture);
+    const std::string notes =
+        file + ": Skipped: 10 JX-8P tones that make no whole bank\n" + file +
+        ": Warning: the JX-10 bulk dump at byte 2940 has a bad checksum in data block 2 of 64\n";
+    const std::string c64 = Cli("list " + Quote(Example("jx10-night-session.c64"))).out;
+
+    const struct {
+        std::string arguments;
+        std::string out;
+    } cases[] = {
+        {"identify " + Quote(file),
+         file + ": System Exclusive messages, 19786 bytes, 2 banks: M-16C M-64C\n" + notes},
+        {"list --bank 2 " + Quote(file), notes + "Bank 2 of 2\n" + c64},
+        {"convert --bank 1 " + Quote(file) + " -o " + Quote(folder.File("out.syx")), notes},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = Cli(c.arguments);
+        EXPECT_EQ(run.exitCode, 0) << c.arguments << run.err;
+        EXPECT_EQ(run.out, c.out) << c.arguments;
+        EXPECT_EQ(run.err, "") << c.arguments;
+    }
+    EXPECT_EQ(ReadBytes(folder.File("out.syx")), BuildJx8pBankStream(CanonicalImage(m16c), 0));
+}
+
 TEST(Examples, AreWhatTheGeneratorWrites) {
     TempFolder examples;
     TempFolder seeds;
