@@ -1,8 +1,12 @@
-// The recognizers' judgements of single messages. Knows nothing of the ring,
-// the devices or the log.
-#include "midi/recognizers.h"
+// The recognizers' judgements of single messages, and the waits that loop
+// over the message layer until a judgement speaks. Know the devices only
+// through the message layer's wait and RestartMidiInput.
+#include "transfer/recognizers.h"
 
 #include "bank/sysex.h"
+#include "midi/message_layer.h"
+#include "midi/midi_port.h"
+#include "transfer/transfer_session.h"
 
 namespace {
 
@@ -70,3 +74,63 @@ int32_t JudgeJx10Handshake(const uint8_t* bytes, int32_t length, uint8_t channel
     default: return kSkipMessage;
     }
 }
+
+namespace {
+
+using Judge = int32_t (*)(const uint8_t*, int32_t, uint8_t);
+
+// Takes messages until the judgement does not pass over one.
+int32_t WaitFor(TransferSession& session, Judge judge) {
+    for (;;) {
+        const int32_t length = WaitForMessage(session.message);
+        if (length < 0) return -1;
+        session.messageLength = length;
+        const int32_t verdict = judge(session.message.data(), length, session.channel);
+        if (verdict != kSkipMessage) return verdict;
+    }
+}
+
+int32_t SendHandshake(const std::array<uint8_t, kShortHandshakeSize>& message) {
+    return TransmitBytes(message.data(), static_cast<int32_t>(message.size()));
+}
+
+}  // namespace
+
+int32_t WaitForJx8pTone(TransferSession& session) { return WaitFor(session, JudgeJx8pTone); }
+
+int32_t WaitForMks70Dump(TransferSession& session) { return WaitFor(session, JudgeMks70Dump); }
+
+// Every System Exclusive message taken, whoever sent it, restarts the input:
+// what was queued behind it is discarded, the message itself stays in
+// session.message. A DatMessage's F7 record is discarded that way.
+int32_t WaitForJx10Handshake(TransferSession& session) {
+    for (;;) {
+        const int32_t length = WaitForMessage(session.message);
+        if (length < 0) return -1;
+        session.messageLength = length;
+        if (length > 0 && session.message[0] == kSysexStart) RestartMidiInput();
+        const int32_t verdict = JudgeJx10Handshake(session.message.data(), length, session.channel);
+        if (verdict != kSkipMessage) return verdict;
+    }
+}
+
+int32_t WaitForJx10Answer(TransferSession& session, uint32_t startedAt, uint32_t spanMs) {
+    for (;;) {
+        const int32_t length = WaitForMessageWithin(session.message, startedAt, spanMs);
+        if (length == kWaitTimedOut) return kNoAnswer;
+        if (length < 0) return -1;
+        session.messageLength = length;
+        const int32_t verdict = JudgeJx10Handshake(session.message.data(), length, session.channel);
+        if (verdict != kSkipMessage) return verdict;
+    }
+}
+
+void UseJx10Channel(TransferSession& session, uint8_t channel) {
+    session.channel = channel;
+    session.ackMessage = MakeShortHandshake(kAckOp, channel);
+    session.rjcMessage = MakeShortHandshake(kRjcOp, channel);
+}
+
+int32_t SendJx10Ack(TransferSession& session) { return SendHandshake(session.ackMessage); }
+
+int32_t SendJx10Reject(TransferSession& session) { return SendHandshake(session.rjcMessage); }

@@ -74,8 +74,7 @@ TEST_P(Jx10ReceiveTest, DumpBecomesTheBankInMemory) {
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
     EXPECT_EQ(peer.AckCount(), size.blocks + 2);
     EXPECT_EQ(peer.RejectCount(), 0);
-    EXPECT_EQ(transferLength.load(), size.blocks * 128);
-    EXPECT_TRUE(std::equal(image.begin(), image.end(), TransferBuffer.begin()));
+    EXPECT_EQ(job.receivedLength.load(), size.blocks * 128);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), job.receivedImage.begin()));
     EXPECT_EQ(job.receivedKind, size.bankKind);
     EXPECT_EQ(job.received.load(), 1);
@@ -183,7 +182,7 @@ TEST_P(Jx10ReceiveFailureTest, EndsWithRejection) {
     EXPECT_EQ(peer.BlocksSent(), f.blocksSent);
     ExpectCancelled();
     EXPECT_EQ(shell_recorder::RefreshCount(), 0);  // the UI thread refreshes on commit
-    EXPECT_EQ(transferLength.load(), -1);
+    EXPECT_EQ(job.receivedLength.load(), -1);
     ExpectOldBank();
     ExpectDevicesClosed();
 }
@@ -286,7 +285,7 @@ TEST_P(Jx10RefusedTest, ImageThatFailsItsSignatureLeavesTheOldBank) {
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveFailed});
     EXPECT_EQ(peer.AckCount(), c.acks);  // the dump itself went well
     EXPECT_EQ(peer.RejectCount(), 0);
-    EXPECT_EQ(transferLength.load(), (c.acks - 2) * 128);
+    EXPECT_EQ(job.receivedLength.load(), (c.acks - 2) * 128);
     ExpectOldBank();
     const std::vector<std::string> s = Statuses();
     EXPECT_EQ(std::count(s.begin(), s.end(), "Closing ..."), 0);
