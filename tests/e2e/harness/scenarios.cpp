@@ -267,11 +267,11 @@ std::string TransmitJx10Acknowledged(Context& c, const char* peer, bool cable) {
                  "(the cable alone needs 5.39 s)"
                : "JX-10 transmit, acknowledging JX-10, unthrottled cable: %.2f s (goal under 5 s)",
            seconds);
-    // The time is a figure, not a verdict: under Wine every input restart
-    // after a taken message goes through the virtual driver and its link to
-    // the far side, which costs far more than on Windows and depends on the
-    // machine's load. The host transfer tests hold the pace exactly on the
-    // virtual clock; here the bytes and the outcome are checked.
+    // The time is a figure, not a verdict: under Wine each message goes
+    // through the virtual driver and its link to the far side, which costs
+    // far more than on Windows and depends on the machine's load. The host
+    // transfer tests hold the pace exactly on the virtual clock; here the
+    // bytes and the outcome are checked.
     if (problem.empty()) problem = FarCheck("complete");
     return problem;
 }
