@@ -1,9 +1,9 @@
 // Whole messages between the device layer and the transfer procedures: the
 // wait for the next message (woken by the input callback, by posted commands
-// and by quit), sending with a bounded retry while the output is busy, the
-// recognizers' loops, and the hexadecimal traffic log. Runs on the worker.
-// Knows the devices only through midi_port.h and the kernel only through
-// PlatformOps.
+// and by quit), sending with a bounded retry while the output is busy, and
+// the hexadecimal traffic log. Runs on the worker. Knows the devices only
+// through midi_port.h and the kernel only through PlatformOps; nothing of
+// synthesizers or banks.
 #include "midi/message_layer.h"
 
 #include <cstdio>
@@ -11,16 +11,7 @@
 #include "ground/mailbox.h"
 #include "ground/platform.h"
 #include "ground/shell.h"
-#include "bank/sysex.h"
 #include "midi/midi_port.h"
-#include "midi/recognizers.h"
-
-std::array<uint8_t, kReceiveBufferSize> ReceiveBuffer{};
-uint8_t activeChannel = 0;
-std::array<uint8_t, 6> storedAckMessage = {kSysexStart, kRolandId,  kAckOp,
-                                           0,           kJx10Model, kSysexEnd};
-std::array<uint8_t, 6> storedRjcMessage = {kSysexStart, kRolandId,  kRjcOp,
-                                           0,           kJx10Model, kSysexEnd};
 
 namespace {
 
@@ -41,30 +32,22 @@ constexpr int32_t kLoggedBytes = 8;
 // late.
 constexpr uint32_t kTimedPollMs = 5;
 
-// Takes the oldest record (of `length` bytes) into ReceiveBuffer; one too
-// long to keep is dropped and reported as 0.
-int32_t TakeMessage(int32_t length) {
-    if (length > kReceiveBufferSize) {
+// Takes the oldest record (of `length` bytes) into `into`; one too long to
+// keep is dropped and reported as 0.
+int32_t TakeMessage(std::span<uint8_t> into, int32_t length) {
+    if (static_cast<size_t>(length) > into.size()) {
         ReadInputMessage(nullptr);
         LogMidiTraffic(nullptr, 0, MidiDirection::Received);
         return 0;
     }
-    ReadInputMessage(ReceiveBuffer.data());
-    LogMidiTraffic(ReceiveBuffer.data(), length, MidiDirection::Received);
+    ReadInputMessage(into.data());
+    LogMidiTraffic(into.data(), length, MidiDirection::Received);
     return length;
-}
-
-// Every System Exclusive message taken, whoever sent it, restarts the input:
-// what was queued behind it is discarded, the message itself stays in
-// ReceiveBuffer. A DatMessage's F7 record is discarded that way.
-int32_t JudgeTakenHandshake(int32_t length) {
-    if (length > 0 && ReceiveBuffer[0] == kSysexStart) RestartMidiInput();
-    return JudgeJx10Handshake(ReceiveBuffer.data(), length, activeChannel);
 }
 
 }  // namespace
 
-int32_t WaitForMessage() {
+int32_t WaitForMessage(std::span<uint8_t> into) {
     for (;;) {
         if (CancelRequested()) {
             // This wait may have consumed the event that announced the command
@@ -74,19 +57,19 @@ int32_t WaitForMessage() {
         }
         const int32_t length = PeekInputMessage();
         if (length < 0) return -1;
-        if (length > 0) return TakeMessage(length);
+        if (length > 0) return TakeMessage(into, length);
         Platform().waitWakeEvent(kIdleWaitMs);
     }
 }
 
 // Never waits on the event, so it cannot consume a signal meant for the
 // worker loop; a pending command stays pending for the loop to take.
-int32_t WaitForMessageWithin(uint32_t startedAt, uint32_t spanMs) {
+int32_t WaitForMessageWithin(std::span<uint8_t> into, uint32_t startedAt, uint32_t spanMs) {
     for (;;) {
         if (CancelRequested()) return -1;
         const int32_t length = PeekInputMessage();
         if (length < 0) return -1;
-        if (length > 0) return TakeMessage(length);
+        if (length > 0) return TakeMessage(into, length);
         const uint32_t elapsed = NowMilliseconds() - startedAt;
         if (elapsed >= spanMs) return kWaitTimedOut;
         const uint32_t left = spanMs - elapsed;
@@ -116,51 +99,6 @@ int32_t TransmitBytes(const uint8_t* bytes, int32_t length) {
     if (result < 0) return -1;
     LogMidiTraffic(bytes, length, MidiDirection::Sent);
     return result;
-}
-
-int32_t WaitForJx8pTone() {
-    for (;;) {
-        const int32_t length = WaitForMessage();
-        if (length < 0) return -1;
-        const int32_t verdict = JudgeJx8pTone(ReceiveBuffer.data(), length, activeChannel);
-        if (verdict != kSkipMessage) return verdict;
-    }
-}
-
-int32_t WaitForMks70Dump() {
-    for (;;) {
-        const int32_t length = WaitForMessage();
-        if (length < 0) return -1;
-        const int32_t verdict = JudgeMks70Dump(ReceiveBuffer.data(), length, activeChannel);
-        if (verdict != kSkipMessage) return verdict;
-    }
-}
-
-int32_t WaitForJx10Handshake() {
-    for (;;) {
-        const int32_t length = WaitForMessage();
-        if (length < 0) return -1;
-        const int32_t verdict = JudgeTakenHandshake(length);
-        if (verdict != kSkipMessage) return verdict;
-    }
-}
-
-int32_t WaitForJx10Reply(uint32_t startedAt, uint32_t spanMs) {
-    for (;;) {
-        const int32_t length = WaitForMessageWithin(startedAt, spanMs);
-        if (length == kWaitTimedOut) return kNoReply;
-        if (length < 0) return -1;
-        const int32_t verdict = JudgeTakenHandshake(length);
-        if (verdict != kSkipMessage) return verdict;
-    }
-}
-
-int32_t SendJx10Ack() {
-    return TransmitBytes(storedAckMessage.data(), static_cast<int32_t>(storedAckMessage.size()));
-}
-
-int32_t SendJx10Reject() {
-    return TransmitBytes(storedRjcMessage.data(), static_cast<int32_t>(storedRjcMessage.size()));
 }
 
 void LogMidiTraffic(const uint8_t* bytes, int32_t length, MidiDirection direction) {

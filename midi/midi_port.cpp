@@ -24,12 +24,6 @@ constexpr uint32_t kTeardownWaitMs = 1000;
 
 constexpr uint32_t kHeaderSize = sizeof(MidiHeader);
 
-const char kInputErrorText[] =
-    "Unable to open MIDI input device.\n\nPlease check the settings in your MIDI options.";
-const char kOutputErrorText[] =
-    "Unable to open MIDI output device.\n\nPlease check the settings in your MIDI options.";
-const char kErrorCaption[] = "Vexa Error";
-
 // Threads: the worker owns every field except these three families of flags,
 // which the callbacks also write: inputBusy (set by the worker when a slot
 // is lent, cleared by the input callback when it comes back for good),
@@ -352,7 +346,7 @@ const char* MidiOutputDeviceName(int32_t index) {
     return port.outputDeviceCaps[index].szPname;
 }
 
-int32_t OpenMidiPorts(uintptr_t ownerWindow, const char* inputName, const char* outputName) {
+int32_t OpenMidiPorts(const char* inputName, const char* outputName) {
     CloseMidiPorts();
     EnumerateMidiDevices();
     if (inputName != nullptr) {
@@ -363,21 +357,19 @@ int32_t OpenMidiPorts(uintptr_t ownerWindow, const char* inputName, const char* 
             opened = OpenInput(index);
         }
         if (!opened) {
-            ShowMessageBox(ownerWindow, kInputErrorText, kErrorCaption, kMbOk | kMbIconError);
             CloseMidiPorts();
-            return 0;
+            return kMidiInputOpenFailed;
         }
     }
     if (outputName != nullptr) {
         const int32_t index = FindDevice(port.outputDeviceCaps, port.outputDeviceCount, outputName);
         const bool opened = index >= 0 && OpenOutput(index);
         if (!opened) {
-            ShowMessageBox(ownerWindow, kOutputErrorText, kErrorCaption, kMbOk | kMbIconError);
             CloseMidiPorts();
-            return 0;
+            return kMidiOutputOpenFailed;
         }
     }
-    return 1;
+    return kMidiPortsOpen;
 }
 
 int32_t CloseMidiPorts() {

@@ -17,10 +17,13 @@ int32_t MidiOutputDeviceCount();
 const char* MidiInputDeviceName(int32_t index);   // "" when out of range
 const char* MidiOutputDeviceName(int32_t index);  // "" when out of range
 
-// Opens the named devices (a null name skips that direction). 1 when every
-// named device is open; 0 after showing the device's error box (owned by
-// ownerWindow) with both devices closed.
-int32_t OpenMidiPorts(uintptr_t ownerWindow, const char* inputName, const char* outputName);
+// Opens the named devices (a null name skips that direction). kMidiPortsOpen
+// when every named device is open; otherwise which one failed, with both
+// devices closed again. The caller tells the user.
+inline constexpr int32_t kMidiPortsOpen = 1;
+inline constexpr int32_t kMidiInputOpenFailed = -1;
+inline constexpr int32_t kMidiOutputOpenFailed = -2;
+int32_t OpenMidiPorts(const char* inputName, const char* outputName);
 // Closes whatever is open; bounded even when a driver never returns a slot.
 int32_t CloseMidiPorts();
 // Stops, closes and reopens the input on the same device; the ring is empty

@@ -12,8 +12,9 @@
 #include "ground/mailbox.h"
 #include "ground/shell.h"
 #include "midi/message_layer.h"
-#include "midi/recognizers.h"
+#include "transfer/recognizers.h"
 #include "transfer/transfer.h"
+#include "transfer/transfer_session.h"
 #include "transfer/transfer_steps.h"
 
 namespace {
@@ -22,24 +23,14 @@ constexpr uint8_t kParameterA = 0x08;  // set to 1 before a receive
 constexpr uint8_t kParameterB = 0x07;  // 1Fh while receiving, 0 afterwards
 constexpr uint8_t kParameterBReceiving = 0x1F;
 constexpr uint8_t kParameterBDone = 0x00;
-constexpr size_t kParameterValueByte = 8;
 
 constexpr uint32_t kToneMessagePauseMs = 300;
 constexpr uint32_t kProgramMessagePauseMs = 750;
 
-// The two stored parameter messages; channel and value bytes stay as last
-// set, like everything else the worker leaves behind for the next call.
-std::array<uint8_t, kJx8pParameterMessageSize> parameterMessageA{};
-std::array<uint8_t, kJx8pParameterMessageSize> parameterMessageB{};
-
-void SetChannel(uint8_t channel) {
-    activeChannel = channel;
-    parameterMessageA = MakeJx8pParameterMessage(channel, kParameterA, 0);
-    parameterMessageB = MakeJx8pParameterMessage(channel, kParameterB, 0);
-}
-
-bool SendParameter(std::array<uint8_t, kJx8pParameterMessageSize>& message, uint8_t value) {
-    message[kParameterValueByte] = value;
+// One parameter message on the given channel.
+bool SendParameter(uint8_t channel, uint8_t parameter, uint8_t value) {
+    const std::array<uint8_t, kJx8pParameterMessageSize> message =
+        MakeJx8pParameterMessage(channel, parameter, value);
     return TransmitBytes(message.data(), static_cast<int32_t>(message.size())) >= 0;
 }
 
@@ -50,11 +41,10 @@ bool SendSetUp(uint8_t listening) {
     const int first = everyChannel ? 0 : listening;
     const int last = everyChannel ? 15 : listening;
     for (int channel = first; channel <= last; ++channel) {
-        SetChannel(static_cast<uint8_t>(channel));
-        if (!SendParameter(parameterMessageA, 1)) return false;
-        if (!SendParameter(parameterMessageB, kParameterBReceiving)) return false;
+        const uint8_t byte = static_cast<uint8_t>(channel);
+        if (!SendParameter(byte, kParameterA, 1)) return false;
+        if (!SendParameter(byte, kParameterB, kParameterBReceiving)) return false;
     }
-    activeChannel = listening;
     return true;
 }
 
@@ -62,20 +52,23 @@ bool SendSetUp(uint8_t listening) {
 // channel while an "Auto" receive still listens on all of them. A record
 // shorter than two bytes cannot be a program change: its byte 1 would be
 // left over from an earlier message.
-bool IsProgramChangeFor(int32_t length, int32_t tone) {
-    if (length < 2 || ReceiveBuffer[1] != tone) return false;
-    if (activeChannel == kAnyChannel) return (ReceiveBuffer[0] & 0xF0) == 0xC0;
-    return ReceiveBuffer[0] == 0xC0 + activeChannel;
+bool IsProgramChangeFor(const TransferSession& session, int32_t length, int32_t tone) {
+    const auto& m = session.message;
+    if (length < 2 || m[1] != tone) return false;
+    if (session.channel == kAnyChannel) return (m[0] & 0xF0) == 0xC0;
+    return m[0] == 0xC0 + session.channel;
 }
 
 }  // namespace
 
-int32_t ReceiveJx8pTones(std::span<uint8_t> buffer) {
-    if (buffer.size() < kJx8pReceiveSize) return CancelTransfer();
+int32_t ReceiveJx8pTones(TransferSession& session) {
+    std::span<uint8_t> buffer(session.data);
+    static_assert(kTransferBufferSize >= kJx8pReceiveSize);
     // From the second set-up message on a failure leaves parameter 07 at
     // 1Fh on the synthesizer: nothing more is sent once the receive has
     // failed.
-    if (!SendSetUp(ListeningChannel())) return CancelTransfer();
+    session.channel = ListeningChannel(session);
+    if (!SendSetUp(session.channel)) return CancelTransfer();
 
     for (int32_t tone = 0; tone < kM16CToneCount; ++tone) {
         ShowProgressShare("Receiving ... (Please select internal tone %d on your JX-8P)", tone + 1,
@@ -83,27 +76,29 @@ int32_t ReceiveJx8pTones(std::span<uint8_t> buffer) {
         // A tone message that comes before its program change is skipped
         // here; the user has to select the tones in order.
         for (;;) {
-            const int32_t length = WaitForMessage();
+            const int32_t length = WaitForMessage(session.message);
             if (length < 0) return CancelTransfer();
-            if (IsProgramChangeFor(length, tone)) break;
+            session.messageLength = length;
+            if (IsProgramChangeFor(session, length, tone)) break;
         }
         // The recognizer only accepts messages whose byte 5 is 20h. The
         // first tone message of an "Auto" receive names the channel, and the
         // closing message goes to that channel only.
-        if (WaitForJx8pTone() != kJx8pToneOp) return CancelTransfer();
-        if (activeChannel == kAnyChannel) SetChannel(TakeFoundChannel());
+        if (WaitForJx8pTone(session) != kJx8pToneOp) return CancelTransfer();
+        if (session.channel == kAnyChannel) TakeFoundChannel(session);
         std::memcpy(buffer.data() + static_cast<size_t>(tone) * kJx8pToneMessageSize,
-                    ReceiveBuffer.data(), kJx8pToneMessageSize);
+                    session.message.data(), kJx8pToneMessageSize);
     }
 
-    if (!SendParameter(parameterMessageB, kParameterBDone)) return CancelTransfer();
+    if (!SendParameter(session.channel, kParameterB, kParameterBDone)) return CancelTransfer();
     ShowTransferProgress(kM16CToneCount, kM16CToneCount);
     return static_cast<int32_t>(kJx8pReceiveSize);
 }
 
-int32_t TransmitJx8pTones(std::span<uint8_t> stream) {
+int32_t TransmitJx8pTones(TransferSession& session) {
+    const std::span<uint8_t> stream = session.Stream();
     if (stream.size() < kJx8pBankStreamSize) return CancelTransfer();
-    SetChannel(TransferChannelByte());
+    session.channel = TransferChannelByte(session);
     for (int32_t tone = 1; tone <= kM16CToneCount; ++tone) {
         if (CancelRequested()) return CancelTransfer();
         ShowProgressShare("Transmitting JX-8P tone %d of 32 ...", tone, 0, tone - 1,
@@ -117,7 +112,7 @@ int32_t TransmitJx8pTones(std::span<uint8_t> stream) {
             return CancelTransfer();
     }
     // Only the closing parameter message: a transmit never sets 08 or 1Fh.
-    if (!SendParameter(parameterMessageB, kParameterBDone)) return CancelTransfer();
+    if (!SendParameter(session.channel, kParameterB, kParameterBDone)) return CancelTransfer();
     ShowTransferProgress(kM16CToneCount, kM16CToneCount);
     return static_cast<int32_t>(kJx8pBankStreamSize);
 }

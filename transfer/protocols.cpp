@@ -4,8 +4,8 @@
 
 #include <array>
 
-#include "ground/settings.h"
 #include "bank/bank_stream.h"
+#include "ground/settings.h"
 #include "transfer/transfer.h"
 
 namespace {
@@ -32,9 +32,9 @@ constexpr std::array<TransferProtocol, 3> kProtocols{{
 
 }  // namespace
 
-const TransferProtocol* ProtocolForSettings() {
+const TransferProtocol* ProtocolFor(int32_t synthType) {
     for (const TransferProtocol& p : kProtocols)
-        if (p.synthType == appSettings.synthType) return &p;
+        if (p.synthType == synthType) return &p;
     return nullptr;
 }
 

@@ -5,9 +5,10 @@
 
 #include <array>
 #include <cstdint>
-#include <span>
 
 #include "bank/bank_stream.h"
+
+struct TransferSession;
 
 struct TransferProtocol {
     int32_t synthType;
@@ -19,13 +20,13 @@ struct TransferProtocol {
     // "Auto" channel setting can learn the channel from it; the others are
     // never heard during a transmit and need a channel chosen.
     bool asksForTransmit;
-    int32_t (*transmit)(std::span<uint8_t> stream);
-    int32_t (*receive)(std::span<uint8_t> buffer);
+    int32_t (*transmit)(TransferSession& session);
+    int32_t (*receive)(TransferSession& session);
 };
 
-// The protocol of the current synthesizer setting, or null for a setting
-// that names none.
-const TransferProtocol* ProtocolForSettings();
+// The protocol of a synthesizer setting, or null for a setting that names
+// none.
+const TransferProtocol* ProtocolFor(int32_t synthType);
 // The stream that carries a bank of this kind to the protocol's
 // synthesizer, or None when it is never sent one.
 BankStream TransmitStream(const TransferProtocol& protocol, BankKind kind);

@@ -6,23 +6,29 @@
 #include <cstdio>
 
 #include "bank/sysex.h"
-#include "ground/mailbox.h"
 #include "ground/platform.h"
 #include "ground/settings.h"
 #include "ground/shell.h"
 #include "midi/message_layer.h"
-#include "midi/recognizers.h"
+#include "transfer/recognizers.h"
+#include "transfer/transfer_session.h"
 
-uint8_t TransferChannelByte() { return ChannelByte(appSettings); }
+uint8_t TransferChannelByte(const TransferSession& session) {
+    return ChannelByte(session.settings);
+}
 
-bool TransferChannelIsAuto() { return appSettings.midiChannel == kChannelAuto; }
+bool TransferChannelIsAuto(const TransferSession& session) {
+    return session.settings.midiChannel == kChannelAuto;
+}
 
-uint8_t ListeningChannel() { return TransferChannelIsAuto() ? kAnyChannel : TransferChannelByte(); }
+uint8_t ListeningChannel(const TransferSession& session) {
+    return TransferChannelIsAuto(session) ? kAnyChannel : TransferChannelByte(session);
+}
 
-uint8_t TakeFoundChannel() {
+uint8_t TakeFoundChannel(TransferSession& session) {
     // The recognizers only let channels 0..15 through while listening on all.
-    const uint8_t channel = static_cast<uint8_t>(ReceiveBuffer[kChannelByte] & 0x0F);
-    activeChannel = channel;
+    const uint8_t channel = static_cast<uint8_t>(session.message[kChannelByte] & 0x0F);
+    session.channel = channel;
     LogPrintf("Synthesizer found on MIDI channel %d.\n", channel + 1);
     return channel;
 }

@@ -1,24 +1,26 @@
-// Steps that the three synthesizers' procedures share: the channel byte of
-// the settings, formatted progress texts, and sending one message with its
-// pause. Knows the settings, the message layer and the clock seam; nothing
-// of the shell beyond ShowStatus.
+// Steps that the three synthesizers' procedures share: the channel of the
+// session's settings, formatted progress texts, and sending one message
+// with its pause. Knows the session, the message layer and the clock seam;
+// nothing of the shell beyond status and log.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+struct TransferSession;
+
 // The low byte of the midiChannel setting, written and compared unchanged:
 // "Auto" (16) travels as 10h.
-uint8_t TransferChannelByte();
+uint8_t TransferChannelByte(const TransferSession& session);
 // True for the "Auto" channel setting.
-bool TransferChannelIsAuto();
+bool TransferChannelIsAuto(const TransferSession& session);
 // The channel a transfer listens on at its start: the setting's channel,
 // or kAnyChannel for "Auto", which the synthesizer's first message of the
 // transfer then narrows down (TakeFoundChannel).
-uint8_t ListeningChannel();
-// The channel byte of the message in ReceiveBuffer, made the transfer's
-// channel (activeChannel) and logged. Returns it.
-uint8_t TakeFoundChannel();
+uint8_t ListeningChannel(const TransferSession& session);
+// The channel byte of the message in session.message, made the session's
+// channel and logged. Returns it.
+uint8_t TakeFoundChannel(TransferSession& session);
 
 // Shows a progress text in status pane 0. The text is formatted into a
 // fixed, always terminated buffer; an over-long result is cut short.

@@ -36,6 +36,7 @@ bool BankIsLoaded() { return bankLoaded.load(std::memory_order_acquire) != 0; }
 // worker never reads what the UI thread may change.
 void PostTransmit() {
     if (!BankIsLoaded() || IsBusy() != 0) return;
+    transferJob.settings = appSettings;
     transferJob.kind = bankKind.load(std::memory_order_acquire);
     transferJob.image = BankImage;
     PostCommand(kCommandTransmit);
@@ -133,8 +134,11 @@ bool OnInitMenuPopup(HMENU popup) {
     return false;
 }
 
+// The command runs with the settings of this moment, handed over with it.
 void PostWhenIdle(int32_t command) {
-    if (IsBusy() == 0) PostCommand(command);
+    if (IsBusy() != 0) return;
+    transferJob.settings = appSettings;
+    PostCommand(command);
 }
 
 bool OnCommand(HWND window, UINT command) {

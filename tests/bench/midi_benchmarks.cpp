@@ -6,6 +6,7 @@
 //  - ring records per second, one producer and one consumer thread.
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -48,7 +49,7 @@ struct OpenPorts {
         midi_sim::Install();
         midi_sim::SetInputDevices({"In"});
         midi_sim::SetOutputDevices({"Out"});
-        ok = OpenMidiPorts(0, "In", "Out") == 1;
+        ok = OpenMidiPorts("In", "Out") == kMidiPortsOpen;
     }
     ~OpenPorts() {
         CloseMidiPorts();
@@ -71,7 +72,8 @@ void BM_IdleWaitCpu(benchmark::State& state) {
         const double wallBefore = WallSeconds();
         std::thread worker([&] {
             const double before = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
-            result = WaitForMessage();
+            std::array<uint8_t, kReceiveBufferSize> message{};
+            result = WaitForMessage(message);
             threadCpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - before;
         });
         std::this_thread::sleep_for(std::chrono::seconds(2));
@@ -97,7 +99,8 @@ void BM_StopLatency(benchmark::State& state) {
     for (auto _ : state) {
         std::atomic<double> returnedAt{0};
         std::thread worker([&] {
-            WaitForMessage();
+            std::array<uint8_t, kReceiveBufferSize> message{};
+            WaitForMessage(message);
             returnedAt = WallSeconds();
         });
         // Let the worker settle into its idle wait first.

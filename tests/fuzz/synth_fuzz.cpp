@@ -155,16 +155,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     SetUpOnce();
     const Procedure procedure = kProcedures[data[0] % kProcedures.size()];
-    appSettings = AppSettings{};
-    appSettings.synthType = procedure.synth;
-    appSettings.midiChannel = data[1] % 17;
-    std::snprintf(appSettings.inputDeviceName, sizeof appSettings.inputDeviceName, "Fuzz In");
-    std::snprintf(appSettings.outputDeviceName, sizeof appSettings.outputDeviceName, "Fuzz Out");
+    static TransferJob job;
+    job.settings = AppSettings{};
+    job.settings.synthType = procedure.synth;
+    job.settings.midiChannel = data[1] % 17;
+    std::snprintf(job.settings.inputDeviceName, sizeof job.settings.inputDeviceName, "Fuzz In");
+    std::snprintf(job.settings.outputDeviceName, sizeof job.settings.outputDeviceName, "Fuzz Out");
 
     const std::vector<uint8_t> bank = procedure.bank == kM16CKind
                                           ? vexa_peers::MakeM16CContent(data[0])
                                           : vexa_peers::MakeM64CContent(data[0]);
-    static TransferJob job;
     job.image.fill(0);
     std::copy(bank.begin(), bank.end(), job.image.begin());
     job.kind = procedure.bank;

@@ -78,11 +78,14 @@ void Jx10Peer::AnswerLoadStep(int step, uint32_t sentAt) {
     // A JX-10 that refused stops listening to the load.
     if (answer != wire::kAck) loadEnded_ = true;
     answers_.push_back(answer);
+    answerTimes_.push_back(sentAt + script_.ackDelayMs);
+    // The program takes a load's answers without restarting its input, so
+    // they do not wait for a restart.
     std::vector<uint8_t> m = HandshakeMessage(answer, script_.channel);
     if (script_.ackDelayMs == 0)
-        Emit(std::move(m));
+        Emit(std::move(m), false);
     else
-        EmitAt(std::move(m), sentAt + script_.ackDelayMs);
+        EmitAt(std::move(m), sentAt + script_.ackDelayMs, false);
 }
 
 void Jx10Peer::HandleMessage(const TimedMessage& message) {
@@ -146,6 +149,11 @@ std::optional<uint32_t> Jx10Peer::EofTime() const {
 std::vector<uint8_t> Jx10Peer::Answers() const {
     std::lock_guard<std::mutex> guard(lock_);
     return answers_;
+}
+
+std::vector<uint32_t> Jx10Peer::AnswerTimes() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return answerTimes_;
 }
 
 int Jx10Peer::BlocksSent() const {

@@ -11,7 +11,8 @@
 // takes what comes, checking every block's checksum and recording when each
 // block and the EofMessage arrived. With `acknowledge` it answers every
 // block and the EofMessage with an AckMessage, ackDelayMs after the
-// message's send began; without, it stays silent as a JX-10 that does not
+// message's send began (each message its own answer, however many are
+// still to come); without, it stays silent as a JX-10 that does not
 // acknowledge. Once it has answered with an ErrMessage or RjcMessage, or
 // the program has rejected, it answers nothing more.
 //
@@ -21,10 +22,12 @@
 // RjcInstead answer that step with an ErrMessage or RjcMessage, and Silent
 // leaves it and everything after unanswered.
 //
-// After each System Exclusive message the peer holds its output back until
-// the link's ProgramInputStarts() has moved on, i.e. until the program has
-// restarted its input (see synth_peer.h); script.gateOnRestart = false
-// turns that off for a link that cannot count starts.
+// After each System Exclusive message of a dump, and after the RqdMessage,
+// the peer holds its output back until the link's ProgramInputStarts() has
+// moved on, i.e. until the program has restarted its input (see
+// synth_peer.h); a load's answers are not held, since the program takes
+// them without a restart. script.gateOnRestart = false turns the holding
+// off for a link that cannot count starts.
 #pragma once
 
 #include <optional>
@@ -82,6 +85,8 @@ class Jx10Peer : public SynthPeer {
     // Bulk load: the answers the peer gave, one per block or EofMessage
     // answered (the command byte: 43h, 4Eh or 4Fh).
     std::vector<uint8_t> Answers() const;
+    // When each of those answers was due to go out, in the same order.
+    std::vector<uint32_t> AnswerTimes() const;
 
   protected:
     void HandleStart() override;
@@ -103,6 +108,7 @@ class Jx10Peer : public SynthPeer {
     std::vector<Jx10Block> blocks_;
     std::optional<uint32_t> eofTime_;
     std::vector<uint8_t> answers_;
+    std::vector<uint32_t> answerTimes_;
     bool loadEnded_ = false;
 };
 

@@ -37,8 +37,8 @@ void SynthPeer::OnClock() {
         const uint32_t now = link_.NowMs();
         // Due when the clock has reached the time; the difference is taken
         // as signed so that it holds across the clock's wrap.
-        while (!later_.empty() && static_cast<int32_t>(now - later_.front().timeMs) >= 0) {
-            outbox_.push_back(std::move(later_.front().bytes));
+        while (!later_.empty() && static_cast<int32_t>(now - later_.front().dueMs) >= 0) {
+            outbox_.push_back(std::move(later_.front()));
             later_.pop_front();
         }
     }
@@ -65,10 +65,12 @@ size_t SynthPeer::SentCount() const {
     return sentCount_;
 }
 
-void SynthPeer::Emit(std::vector<uint8_t> bytes) { outbox_.push_back(std::move(bytes)); }
+void SynthPeer::Emit(std::vector<uint8_t> bytes, bool gates) {
+    outbox_.push_back({std::move(bytes), gates, 0});
+}
 
-void SynthPeer::EmitAt(std::vector<uint8_t> bytes, uint32_t dueMs) {
-    later_.push_back({std::move(bytes), dueMs});
+void SynthPeer::EmitAt(std::vector<uint8_t> bytes, uint32_t dueMs, bool gates) {
+    later_.push_back({std::move(bytes), gates, dueMs});
 }
 
 // One thread at a time drains the outbox; a call that finds another one
@@ -92,12 +94,13 @@ void SynthPeer::Flush() {
                 flushing_ = false;
                 return;
             }
-            next = std::move(outbox_.front());
+            const bool gates = outbox_.front().gates;
+            next = std::move(outbox_.front().bytes);
             outbox_.pop_front();
             ++sentCount_;
             // Counted before the send, so the restart that the message causes
             // cannot be missed.
-            if (gateOnRestart_ && !next.empty() && next[0] == 0xF0) {
+            if (gateOnRestart_ && gates && !next.empty() && next[0] == 0xF0) {
                 gateClosed_ = true;
                 gateStarts_ = link_.ProgramInputStarts();
             }

@@ -82,9 +82,12 @@ class SynthPeer {
     // Called with the peer's lock held; they queue output with Emit().
     virtual void HandleStart() = 0;
     virtual void HandleMessage(const TimedMessage& message) = 0;
-    void Emit(std::vector<uint8_t> bytes);
+    // A System Exclusive message closes the gate behind it (with
+    // gateOnRestart) unless `gates` is false: for a message the program
+    // takes without restarting its input.
+    void Emit(std::vector<uint8_t> bytes, bool gates = true);
     // Queues a message to go out once the link's clock has reached dueMs.
-    void EmitAt(std::vector<uint8_t> bytes, uint32_t dueMs);
+    void EmitAt(std::vector<uint8_t> bytes, uint32_t dueMs, bool gates = true);
 
     mutable std::mutex lock_;
 
@@ -97,8 +100,13 @@ class SynthPeer {
     uint32_t gateStarts_ = 0;  // input starts counted when the gate closed
     bool flushing_ = false;
     size_t sentCount_ = 0;
-    std::deque<std::vector<uint8_t>> outbox_;
-    std::deque<TimedMessage> later_;  // EmitAt's messages, in the order given
+    struct Outgoing {
+        std::vector<uint8_t> bytes;
+        bool gates = true;
+        uint32_t dueMs = 0;  // EmitAt's only
+    };
+    std::deque<Outgoing> outbox_;
+    std::deque<Outgoing> later_;  // EmitAt's messages, in the order given
     std::vector<TimedMessage> received_;
 };
 

@@ -74,8 +74,7 @@ TEST_P(Jx10ReceiveTest, DumpBecomesTheBankInMemory) {
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
     EXPECT_EQ(peer.AckCount(), size.blocks + 2);
     EXPECT_EQ(peer.RejectCount(), 0);
-    EXPECT_EQ(transferLength.load(), size.blocks * 128);
-    EXPECT_TRUE(std::equal(image.begin(), image.end(), TransferBuffer.begin()));
+    EXPECT_EQ(job.receivedLength.load(), size.blocks * 128);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), job.receivedImage.begin()));
     EXPECT_EQ(job.receivedKind, size.bankKind);
     EXPECT_EQ(job.received.load(), 1);
@@ -183,7 +182,7 @@ TEST_P(Jx10ReceiveFailureTest, EndsWithRejection) {
     EXPECT_EQ(peer.BlocksSent(), f.blocksSent);
     ExpectCancelled();
     EXPECT_EQ(shell_recorder::RefreshCount(), 0);  // the UI thread refreshes on commit
-    EXPECT_EQ(transferLength.load(), -1);
+    EXPECT_EQ(job.receivedLength.load(), -1);
     ExpectOldBank();
     ExpectDevicesClosed();
 }
@@ -286,7 +285,7 @@ TEST_P(Jx10RefusedTest, ImageThatFailsItsSignatureLeavesTheOldBank) {
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveFailed});
     EXPECT_EQ(peer.AckCount(), c.acks);  // the dump itself went well
     EXPECT_EQ(peer.RejectCount(), 0);
-    EXPECT_EQ(transferLength.load(), (c.acks - 2) * 128);
+    EXPECT_EQ(job.receivedLength.load(), (c.acks - 2) * 128);
     ExpectOldBank();
     const std::vector<std::string> s = Statuses();
     EXPECT_EQ(std::count(s.begin(), s.end(), "Closing ..."), 0);
@@ -594,23 +593,100 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"RjcAfterEndOfFile", Jx10Fault::RjcInstead, 65, 0}),
     [](const auto& test) { return std::string(test.param.name); });
 
-// A JX-10 that stops answering part way is paced again from there on.
-TEST_F(Jx10Test, AcknowledgementsThatStopFallBackToThePace) {
-    LoadBank(Image64(), kM64CKind);
-    Jx10Script script = LoadScript(0x64, Jx10Fault::Silent);
-    script.faultStep = 10;
+// A JX-10 that answers late: each answer belongs to its own message however
+// long it takes. Until the first answer the old pace holds; from then on no
+// message goes before the answer to the one before it; an ErrMessage or
+// RjcMessage fails the load whichever message it answers; after the
+// EofMessage every answer owed is awaited; and a JX-10 that answered once
+// and then stays silent for 5 s fails it.
+struct LateAnswer {
+    const char* name;
+    uint32_t delayMs;
+    Jx10Fault fault;
+    int step;  // the step the fault hits: 1..64 a block, 65 the EofMessage
+    bool succeeds;
+    size_t blocks;  // blocks the JX-10 got
+    bool eof;       // the EofMessage went out
+    int rejects;    // RjcMessages the program sent
+};
+
+class Jx10LateAnswerTest : public Jx10Test, public ::testing::WithParamInterface<LateAnswer> {};
+
+TEST_P(Jx10LateAnswerTest, EachAnswerBelongsToItsOwnMessage) {
+    const LateAnswer c = GetParam();
+    const std::vector<uint8_t> image = Image64();
+    LoadBank(image, kM64CKind);
+    Jx10Script script = LoadScript(0x64, c.fault);
+    script.faultStep = c.step;
     script.acknowledge = true;
+    script.ackDelayMs = c.delayMs;
     Jx10Peer& peer = AttachPeer<Jx10Peer>(script);
     StartPeerAt(kLoadPrompt);
     ASSERT_TRUE(Run(kCommandTransmit));
-    EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kTransmitSucceeded});
+
+    EXPECT_EQ(CompletionCodes(),
+              std::vector<uintptr_t>{c.succeeds ? kTransmitSucceeded : kTransmitFailed});
     const std::vector<vexa_peers::Jx10Block> blocks = peer.Blocks();
-    ASSERT_EQ(blocks.size(), 64u);
-    EXPECT_LE(blocks[9].timeMs - blocks[0].timeMs, 9u * 5u);
-    for (size_t i = 10; i < blocks.size(); ++i)
-        EXPECT_EQ(blocks[i].timeMs - blocks[i - 1].timeMs, 750u) << i;
-    EXPECT_EQ(*peer.EofTime() - blocks[63].timeMs, 750u);
+    ASSERT_EQ(blocks.size(), c.blocks);
+    ASSERT_EQ(peer.EofTime().has_value(), c.eof);
+    EXPECT_EQ(peer.RejectCount(), c.rejects);
+
+    // When each message of the load went out: the blocks, then the EofMessage.
+    std::vector<uint32_t> sent;
+    for (const vexa_peers::Jx10Block& b : blocks) sent.push_back(b.timeMs);
+    if (c.eof) sent.push_back(*peer.EofTime());
+    const std::vector<uint32_t> answered = peer.AnswerTimes();
+    ASSERT_FALSE(answered.empty());
+    for (size_t k = 1; k < sent.size(); ++k) {
+        SCOPED_TRACE(k);
+        if (answered[0] < sent[k]) {
+            ASSERT_LT(k - 1, answered.size());
+            EXPECT_GE(sent[k], answered[k - 1]);
+            EXPECT_LE(sent[k], answered[k - 1] + 5);  // the answer is looked for every 5 ms
+        } else {
+            EXPECT_EQ(sent[k] - sent[k - 1], 750u);
+        }
+    }
+
+    const std::vector<vexa_peers::TimedMessage> got = peer.Received();
+    if (c.succeeds) {
+        // Every answer heard, all of them acknowledgements, before the close.
+        EXPECT_EQ(peer.Answers(), std::vector<uint8_t>(65, 0x43));
+        EXPECT_GE(virtual_platform::Now(), answered.back());
+        const std::vector<uint8_t> loaded = peer.LoadedImage();
+        EXPECT_TRUE(std::equal(loaded.begin(), loaded.end(), image.begin()));
+    } else {
+        ExpectCancelled();
+        if (c.rejects > 0) {
+            EXPECT_EQ(got.back().bytes, vexa_peers::HandshakeMessage(0x4F, 0));
+            const uint32_t after = c.fault == Jx10Fault::Silent ? sent.back() + 5000
+                                                                : answered.back();
+            EXPECT_GE(got.back().timeMs, after);
+            EXPECT_LE(got.back().timeMs, after + 5);
+        }
+    }
+    EXPECT_EQ(got.size(), sent.size() + static_cast<size_t>(c.rejects));
+    // The input was opened and restarted once, after the request: no answer
+    // queued behind another was thrown away by a restart.
+    EXPECT_EQ(midi_sim::InputStartCount(), 2u);
+    ExpectDevicesClosed();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Jx10LateAnswerTest,
+    ::testing::Values(
+        LateAnswer{"AllAcksAt800ms", 800, Jx10Fault::None, 0, true, 64, true, 0},
+        LateAnswer{"AllAcksAt1600ms", 1600, Jx10Fault::None, 0, true, 64, true, 0},
+        LateAnswer{"ErrOnBlock5At800ms", 800, Jx10Fault::ErrInstead, 5, false, 5, false, 1},
+        LateAnswer{"ErrOnBlock64At1600ms", 1600, Jx10Fault::ErrInstead, 64, false, 64, false, 1},
+        LateAnswer{"ErrOnEofAt800ms", 800, Jx10Fault::ErrInstead, 65, false, 64, true, 1},
+        LateAnswer{"ErrOnEofAt1600ms", 1600, Jx10Fault::ErrInstead, 65, false, 64, true, 1},
+        LateAnswer{"RjcOnBlock10At800ms", 800, Jx10Fault::RjcInstead, 10, false, 10, false, 0},
+        LateAnswer{"RjcOnEofAt1600ms", 1600, Jx10Fault::RjcInstead, 65, false, 64, true, 0},
+        LateAnswer{"SilentAfterBlock10At800ms", 800, Jx10Fault::Silent, 11, false, 11, false, 1},
+        LateAnswer{"SilentAfterBlock10At1600ms", 1600, Jx10Fault::Silent, 11, false, 11,
+                   false, 1}),
+    [](const auto& test) { return std::string(test.param.name); });
 
 // "Auto": the RqdMessage names the channel, and the whole stream is sent on
 // it, with every answer heard on it.

@@ -68,7 +68,7 @@ TEST_F(Jx8pTest, ReceiveCollectsTheSelectedTones) {
     ASSERT_TRUE(Run(kCommandReceive));
 
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
-    EXPECT_EQ(transferLength.load(), 2144);
+    EXPECT_EQ(job.receivedLength.load(), 2144);
     ExpectNewBank();
     EXPECT_EQ(Settings(peer.Parameters()), kFullReceive);
     std::vector<std::string> prompts;

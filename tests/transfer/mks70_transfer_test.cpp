@@ -63,7 +63,7 @@ TEST_F(Mks70Test, ReceiveCollectsTheWholeDump) {
 
     const std::vector<uint8_t> image = Image();
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveSucceeded});
-    EXPECT_EQ(transferLength.load(), 10234);
+    EXPECT_EQ(job.receivedLength.load(), 10234);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), job.receivedImage.begin()));
     EXPECT_EQ(job.receivedKind, kM64CKind);
     EXPECT_EQ(job.received.load(), 1);
@@ -117,7 +117,7 @@ TEST_P(Mks70ReceiveFailureTest, OutOfPlaceMessageEndsTheReceive) {
     StartPeerAt(kDumpPrompt);
     ASSERT_TRUE(Run(kCommandReceive));
     EXPECT_EQ(CompletionCodes(), std::vector<uintptr_t>{kReceiveFailed});
-    EXPECT_EQ(transferLength.load(), -1);
+    EXPECT_EQ(job.receivedLength.load(), -1);
     EXPECT_TRUE(peer.Received().empty());  // nothing is sent on failure either
     ExpectCancelled();
     ExpectOldBank();

@@ -27,6 +27,7 @@ void TransferTest::SetUp() {
     job.receivedKind = kUnknownKind;
     job.receivedImage.fill(0);
     job.received.store(0);
+    job.receivedLength.store(-1);
     ResetMailboxForTest();
     SetOperationRunner(RunTransferJob, &job);
     shell_recorder::SetHook([this](const ShellCall& call) { OnShellCall(call); });
@@ -45,7 +46,7 @@ void TransferTest::TearDown() {
 }
 
 void TransferTest::UseSynth(int32_t synthType, int32_t channel) {
-    SetTransferSettings(synthType, channel, kInputName, kOutputName);
+    SetTransferSettings(job.settings, synthType, channel, kInputName, kOutputName);
 }
 
 void TransferTest::LoadBank(const std::vector<uint8_t>& image, int32_t kind, int32_t /*modified*/) {
@@ -195,11 +196,11 @@ std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> pa
     return all;
 }
 
-void SetTransferSettings(int32_t synthType, int32_t channel, const char* input,
-                         const char* output) {
-    appSettings = AppSettings{};
-    appSettings.synthType = synthType;
-    appSettings.midiChannel = channel;
-    std::snprintf(appSettings.inputDeviceName, sizeof appSettings.inputDeviceName, "%s", input);
-    std::snprintf(appSettings.outputDeviceName, sizeof appSettings.outputDeviceName, "%s", output);
+void SetTransferSettings(AppSettings& settings, int32_t synthType, int32_t channel,
+                         const char* input, const char* output) {
+    settings = AppSettings{};
+    settings.synthType = synthType;
+    settings.midiChannel = channel;
+    std::snprintf(settings.inputDeviceName, sizeof settings.inputDeviceName, "%s", input);
+    std::snprintf(settings.outputDeviceName, sizeof settings.outputDeviceName, "%s", output);
 }

@@ -21,6 +21,7 @@
 #include "tests/support/midi_sim.h"
 #include "tests/peers/synth_peer.h"
 #include "tests/support/shell_recorder.h"
+#include "ground/settings.h"
 #include "transfer/transfer.h"
 
 inline constexpr const char* kInputName = "Sim MIDI In";
@@ -110,8 +111,9 @@ class TransferTest : public ::testing::Test {
     std::unique_ptr<vexa_peers::SynthPeer> ownedPeer_;
 };
 
-// Sets the settings record.
-void SetTransferSettings(int32_t synthType, int32_t channel, const char* input, const char* output);
+// Fills a settings record as the Options dialog would.
+void SetTransferSettings(AppSettings& settings, int32_t synthType, int32_t channel,
+                         const char* input, const char* output);
 
 // The log line that LogMidiTraffic writes for a message (at most 8 bytes).
 std::string TrafficLine(bool sent, const std::vector<uint8_t>& bytes);

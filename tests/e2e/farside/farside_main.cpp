@@ -260,7 +260,8 @@ std::string MakePeer(std::istringstream& words) {
     return "OK";
 }
 
-// CHECK complete | stopped [messages] | rejected | nothing
+// CHECK complete | stopped [messages] | rejected | in-turn | in-turn-rejected | nothing
+// in-turn: a JX-10 load whose blocks each waited for the answer to the last.
 std::string Check(std::istringstream& words) {
     std::string expectation;
     int prefix = -1;
@@ -302,8 +303,14 @@ std::string Check(std::istringstream& words) {
         r = e2e::CheckRejected(got, expected, s.channel);
     else if (expectation == "nothing")
         r = e2e::CheckSequence(got, {}, e2e::Outcome::Complete);
-    else
-        return "ERROR expectation must be complete, stopped, rejected or nothing";
+    else if (expectation == "in-turn" || expectation == "in-turn-rejected") {
+        const auto jx10 = std::dynamic_pointer_cast<Jx10Peer>(s.peer);
+        if (!jx10) return "ERROR in-turn needs a JX-10 peer";
+        r = e2e::CheckAnsweredInTurn(got, expected, jx10->AnswerTimes(),
+                                     expectation == "in-turn-rejected", s.channel);
+    } else
+        return "ERROR expectation must be complete, stopped, rejected, in-turn, "
+               "in-turn-rejected or nothing";
     ++checksRun;
     if (!r.pass) ++checksFailed;
     std::string line = (r.pass ? "PASS " : "FAIL ") + r.detail;

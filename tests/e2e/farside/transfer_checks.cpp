@@ -172,6 +172,44 @@ CheckResult CheckRejected(const std::vector<TimedMessage>& received,
     return r;
 }
 
+CheckResult CheckAnsweredInTurn(const std::vector<TimedMessage>& received,
+                                const std::vector<ExpectedMessage>& stream,
+                                const std::vector<uint32_t>& answerTimes, bool rejected,
+                                uint8_t channel) {
+    CheckResult r;
+    std::vector<TimedMessage> load = received;
+    if (rejected) {
+        if (load.empty() || load.back().bytes != vexa_peers::HandshakeMessage(wire::kRjc, channel)) {
+            r.detail = load.empty() ? "nothing was sent; a rejection was expected"
+                                    : "the last message is not a rejection: " +
+                                          Hex(load.back().bytes);
+            return r;
+        }
+        load.pop_back();
+    }
+    std::vector<ExpectedMessage> unpaced = stream;
+    for (ExpectedMessage& m : unpaced) m.minGapMs = 0;
+    r = CheckSequence(load, unpaced, Outcome::Complete);
+    if (!r.pass) return r;
+    char text[160];
+    for (size_t k = 1; k < load.size(); ++k) {
+        const bool heard = !answerTimes.empty() && answerTimes[0] < load[k].timeMs;
+        if (!heard) continue;
+        if (k - 1 >= answerTimes.size() ||
+            static_cast<int32_t>(load[k].timeMs - answerTimes[k - 1]) < 0) {
+            snprintf(text, sizeof text,
+                     "message %zu went out before the answer to message %zu", k, k - 1);
+            r.pass = false;
+            r.detail = text;
+            return r;
+        }
+    }
+    snprintf(text, sizeof text, "%zu messages, each after the answer to the one before%s",
+             load.size(), rejected ? ", then the rejection" : "");
+    r.detail = text;
+    return r;
+}
+
 namespace {
 std::string ShownName(const uint8_t* at, size_t size) {
     std::string name;

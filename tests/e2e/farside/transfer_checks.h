@@ -60,6 +60,16 @@ CheckResult CheckSequence(const std::vector<vexa_peers::TimedMessage>& received,
 CheckResult CheckRejected(const std::vector<vexa_peers::TimedMessage>& received,
                           const std::vector<ExpectedMessage>& replies, uint8_t channel);
 
+// A JX-10 load that answers late: every message of `stream` went out (bytes
+// compared, no pause required), and once the JX-10 had answered, each
+// message came no earlier than the answer to the one before it
+// (`answerTimes`, in the order of the messages, on the same clock). With
+// `rejected`, exactly one rejection follows the whole stream.
+CheckResult CheckAnsweredInTurn(const std::vector<vexa_peers::TimedMessage>& received,
+                                const std::vector<ExpectedMessage>& stream,
+                                const std::vector<uint32_t>& answerTimes, bool rejected,
+                                uint8_t channel);
+
 // Names as the listing shows them (codes below 10 as digits).
 std::vector<std::string> ToneNames(const std::vector<uint8_t>& image, int tones);
 std::vector<std::string> PatchNames(const std::vector<uint8_t>& image);

@@ -96,6 +96,44 @@ TEST(TransferChecks, RejectionMustEndTheExchange) {
     EXPECT_FALSE(e2e::CheckRejected(noReject, replies, 0).pass);
 }
 
+// A JX-10 answering 800 ms after each message: the first block after the
+// paced 750 ms, every later one only once the last was answered.
+TEST(TransferChecks, LateAnswersMustBeWaitedFor) {
+    const auto stream = e2e::Jx10LoadStream(0, 0x64, vexa_peers::MakeM64CContent(3));
+    std::vector<TimedMessage> inTurn;
+    std::vector<uint32_t> answers;
+    uint32_t t = 1000;
+    for (size_t k = 0; k < stream.size(); ++k) {
+        if (k == 1) t += 750;
+        if (k > 1) t = answers[k - 1];
+        inTurn.push_back({stream[k].bytes, t});
+        answers.push_back(t + 800);
+    }
+    const TimedMessage reject{{0xF0, 0x41, 0x4F, 0x00, 0x24, 0xF7}, answers.back() + 1};
+    auto rejectedAtEnd = inTurn;
+    rejectedAtEnd.push_back(reject);
+    auto hurried = inTurn;
+    hurried[10].timeMs = answers[9] - 1;
+    auto cutShort = std::vector<TimedMessage>(inTurn.begin(), inTurn.end() - 1);
+    cutShort.push_back(reject);
+    struct Case {
+        const char* name;
+        std::vector<TimedMessage> sent;
+        bool rejected;
+        bool pass;
+    };
+    const Case cases[] = {
+        {"in turn", inTurn, false, true},
+        {"in turn, then rejected", rejectedAtEnd, true, true},
+        {"rejection missing", inTurn, true, false},
+        {"a block before the last answer", hurried, false, false},
+        {"rejected before the end-of-file marker", cutShort, true, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(e2e::CheckAnsweredInTurn(c.sent, stream, answers, c.rejected, 0).pass, c.pass)
+            << c.name;
+}
+
 TEST(TransferChecks, NamesShowSymbolCodesAsDigits) {
     std::vector<uint8_t> image = vexa_peers::MakeM16CContent(1);
     const uint8_t name[10] = {'A', 0, 9, 10, 'B', ' ', '%', 'x', 'y', 'z'};

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "bank/sysex.h"
-#include "midi/recognizers.h"
+#include "transfer/recognizers.h"
 
 namespace {
 
