@@ -185,9 +185,11 @@ std::array<uint8_t, kJx8pToneMessageSize> MakeJx8pToneMessage(
 }
 
 bool HasJx8pToneHead(std::span<const uint8_t> bytes) {
-    constexpr size_t kHeadSize = 7;
+    // Byte 3, the channel, is not examined. Byte 6 is 01h in every tone a
+    // JX-8P sends, but the transfer has never asked for it, so neither does
+    // the search: one test for both.
+    constexpr size_t kHeadSize = 6;
     if (bytes.size() < kHeadSize) return false;
-    // Byte 3, the channel, is not examined.
     return bytes[0] == kSysexStart && bytes[1] == kRolandId && bytes[2] == kJx8pToneOp &&
-           bytes[4] == kJx8pModel && bytes[5] == 0x20 && bytes[6] == 0x01;
+           bytes[4] == kJx8pModel && bytes[5] == 0x20;
 }

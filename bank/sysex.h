@@ -94,7 +94,7 @@ std::array<uint8_t, kJx8pToneMessageSize> MakeJx8pToneMessage(
     uint8_t channel, std::span<const uint8_t, kToneRecordSize> tone);
 
 // True when the bytes begin as a Jx8pToneMessage does: F0 41 35, any channel
-// byte, 21 20 01. Only the head is looked at, not the length. The one test of
+// byte, 21 20. Only the head is looked at, not the length. The one test of
 // a JX-8P tone for the bank search and the recognizers alike.
 bool HasJx8pToneHead(std::span<const uint8_t> bytes);
 

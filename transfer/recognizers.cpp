@@ -3,6 +3,8 @@
 // through the message layer's wait and RestartMidiInput.
 #include "transfer/recognizers.h"
 
+#include <span>
+
 #include "bank/sysex.h"
 #include "midi/message_layer.h"
 #include "midi/midi_port.h"
@@ -38,7 +40,10 @@ bool ChecksumHolds(const uint8_t* bytes, int32_t count) {
 }  // namespace
 
 int32_t JudgeJx8pTone(const uint8_t* bytes, int32_t length, uint8_t channel) {
-    if (!HasRolandHeader(bytes, length, kJx8pToneOp, channel, kJx8pModel) || bytes[5] != 0x20)
+    // The channel is the transfer's own; the rest of the head is the one
+    // JX-8P tone test the bank search uses too.
+    if (!HasRolandHeader(bytes, length, kJx8pToneOp, channel, kJx8pModel) ||
+        !HasJx8pToneHead(std::span<const uint8_t>(bytes, static_cast<size_t>(length))))
         return kSkipMessage;
     return IsWhole(bytes, length, kJx8pToneMessageSize) ? kJx8pToneOp : kRejectMessage;
 }
