@@ -31,7 +31,8 @@ void ShowError(const FileFlowUi& ui, const char* text, const char* caption) {
 // when the caller may go on (nothing unsaved, or No).
 bool MayDiscard(const BankDocument& document, const FileFlowUi& ui, const char* caption) {
     if (!HasUnsavedChanges(document)) return true;
-    switch (ui.messageBox(ui.context, kChangedBankText, caption, kMbYesNoCancel | kMbIconQuestion)) {
+    switch (
+        ui.messageBox(ui.context, kChangedBankText, caption, kMbYesNoCancel | kMbIconQuestion)) {
     case kIdYes:
         // The save dialog comes up next; the user closes or opens again once
         // the bank is saved.

@@ -102,9 +102,7 @@ bool FlowChooseSaveFile(void* context, BankPath& name) {
 int FlowChooseBank(void* context, const BankSearch& found) {
     return ChooseBank(Of(context).window, found);
 }
-void FlowQueueSaveAs(void* context) {
-    PostMessageA(Of(context).window, WM_COMMAND, IDM_SAVEAS, 0);
-}
+void FlowQueueSaveAs(void* context) { PostMessageA(Of(context).window, WM_COMMAND, IDM_SAVEAS, 0); }
 bool FlowIsBusy(void*) { return IsBusy() != 0; }
 void FlowShowDocument(void* context, const BankDocument& document) {
     const WindowFlows& flows = Of(context);

@@ -35,7 +35,6 @@ FileFlowUi FileFlowUiFor(WindowFlows& flows);
 // The commands as the main window runs them on its state: File > Open (or a
 // named file from outside the dialog), File > Save As, and the question on
 // WM_CLOSE (true when closing may go on).
-void OpenBankCommand(HWND window, AppState& state, ShowDocument show,
-                     const char* path = nullptr);
+void OpenBankCommand(HWND window, AppState& state, ShowDocument show, const char* path = nullptr);
 void SaveBankCommand(HWND window, AppState& state, ShowDocument show);
 bool ConfirmClose(HWND window, const AppState& state);

@@ -167,7 +167,11 @@ TEST_F(Flows, OpenRefusalsLeaveTheDocument) {
         bool opened;
     } cases[] = {
         {"dialog cancelled", {}, {}, false, {"open dialog"}, false},
-        {"too large", {large}, {}, false, {"open dialog", "Open Bank: Unknown bank format !\n\n"},
+        {"too large",
+         {large},
+         {},
+         false,
+         {"open dialog", "Open Bank: Unknown bank format !\n\n"},
          false},
         {"no bank", {junk}, {}, false, {"open dialog", unknown}, false},
         {"missing, Cancel", {missing}, {kIdCancel}, false, {"open dialog", retry}, false},
@@ -274,7 +278,9 @@ TEST_F(Flows, SaveRefusalsKeepTheChange) {
         Events events;
     } cases[] = {
         {"no bank", BankDocument{}, false, {}},
-        {"a kind with no stream", DocumentOf(MakeExampleM64CImage(), kUnknownKind, true), false,
+        {"a kind with no stream",
+         DocumentOf(MakeExampleM64CImage(), kUnknownKind, true),
+         false,
          {"save dialog", error}},
         {"an operation runs", ChangedDocument(), true, {error}},
     };

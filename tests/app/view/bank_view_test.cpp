@@ -29,7 +29,7 @@ BankViewSink SinkOver(Recorded& r) {
         const std::string heading(line, length);
         if (recorded.linesSinceClear++ != 1) return;
         recorded.calls.push_back(heading.find("M-64C") != std::string::npos ? "list M-64C"
-                                                                             : "list M-16C");
+                                                                            : "list M-16C");
     };
     return sink;
 }

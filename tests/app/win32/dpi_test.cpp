@@ -118,9 +118,8 @@ TEST(DpiChild, NothingIsCutAndColumnsStayAligned) {
     ReleaseDC(nullptr, screen);
     const std::string bank =
         gui::WinePathOf(std::string(VEXA_EXAMPLES_DIR) + "/jx10-night-session.syx");
-    gui::RunOnUiThread([&] {
-        OpenBankCommand(window, *MainWindowState(window), ShowBankView, bank.c_str());
-    });
+    gui::RunOnUiThread(
+        [&] { OpenBankCommand(window, *MainWindowState(window), ShowBankView, bank.c_str()); });
 
     // The status bar: each pane's text within its part.
     HWND bar = StatusWindow();
