@@ -1,5 +1,4 @@
-// The bank in memory, the transfer scratch buffer, the fixed M-64C header and
-// the two normalising passes that put every imported image into canonical
+// The fixed M-64C header and the two normalising passes that put every imported image into canonical
 // form. Knows nothing of files, MIDI or windows.
 #include "bank/bank_image.h"
 
@@ -27,14 +26,6 @@ void NormalizeToneRecord(uint8_t* tone) {
 }  // namespace
 
 constinit const std::array<uint8_t, kHeaderSize> DefaultM64CHeader = MakeDefaultM64CHeader();
-
-BankStorage BankImage{};
-std::atomic<int32_t> bankKind{kUnknownKind};
-std::atomic<int32_t> bankLoaded{0};
-std::atomic<int32_t> bankModified{0};
-
-std::array<uint8_t, kTransferBufferSize> TransferBuffer{};
-std::atomic<int32_t> transferLength{0};
 
 void NormalizeM16CImage(std::span<uint8_t, kM16CImageSize> image) {
     // Bytes 0, 1 and 159 are the converters' business (00 00 .. 55).

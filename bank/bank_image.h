@@ -1,10 +1,10 @@
-// The one bank of sounds in memory, held byte for byte as a Roland memory
-// cartridge image, and the scratch buffer that file bytes, encoded streams
-// and received data pass through. Portable: knows nothing of Windows or MIDI.
+// A bank of sounds held byte for byte as a Roland memory cartridge image:
+// the kinds, the record geometry and the canonical form. Who holds a bank
+// is its owner's business (a document, a transfer job). Portable: knows
+// nothing of Windows or MIDI.
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -38,23 +38,6 @@ using BankStorage = std::array<uint8_t, kBankStorageSize>;
 
 // The 160 bytes every M-64C image carries at offsets 0..159.
 extern const std::array<uint8_t, kHeaderSize> DefaultM64CHeader;
-
-// The bank in memory. Written by the open flow on the UI thread and by a
-// receive on the worker; the shell keeps the two apart (Open is grayed while
-// the worker is busy). The three state words are atomics because the UI reads
-// them for menu states while the worker may be finishing a receive: the
-// worker stores the image first, then bankKind, then bankLoaded and
-// bankModified (release); readers load the flags with acquire before they
-// look at the image.
-extern BankStorage BankImage;
-extern std::atomic<int32_t> bankKind;
-extern std::atomic<int32_t> bankLoaded;    // set once a bank is present; never cleared
-extern std::atomic<int32_t> bankModified;  // set by a receive, cleared by a save
-
-// Scratch buffer for file bytes, encoded streams and received data, and the
-// byte count of what it last received or read.
-extern std::array<uint8_t, kTransferBufferSize> TransferBuffer;
-extern std::atomic<int32_t> transferLength;
 
 // Canonical form, run as the last step of every import.
 void NormalizeM16CImage(std::span<uint8_t, kM16CImageSize> image);

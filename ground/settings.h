@@ -1,7 +1,7 @@
 // The user's choices: synthesizer type, MIDI channel and the two MIDI device
-// names. Changed only by the Options dialog's OK on the UI thread while the
-// worker is idle; the worker reads them inside an operation, after taking
-// its command (the mailbox's release/acquire orders the two).
+// names, as a value. The application loads it, hands a copy to the Options
+// dialog and takes it back on OK, saves it, and copies it into the transfer
+// job of each command it posts; nothing holds it program-wide.
 #pragma once
 
 #include <cstdint>
@@ -30,4 +30,3 @@ constexpr uint8_t ChannelByte(const AppSettings& settings) {
     return static_cast<uint8_t>(settings.midiChannel & 0xFF);
 }
 
-extern AppSettings appSettings;

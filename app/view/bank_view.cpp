@@ -1,8 +1,6 @@
 // The decisions of RefreshBankView, over sinks.
 #include "app/view/bank_view.h"
 
-#include "bank/bank_image.h"
-
 const char* SynthName(int32_t synthType) {
     if (synthType < 0 || synthType >= static_cast<int32_t>(SynthNames.size()))
         return kUnknownSettingName;
@@ -15,16 +13,15 @@ const char* ChannelName(int32_t midiChannel) {
     return ChannelNames[static_cast<size_t>(midiChannel)];
 }
 
-BankListingKind RefreshBankViewOver(const BankViewState& state, const BankViewSink& sink) {
+BankListingKind RefreshBankViewOver(const BankViewState& state,
+                                    std::span<const uint8_t, kBankStorageSize> image,
+                                    const BankViewSink& sink) {
     sink.setField(sink.context, kSynthPane, SynthName(state.synthType));
     sink.setField(sink.context, kChannelPane, ChannelName(state.midiChannel));
     if (!state.bankLoaded) {
         sink.setField(sink.context, kBankKindPane, "");
         return BankListingKind::None;
     }
-    const BankListingKind kind =
-        state.bankKind == kM64CKind ? BankListingKind::M64C : BankListingKind::M16C;
-    sink.setField(sink.context, kBankKindPane, kind == BankListingKind::M64C ? "M-64C" : "M-16C");
-    sink.runListing(sink.context, kind);
-    return kind;
+    sink.setField(sink.context, kBankKindPane, ListingName(ListingFor(state.bankKind)));
+    return ListBank(state.bankKind, image, sink.listing);
 }

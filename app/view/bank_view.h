@@ -7,6 +7,10 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
+
+#include "app/view/listing.h"
+#include "bank/bank_image.h"
 
 inline constexpr std::array<const char*, 3> SynthNames = {"JX-10", "MKS-70", "JX-8P"};
 inline constexpr std::array<const char*, 17> ChannelNames = {
@@ -21,8 +25,6 @@ inline constexpr int32_t kBankKindPane = 1;
 inline constexpr int32_t kSynthPane = 2;
 inline constexpr int32_t kChannelPane = 3;
 
-enum class BankListingKind { None, M16C, M64C };
-
 struct BankViewState {
     int32_t synthType = 0;
     int32_t midiChannel = 0;
@@ -30,13 +32,17 @@ struct BankViewState {
     int32_t bankKind = 0;
 };
 
+// The status panes and the one listing sink the bank's table goes to.
 struct BankViewSink {
     void* context = nullptr;
     void (*setField)(void* context, int32_t index, const char* text) = nullptr;
-    void (*runListing)(void* context, BankListingKind kind) = nullptr;
+    ListingSink listing{};
 };
 
 // Panes 2 and 3 get the settings' names; with no bank, pane 1 gets "" and the
-// listing keeps its lines; an M-64C bank gets "M-64C" and its listing, any
-// other kind "M-16C" and the M-16C listing. Returns the listing that ran.
-BankListingKind RefreshBankViewOver(const BankViewState& state, const BankViewSink& sink);
+// listing keeps its lines; otherwise pane 1 names the table ListBank shows
+// for the kind and ListBank writes it from image. Returns the listing that
+// ran.
+BankListingKind RefreshBankViewOver(const BankViewState& state,
+                                    std::span<const uint8_t, kBankStorageSize> image,
+                                    const BankViewSink& sink);

@@ -183,11 +183,22 @@ void ListM64CBank(std::span<const uint8_t, kM64CImageSize> image, const ListingS
     RunToneRows(M64CToneRows, M64CToneTemplates, 5, 10, kM64CToneCount, image.data(), sink);
 }
 
-void ListBank(BankKind kind, std::span<const uint8_t, kBankStorageSize> storage,
-              const ListingSink& sink) {
-    if (kind == kM64CKind) {
+const char* ListingName(BankListingKind listing) {
+    switch (listing) {
+    case BankListingKind::M16C: return "M-16C";
+    case BankListingKind::M64C: return "M-64C";
+    case BankListingKind::None: break;
+    }
+    return "";
+}
+
+BankListingKind ListBank(BankKind kind, std::span<const uint8_t, kBankStorageSize> storage,
+                         const ListingSink& sink) {
+    const BankListingKind listing = ListingFor(kind);
+    if (listing == BankListingKind::M64C) {
         ListM64CBank(storage, sink);
     } else {
         ListM16CBank(storage.first<kM16CImageSize>(), sink);
     }
+    return listing;
 }

@@ -39,10 +39,20 @@ extern const ListingRowStep M64CPatchRows[];
 void ListM16CBank(std::span<const uint8_t, kM16CImageSize> image, const ListingSink& sink);
 void ListM64CBank(std::span<const uint8_t, kM64CImageSize> image, const ListingSink& sink);
 
-// The table a bank of that kind shows: M-64C for kind 100, M-16C for any
-// other kind (the first 2048 bytes of the storage).
-void ListBank(BankKind kind, std::span<const uint8_t, kBankStorageSize> storage,
-              const ListingSink& sink);
+// Which table a bank of that kind shows: M-64C for kind 100, M-16C for any
+// other kind. The one place that decides it; ListBank and the status pane
+// that names the table both ask here.
+enum class BankListingKind { None, M16C, M64C };
+constexpr BankListingKind ListingFor(BankKind kind) {
+    return kind == kM64CKind ? BankListingKind::M64C : BankListingKind::M16C;
+}
+// The table's name as the status bar shows it: "M-64C", "M-16C" ("" for None).
+const char* ListingName(BankListingKind listing);
+
+// Replaces the listing with the table ListingFor(kind) names (an M-16C table
+// reads the first 2048 bytes of the storage). Returns that table.
+BankListingKind ListBank(BankKind kind, std::span<const uint8_t, kBankStorageSize> storage,
+                         const ListingSink& sink);
 
 // The name character rule: bytes 0..9 show as the digits "0".."9", every
 // other byte as itself.

@@ -1,31 +1,20 @@
-// File > Open, File > Save As and the prompt that guards a changed bank on
-// close. These flows decide what is asked and in which order, and what the
-// program's bank state becomes (and, for a file of several banks, which one
-// is taken); reading, recognising, encoding and writing the bytes is done by
-// the bank library. UI thread only.
+// The common file dialogs of File > Open and File > Save As, and the table
+// that lets the portable flows show their dialogs and boxes on a window.
+// What is asked and what the document becomes is app/core/file_flows'.
+// UI thread only.
 #include "app/win32/file_flows.h"
 
-#include <atomic>
+#include <commdlg.h>
+
 #include <cstddef>
 #include <cstring>
 
 #include "ground/mailbox.h"
 #include "ground/resource.h"
-#include "ground/settings.h"
 #include "ground/shell.h"
-#include "app/view/found_banks.h"
 #include "app/win32/bank_chooser.h"
 #include "app/win32/center_window.h"
 #include "app/win32/recent_menu.h"
-#include "bank/bank_file.h"
-#include "bank/bank_image.h"
-#include "bank/bank_stream.h"
-#include "bank/open_bank.h"
-
-OPENFILENAMEA openDialogRecord;
-OPENFILENAMEA saveDialogRecord;
-char openFileName[MAX_PATH];
-char saveFileName[MAX_PATH];
 
 namespace {
 
@@ -50,16 +39,20 @@ static_assert(kOpenFlags == 0x8182C && kSaveFlags == 0x8082E);
 constexpr DWORD kRecordSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
 static_assert(sizeof(void*) != 4 || kRecordSize == 76);
 
-constexpr const char* kChangedPrompt = "The current bank has changed.\n\nSave it now ?";
-constexpr const char* kOpenCaption = "Open Bank";
-constexpr const char* kSaveCaption = "Save Bank";
+constexpr const char* kOpenTitle = "Open Bank";
+constexpr const char* kSaveTitle = "Save Bank";
 
-void FillRecord(OPENFILENAMEA& record, const char* filter, char* fileName, const char* title) {
+// The dialogs' records, filled once and reused, so that each dialog starts
+// with the filter last used in it (the dialog writes it back). Kept here:
+// nobody else reads them.
+OPENFILENAMEA openDialogRecord;
+OPENFILENAMEA saveDialogRecord;
+
+void FillRecord(OPENFILENAMEA& record, const char* filter, const char* title) {
     record = OPENFILENAMEA{};
     record.lStructSize = kRecordSize;
     record.lpstrFilter = filter;
     record.nFilterIndex = 0;
-    record.lpstrFile = fileName;
     record.nMaxFile = MAX_PATH;
     record.lpstrTitle = title;
     record.lpstrDefExt = "syx";
@@ -74,53 +67,64 @@ void LogDialogFailure(const char* which) {
     }
 }
 
-void ShowError(HWND window, const char* text, const char* caption) {
-    MessageBoxA(window, text, caption, MB_ICONERROR);
+// Runs a dialog over owner with its record, the name starting from name;
+// name changes only when the user confirms one.
+bool RunFileDialog(OPENFILENAMEA& record, HWND owner, DWORD flags, BankPath& name,
+                   BOOL(WINAPI* dialog)(LPOPENFILENAMEA), const char* which) {
+    static_assert(kBankPathSize == MAX_PATH);
+    char buffer[MAX_PATH];
+    std::memcpy(buffer, name.data(), MAX_PATH);
+    buffer[MAX_PATH - 1] = '\0';
+    record.hwndOwner = owner;
+    record.lpstrFile = buffer;
+    record.lpfnHook = FileDialogHook;
+    record.Flags = flags;
+    const bool chosen = dialog(&record) != FALSE;
+    record.lpstrFile = nullptr;
+    if (chosen) {
+        std::memcpy(name.data(), buffer, MAX_PATH);
+        name[MAX_PATH - 1] = '\0';
+        return true;
+    }
+    LogDialogFailure(which);
+    return false;
 }
 
-// Encodes the bank as the stream Save As writes for its kind and the
-// synthesizer setting, and writes it. The byte count written, or -1 (also
-// for a kind that has no stream).
-int32_t EncodeAndWrite(const char* fileName) {
-    const uint8_t channel = ChannelByte(appSettings);
-    const BankStream stream =
-        SaveAsStream(bankKind.load(std::memory_order_acquire), appSettings.synthType);
-    const size_t length = EncodeBankStream(stream, BankImage, TransferBuffer, channel);
-    if (length == 0) return -1;
-    const auto count = static_cast<int32_t>(length);
-    const int32_t written = WriteBankFile(fileName, TransferBuffer.data(), count);
-    return written == count ? written : -1;
+WindowFlows& Of(void* context) { return *static_cast<WindowFlows*>(context); }
+
+int FlowMessageBox(void* context, const char* text, const char* caption, uint32_t style) {
+    return MessageBoxA(Of(context).window, text, caption, style);
 }
+bool FlowChooseOpenFile(void* context, BankPath& name) {
+    return ChooseOpenFile(Of(context).window, name);
+}
+bool FlowChooseSaveFile(void* context, BankPath& name) {
+    return ChooseSaveFile(Of(context).window, name);
+}
+int FlowChooseBank(void* context, const BankSearch& found) {
+    return ChooseBank(Of(context).window, found);
+}
+void FlowQueueSaveAs(void* context) { PostMessageA(Of(context).window, WM_COMMAND, IDM_SAVEAS, 0); }
+bool FlowIsBusy(void*) { return IsBusy() != 0; }
+void FlowShowDocument(void* context, const BankDocument& document) {
+    const WindowFlows& flows = Of(context);
+    if (flows.show != nullptr && flows.settings != nullptr) flows.show(document, *flows.settings);
+}
+void FlowRememberRecent(void*, const char* path) { RememberRecentBank(path); }
 
 }  // namespace
 
 void InitFileDialogs() {
-    FillRecord(openDialogRecord, kOpenFilter, openFileName, kOpenCaption);
-    FillRecord(saveDialogRecord, kSaveFilter, saveFileName, kSaveCaption);
+    FillRecord(openDialogRecord, kOpenFilter, kOpenTitle);
+    FillRecord(saveDialogRecord, kSaveFilter, kSaveTitle);
 }
 
-bool ChooseOpenFile(HWND owner) {
-    openDialogRecord.hwndOwner = owner;
-    openDialogRecord.lpstrFile = openFileName;
-    openDialogRecord.lpfnHook = FileDialogHook;
-    openDialogRecord.Flags = kOpenFlags;
-    if (GetOpenFileNameA(&openDialogRecord)) {
-        return true;
-    }
-    LogDialogFailure("open");
-    return false;
+bool ChooseOpenFile(HWND owner, BankPath& name) {
+    return RunFileDialog(openDialogRecord, owner, kOpenFlags, name, GetOpenFileNameA, "open");
 }
 
-bool ChooseSaveFile(HWND owner) {
-    saveDialogRecord.hwndOwner = owner;
-    saveDialogRecord.lpstrFile = saveFileName;
-    saveDialogRecord.lpfnHook = FileDialogHook;
-    saveDialogRecord.Flags = kSaveFlags;
-    if (GetSaveFileNameA(&saveDialogRecord)) {
-        return true;
-    }
-    LogDialogFailure("save");
-    return false;
+bool ChooseSaveFile(HWND owner, BankPath& name) {
+    return RunFileDialog(saveDialogRecord, owner, kSaveFlags, name, GetSaveFileNameA, "save");
 }
 
 UINT_PTR CALLBACK FileDialogHook(HWND hook, UINT message, WPARAM, LPARAM lParam) {
@@ -133,139 +137,31 @@ UINT_PTR CALLBACK FileDialogHook(HWND hook, UINT message, WPARAM, LPARAM lParam)
     return 0;
 }
 
-bool ConfirmDiscard(HWND window) {
-    if (!bankLoaded.load(std::memory_order_acquire) ||
-        !bankModified.load(std::memory_order_acquire)) {
-        return true;
-    }
-    switch (MessageBoxA(window, kChangedPrompt, "Exit Vexa", MB_YESNOCANCEL | MB_ICONQUESTION)) {
-    case IDYES:
-        // The program stays open and the save dialog comes up; the user
-        // closes again once the bank is saved.
-        PostMessageA(window, WM_COMMAND, IDM_SAVEAS, 0);
-        return false;
-    case IDNO: return true;
-    default: return false;
-    }
+FileFlowUi FileFlowUiFor(WindowFlows& flows) {
+    FileFlowUi ui;
+    ui.context = &flows;
+    ui.messageBox = FlowMessageBox;
+    ui.chooseOpenFile = FlowChooseOpenFile;
+    ui.chooseSaveFile = FlowChooseSaveFile;
+    ui.chooseBank = FlowChooseBank;
+    ui.queueSaveAs = FlowQueueSaveAs;
+    ui.isBusy = FlowIsBusy;
+    ui.showDocument = FlowShowDocument;
+    ui.rememberRecent = FlowRememberRecent;
+    return ui;
 }
 
-namespace {
-
-// The start of every open: refused while an operation runs (Open is grayed
-// then; a stray command, a file handed over or dropped must not overwrite
-// the bank under the worker either), then the prompt for a changed bank.
-// True when the open may go on.
-bool MayOpen(HWND window) {
-    if (IsBusy()) {
-        LogPrintf("A bank cannot be opened while an operation runs.\n");
-        return false;
-    }
-    if (bankLoaded.load(std::memory_order_acquire) &&
-        bankModified.load(std::memory_order_acquire)) {
-        const int answer =
-            MessageBoxA(window, kChangedPrompt, kOpenCaption, MB_YESNOCANCEL | MB_ICONQUESTION);
-        if (answer == IDYES) {
-            PostMessageA(window, WM_COMMAND, IDM_SAVEAS, 0);
-            return false;
-        }
-        if (answer != IDNO) {
-            return false;
-        }
-    }
-    return true;
+void OpenBankCommand(HWND window, AppState& state, ShowDocument show, const char* path) {
+    WindowFlows flows{window, &state.settings, show};
+    OpenBank(state.document, state.fileNames, FileFlowUiFor(flows), path);
 }
 
-// The open flow from the file's name on. A named file (haveName) is tried
-// first; a file that cannot be opened offers the open dialog for another,
-// as a file picked there does.
-void OpenFlow(HWND window, bool haveName) {
-    OpenedBankFile opened;
-    OpenBankResult result = OpenBankResult::CannotOpen;
-    for (;;) {
-        if (!haveName && !ChooseOpenFile(window)) {
-            return;
-        }
-        haveName = false;
-        result = OpenBankFile(openFileName, opened);
-        if (result != OpenBankResult::CannotOpen) {
-            break;
-        }
-        if (MessageBoxA(window, "Unable to open selected file.\n\nSelect another file ?",
-                        kOpenCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
-            return;
-        }
-    }
-    switch (result) {
-    case OpenBankResult::Opened: break;
-    case OpenBankResult::TooLarge:
-        ShowError(window, "Unknown bank format !\n\n", kOpenCaption);
-        return;
-    case OpenBankResult::CannotRead:
-    case OpenBankResult::CannotOpen:
-        ShowError(window, "Unable to read data from the file !\n\n", kOpenCaption);
-        return;
-    case OpenBankResult::NotABank:
-        ShowError(window, NoBankText(opened.found).c_str(), kOpenCaption);
-        return;
-    }
-    // Of several banks the user takes one; Cancel leaves the bank in memory
-    // as it was.
-    size_t chosen = 0;
-    if (opened.found.banks.size() > 1) {
-        const int index = ChooseBank(window, opened.found);
-        if (index < 0) {
-            return;
-        }
-        chosen = static_cast<size_t>(index);
-    }
-    const BankKind kind = PutFoundBank(opened.found.banks[chosen], BankImage);
-    // Image first, then its kind, then the flags (release), as the bank's
-    // readers expect. The bank now equals a file on disk: nothing unsaved.
-    bankKind.store(kind, std::memory_order_release);
-    bankLoaded.store(1, std::memory_order_release);
-    bankModified.store(0, std::memory_order_release);
-    RefreshBankView();
-    RememberRecentBank(openFileName);
+void SaveBankCommand(HWND window, AppState& state, ShowDocument show) {
+    WindowFlows flows{window, &state.settings, show};
+    SaveBank(state.document, state.settings, state.fileNames, FileFlowUiFor(flows));
 }
 
-}  // namespace
-
-void OpenBankCommand(HWND window) {
-    if (MayOpen(window)) OpenFlow(window, false);
-}
-
-void OpenNamedBank(HWND window, const char* path) {
-    if (path == nullptr || path[0] == '\0') return;
-    const size_t length = std::strlen(path);
-    if (length >= sizeof openFileName) {
-        ShowError(window, "Unable to read data from the file !\n\n", kOpenCaption);
-        return;
-    }
-    if (!MayOpen(window)) return;
-    // The name goes where the open dialog leaves its choice: the dialog, if
-    // it comes up, starts from it.
-    std::memcpy(openFileName, path, length + 1);
-    OpenFlow(window, true);
-}
-
-void SaveBankCommand(HWND window) {
-    if (!bankLoaded.load(std::memory_order_acquire)) {
-        return;
-    }
-    // Encoding uses TransferBuffer, which a running receive is filling (the
-    // close prompt's Yes can bring us here mid-operation): refuse instead.
-    if (IsBusy()) {
-        ShowError(window, "Error saving file !\n\n", kSaveCaption);
-        return;
-    }
-    if (!ChooseSaveFile(window)) {
-        return;
-    }
-    if (IsBusy() || EncodeAndWrite(saveFileName) < 0) {
-        ShowError(window, "Error saving file !\n\n", kSaveCaption);
-        return;
-    }
-    bankModified.store(0, std::memory_order_release);
-    RefreshBankView();
-    RememberRecentBank(saveFileName);
+bool ConfirmClose(HWND window, const AppState& state) {
+    WindowFlows flows{window, &state.settings, nullptr};
+    return ConfirmDiscard(state.document, FileFlowUiFor(flows));
 }

@@ -1,30 +1,40 @@
-// File > Open and File > Save As, and the prompt that guards a changed bank
-// when the program closes. Run on the UI thread only.
+// The Win32 side of File > Open, File > Save As and the close question: the
+// two common file dialogs with their hook, and the table through which the
+// portable flows (app/core/file_flows.h) show their dialogs and boxes on a
+// window. UI thread only.
 #pragma once
 
 #include <windows.h>
-#include <commdlg.h>
 
-extern OPENFILENAMEA openDialogRecord;
-extern OPENFILENAMEA saveDialogRecord;
-extern char openFileName[MAX_PATH];
-extern char saveFileName[MAX_PATH];
+#include "app/core/app_state.h"
+#include "app/core/file_flows.h"
 
 // Fills both dialog records once, at start-up.
 void InitFileDialogs();
-// True when the user picked a file (its path is then in openFileName /
-// saveFileName); false on Cancel or when the dialog failed.
-bool ChooseOpenFile(HWND owner);
-bool ChooseSaveFile(HWND owner);
+// The open / save dialog over owner, starting from name; true with the
+// chosen path in name, false on Cancel or when the dialog failed (logged).
+bool ChooseOpenFile(HWND owner, BankPath& name);
+bool ChooseSaveFile(HWND owner, BankPath& name);
 // Hook of both file dialogs: centres the dialog over its owner when it is
 // ready; returns 0 for every message (default processing).
 UINT_PTR CALLBACK FileDialogHook(HWND hook, UINT message, WPARAM wParam, LPARAM lParam);
-// Asked on WM_CLOSE: true when closing may go on.
-bool ConfirmDiscard(HWND window);
-void OpenBankCommand(HWND window);
-// The open flow for a file named from outside the open dialog (the command
-// line, another copy of the program, a drop, the recent files): refused
-// while an operation runs, the changed-bank prompt, then the file; one that
-// cannot be opened offers the open dialog for another.
-void OpenNamedBank(HWND window, const char* path);
-void SaveBankCommand(HWND window);
+
+// How the flows show a changed document (ShowBankView in the program).
+using ShowDocument = void (*)(const BankDocument& document, const AppSettings& settings);
+
+// The flows over a window: boxes and dialogs owned by it, Yes to the
+// changed-bank question posts Save As to it, a changed document is shown
+// with show, and an opened or saved file goes to the recent files.
+struct WindowFlows {
+    HWND window = nullptr;
+    const AppSettings* settings = nullptr;
+    ShowDocument show = nullptr;
+};
+FileFlowUi FileFlowUiFor(WindowFlows& flows);
+
+// The commands as the main window runs them on its state: File > Open (or a
+// named file from outside the dialog), File > Save As, and the question on
+// WM_CLOSE (true when closing may go on).
+void OpenBankCommand(HWND window, AppState& state, ShowDocument show, const char* path = nullptr);
+void SaveBankCommand(HWND window, AppState& state, ShowDocument show);
+bool ConfirmClose(HWND window, const AppState& state);

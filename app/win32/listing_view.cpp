@@ -14,17 +14,18 @@
 #include "app/view/bank_view.h"
 #include "app/view/cp437.h"
 #include "app/view/listing.h"
-#include "ground/settings.h"
-#include "ground/shell.h"
 #include "app/view/text_lines.h"
 #include "app/win32/list_box_sink.h"
 #include "app/win32/status_bar.h"
 #include "bank/bank_image.h"
 
-std::atomic<HWND> BankListing{nullptr};
-HFONT listingFont = nullptr;
-
 namespace {
+
+// The list box and its font: made on the UI thread while the main window is
+// created, before the worker starts; the listing is written on the UI
+// thread only.
+HWND bankListing = nullptr;
+HFONT listingFont = nullptr;
 
 constexpr int kListingId = 3;
 constexpr int kListingPoints = 9;
@@ -82,8 +83,6 @@ int WidestLinePixels(HWND list) {
     return kWidestLine * charWidth + 8;
 }
 
-HWND ListingWindow() { return BankListing.load(std::memory_order_acquire); }
-
 // text is a finished line of code page 437 bytes.
 void ListInsert(void* context, int32_t index, const char* text) {
     std::array<wchar_t, kTextLineSize> wide{};
@@ -125,34 +124,13 @@ void SinkAppend(void*, const char* line, size_t length) {
     AppendListingLine(copy.text.data());
 }
 
-void SetFieldSink(void*, int32_t index, const char* text) { SetStatusField(index, text); }
-
-void RunListingSink(void*, BankListingKind kind) {
-    HWND list = ListingWindow();
-    if (list == nullptr) return;
-    const ListingSink sink{nullptr, SinkClear, SinkAppend};
-    SuspendDrawing(list);
-    if (kind == BankListingKind::M64C)
-        ListM64CBank(std::span<const uint8_t, kM64CImageSize>(BankImage.data(), kM64CImageSize),
-                     sink);
-    else
-        ListM16CBank(std::span<const uint8_t, kM16CImageSize>(BankImage.data(), kM16CImageSize),
-                     sink);
-    ResumeDrawing(list);
-}
-
-void RefreshOnThisThread() {
-    BankViewState state;
-    state.synthType = appSettings.synthType;
-    state.midiChannel = appSettings.midiChannel;
-    // The flags first (acquire), then the image they announce.
-    state.bankLoaded = bankLoaded.load(std::memory_order_acquire) != 0;
-    state.bankKind = bankKind.load(std::memory_order_acquire);
-    const BankViewSink sink{nullptr, SetFieldSink, RunListingSink};
-    RefreshBankViewOver(state, sink);
-}
+void SetFieldSink(void*, int32_t index, const char* text) { SetStatusPaneText(index, text); }
 
 }  // namespace
+
+HWND ListingWindow() { return bankListing; }
+
+HFONT ListingFont() { return listingFont; }
 
 HWND CreateBankListing(HWND parent) {
     HWND list = CreateWindowExA(
@@ -163,7 +141,7 @@ HWND CreateBankListing(HWND parent) {
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListingId)),
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
     if (list == nullptr) return nullptr;
-    BankListing.store(list, std::memory_order_release);
+    bankListing = list;
     // Without a device context the list keeps its default font.
     listingFont = CreateListingFont(list, 0);
     if (listingFont != nullptr)
@@ -212,19 +190,25 @@ void ClearListing() {
     if (list != nullptr) SendMessageW(list, LB_RESETCONTENT, 0, 0);
 }
 
-LRESULT OnRefreshBankViewMessage() {
-    RefreshOnThisThread();
-    return 0;
+void ShowBankView(const BankDocument& document, const AppSettings& settings) {
+    BankViewState state;
+    state.synthType = settings.synthType;
+    state.midiChannel = settings.midiChannel;
+    state.bankLoaded = document.loaded;
+    state.bankKind = document.kind;
+    HWND list = ListingWindow();
+    BankViewSink sink;
+    sink.setField = SetFieldSink;
+    sink.listing = ListingSink{nullptr, SinkClear, SinkAppend};
+    if (list != nullptr) SuspendDrawing(list);
+    RefreshBankViewOver(state, document.image, sink);
+    if (list != nullptr) ResumeDrawing(list);
 }
 
 void RefreshBankViewFromAnyThread() {
+    // The whole refresh runs on the UI thread, where the document lives, so
+    // the listing is never rebuilt by two threads at once. A sent message:
+    // from the UI thread itself it is a plain call.
     HWND list = ListingWindow();
-    if (list == nullptr) {
-        RefreshOnThisThread();
-        return;
-    }
-    // From the worker (the end of a receive): the whole refresh runs on the
-    // UI thread, so the listing is never rebuilt by two threads at once.
-    RunOnUiThread(list, GetParent(list), kRefreshBankViewMessage, 0, 0,
-                  [](WPARAM, LPARAM) { RefreshOnThisThread(); });
+    if (list != nullptr) SendMessageA(GetParent(list), kRefreshBankViewMessage, 0, 0);
 }

@@ -5,18 +5,17 @@
 
 #include <windows.h>
 
-#include <atomic>
-
+#include "app/core/bank_document.h"
 #include "app/win32/ui_thread.h"
+#include "ground/settings.h"
 
-// The list box (child 3 of the main window) and its font. Written on the UI
-// thread while the main window is created, before the worker starts.
-extern std::atomic<HWND> BankListing;
-extern HFONT listingFont;
-
-// Creates the list box and its font in the main window's WM_CREATE; null
-// when the list box could not be created.
+// Creates the list box (child 3 of the main window) and its font in the main
+// window's WM_CREATE, before the worker starts; null when the list box could
+// not be created.
 HWND CreateBankListing(HWND parent);
+// The list box and its font; null before they are made.
+HWND ListingWindow();
+HFONT ListingFont();
 // The face the listing font was asked for, "" when it has none of its own.
 const char* ListingFontFace();
 void DeleteListingFont();
@@ -32,8 +31,11 @@ int ListingPrintf(const char* format, ...)
     ;
 void ClearListing();
 
-// RefreshBankView from another thread is sent to the listing's parent as
-// kRefreshBankViewMessage (ui_thread.h) and run there, on the UI thread.
-LRESULT OnRefreshBankViewMessage();
-// The shell table's refreshBankView: from any thread.
+// The bank view on the UI thread: status panes 1..3 from the settings and
+// the document, and the document's table in the listing (the listing keeps
+// its lines while no bank is loaded).
+void ShowBankView(const BankDocument& document, const AppSettings& settings);
+// The shell table's refreshBankView, for the worker: sent to the listing's
+// parent (the main window) as kRefreshBankViewMessage (ui_thread.h), which
+// shows its own document there, on the UI thread.
 void RefreshBankViewFromAnyThread();

@@ -56,7 +56,7 @@ int LogWindowIsOpen() { return logDialog.load(std::memory_order_acquire) != null
 
 int OpenLogWindow() {
     if (LogWindowIsOpen()) return 1;
-    HWND dialog = CreateDialogParamA(shellHandles.instance, MAKEINTRESOURCEA(IDD_LOGWINDOW),
+    HWND dialog = CreateDialogParamA(Handles().instance, MAKEINTRESOURCEA(IDD_LOGWINDOW),
                                      nullptr, LogDialogProc, 0);
     if (dialog == nullptr) return 0;
     logDialog.store(dialog, std::memory_order_release);

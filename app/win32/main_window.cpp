@@ -7,6 +7,7 @@
 #include "ground/mailbox.h"
 #include "ground/resource.h"
 #include "ground/shell.h"
+#include "app/core/document_transfer.h"
 #include "app/win32/about_dialog.h"
 #include "app/win32/file_flows.h"
 #include "app/win32/hand_over.h"
@@ -17,7 +18,6 @@
 #include "app/win32/shell_win32.h"
 #include "app/win32/status_bar.h"
 #include "app/view/recent_files.h"
-#include "bank/bank_image.h"
 #include "transfer/transfer.h"
 
 #include <shellapi.h>
@@ -26,45 +26,28 @@
 
 namespace {
 
-// What the worker's MIDI commands work on (transfer.h has the hand-over's
-// order). Written here on the UI thread only while the worker is idle.
-TransferJob transferJob;
-
-bool BankIsLoaded() { return bankLoaded.load(std::memory_order_acquire) != 0; }
-
-// The bank in memory goes with a transmit as the job's own copy, so the
-// worker never reads what the UI thread may change.
-void PostTransmit() {
-    if (!BankIsLoaded() || IsBusy() != 0) return;
-    transferJob.settings = appSettings;
-    transferJob.kind = bankKind.load(std::memory_order_acquire);
-    transferJob.image = BankImage;
-    PostCommand(kCommandTransmit);
+// A MIDI command goes to the worker with the document and settings it works
+// on, copied into the transfer job while the worker is idle.
+void PostWithJob(AppState& state, int32_t command) {
+    if (IsBusy() != 0) return;
+    PrepareTransferJob(state.transferJob, state.document, state.settings);
+    PostCommand(command);
 }
 
-// Step 3 of the hand-over: a received bank becomes the bank in memory.
-void CommitReceivedBank() {
-    if (transferJob.received.load(std::memory_order_acquire) == 0) return;
-    transferJob.received.store(0, std::memory_order_relaxed);
-    BankImage = transferJob.receivedImage;
-    bankKind.store(transferJob.receivedKind, std::memory_order_release);
-    bankLoaded.store(1, std::memory_order_release);
-    bankModified.store(1, std::memory_order_release);
-    RefreshBankView();
-}
+void Show(const AppState& state) { ShowBankView(state.document, state.settings); }
 
 void EnableCommand(HMENU menu, UINT command, bool enabled) {
     EnableMenuItem(menu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
-LRESULT OnCreate(HWND window) {
+LRESULT OnCreate(HWND window, const AppState& state) {
     CreateStatusBar(window);
     CreateBankListing(window);
     // Files dropped from Explorer come as WM_DROPFILES.
     DragAcceptFiles(window, TRUE);
     if (!StartBackgroundThread()) PostMessageA(window, WM_CLOSE, 0, 0);
     ShowStatus("Ready");
-    RefreshBankView();
+    Show(state);
     return 0;
 }
 
@@ -79,13 +62,13 @@ LRESULT OnSize(LPARAM lParam) {
         MoveWindow(bar, 0, height - barHeight, width, barHeight, TRUE);
         RelayoutStatusBar();
     }
-    HWND list = BankListing.load(std::memory_order_acquire);
+    HWND list = ListingWindow();
     if (list != nullptr) MoveWindow(list, 0, 0, width, height - barHeight, TRUE);
     return 0;
 }
 
-LRESULT OnClose(HWND window) {
-    if (!ConfirmDiscard(window)) return 0;
+LRESULT OnClose(HWND window, const AppState& state) {
+    if (!ConfirmClose(window, state)) return 0;
     if (IsWorkerRunning())
         RequestQuit();
     else
@@ -108,17 +91,18 @@ LRESULT OnDestroy(HWND window) {
 
 // Menu states are set each time a popup opens. A grayed item also turns its
 // accelerator off: the window system sends no WM_COMMAND for it.
-bool OnInitMenuPopup(HMENU popup) {
+bool OnInitMenuPopup(HMENU popup, const AppState& state) {
     const bool busy = IsBusy() != 0;
-    if (popup == shellHandles.fileMenu) {
+    const bool loaded = state.document.loaded;
+    if (popup == Handles().fileMenu) {
         EnableCommand(popup, IDM_OPEN, !busy);
-        EnableCommand(popup, IDM_SAVEAS, !busy && BankIsLoaded());
+        EnableCommand(popup, IDM_SAVEAS, !busy && loaded);
         for (UINT id = IDM_RECENT_FIRST; id <= IDM_RECENT_LAST; ++id)
             EnableCommand(popup, id, !busy);
         return true;
     }
-    if (popup == shellHandles.midiMenu) {
-        EnableCommand(popup, IDM_TRANSMIT, !busy && BankIsLoaded());
+    if (popup == Handles().midiMenu) {
+        EnableCommand(popup, IDM_TRANSMIT, !busy && loaded);
         EnableCommand(popup, IDM_RECEIVE, !busy);
         EnableCommand(popup, IDM_TEST, false);
         EnableCommand(popup, IDM_WATCH, !busy);
@@ -126,7 +110,7 @@ bool OnInitMenuPopup(HMENU popup) {
         EnableCommand(popup, IDM_STOP, busy);
         return true;
     }
-    if (popup == shellHandles.viewMenu) {
+    if (popup == Handles().viewMenu) {
         CheckMenuItem(popup, IDM_LOGWINDOW,
                       MF_BYCOMMAND | (IsLogWindowOpen() ? MF_CHECKED : MF_UNCHECKED));
         return true;
@@ -134,22 +118,15 @@ bool OnInitMenuPopup(HMENU popup) {
     return false;
 }
 
-// The command runs with the settings of this moment, handed over with it.
-void PostWhenIdle(int32_t command) {
-    if (IsBusy() != 0) return;
-    transferJob.settings = appSettings;
-    PostCommand(command);
-}
-
-bool OnCommand(HWND window, UINT command) {
+bool OnCommand(HWND window, UINT command, AppState& state) {
     switch (command) {
     case IDM_ABOUT:
-        DialogBoxParamA(shellHandles.instance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDialogProc,
+        DialogBoxParamA(Handles().instance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDialogProc,
                         0);
         return true;
     case IDM_EXIT: PostMessageA(window, WM_CLOSE, 0, 0); return true;
-    case IDM_OPEN: OpenBankCommand(window); return true;
-    case IDM_SAVEAS: SaveBankCommand(window); return true;
+    case IDM_OPEN: OpenBankCommand(window, state, ShowBankView); return true;
+    case IDM_SAVEAS: SaveBankCommand(window, state, ShowBankView); return true;
     case IDM_LOGWINDOW:
         if (IsLogWindowOpen())
             CloseLogWindow();
@@ -157,18 +134,18 @@ bool OnCommand(HWND window, UINT command) {
             OpenLogWindow();
         return true;
     case IDM_TRANSMIT:
-        PostTransmit();
+        if (state.document.loaded) PostWithJob(state, kCommandTransmit);
         return true;
-    case IDM_RECEIVE: PostWhenIdle(kCommandReceive); return true;
-    case IDM_TEST: PostWhenIdle(kCommandTest); return true;
-    case IDM_WATCH: PostWhenIdle(kCommandWatch); return true;
+    case IDM_RECEIVE: PostWithJob(state, kCommandReceive); return true;
+    case IDM_TEST: PostWithJob(state, kCommandTest); return true;
+    case IDM_WATCH: PostWithJob(state, kCommandWatch); return true;
     case IDM_STOP:
         // Always: a new command is what a running operation polls for.
         PostCommand(kCommandStop);
         return true;
     case IDM_OPTIONS:
-        DialogBoxParamA(shellHandles.instance, MAKEINTRESOURCEA(IDD_OPTIONS), window,
-                        OptionsDialogProc, 0);
+        // The dialog edits a copy; on OK the view shows the new settings.
+        if (EditOptions(window, state.settings)) Show(state);
         return true;
     case IDM_HELPTOPICS:
         MessageBoxA(window, "Sorry, there is no help available at this time.\n", "Vexa",
@@ -176,7 +153,9 @@ bool OnCommand(HWND window, UINT command) {
         return true;
     default:
         if (command >= IDM_RECENT_FIRST && command <= IDM_RECENT_LAST) {
-            OpenRecentCommand(window, static_cast<int>(command - IDM_RECENT_FIRST));
+            BankPath path{};
+            if (RecentBankToOpen(window, static_cast<int>(command - IDM_RECENT_FIRST), path))
+                OpenBankCommand(window, state, ShowBankView, path.data());
             return true;
         }
         return false;
@@ -225,12 +204,12 @@ LRESULT OnCopyData(HWND window, LPARAM lParam) {
 // its open is a flow of its own, so files handed over meanwhile wait too.
 // Called for the posted message and on each tick of the main timer (which
 // is how a file waiting for a transfer opens once it has ended).
-LRESULT OnOpenHandedFile(HWND window) {
+LRESULT OnOpenHandedFile(HWND window, AppState& state) {
     char path[kHandedPathSize];
     if (!TakeWaitingFile(path)) return 0;
     const FlowScope flow(window);
     ComeForward(window);
-    OpenNamedBank(window, path);
+    OpenBankCommand(window, state, ShowBankView, path);
     return 0;
 }
 
@@ -250,8 +229,11 @@ LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-bool OnTransferComplete(HWND window, WPARAM result) {
-    if (result == kReceiveSucceeded) CommitReceivedBank();
+bool OnTransferComplete(HWND window, WPARAM result, AppState& state) {
+    // Step 3 of the hand-over (transfer.h): the received bank becomes the
+    // document's, here and nowhere else.
+    if (result == kReceiveSucceeded && CommitReceivedBank(state.transferJob, state.document))
+        Show(state);
     const char* text = nullptr;
     switch (result) {
     case kReceiveSucceeded: text = "Bank successfully received !\n"; break;
@@ -266,7 +248,23 @@ bool OnTransferComplete(HWND window, WPARAM result) {
 
 }  // namespace
 
-void SetMainWindowRunner(OperationRunner runner) { SetOperationRunner(runner, &transferJob); }
+void SetMainWindowRunner(OperationRunner runner, AppState& state) {
+    SetOperationRunner(runner, &state.transferJob);
+}
+
+HWND CreateMainWindow(HINSTANCE instance, HMENU menu, AppState& state) {
+    return CreateWindowExA(0, kMainWindowClass, kMainWindowTitle,
+                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, instance, &state);
+}
+
+AppState* MainWindowState(HWND window) {
+    char className[sizeof kMainWindowClass + 1] = {};
+    if (window == nullptr || GetClassNameA(window, className, sizeof className) == 0 ||
+        std::strcmp(className, kMainWindowClass) != 0)
+        return nullptr;
+    return reinterpret_cast<AppState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
 
 bool RegisterMainWindowClass(HINSTANCE instance) {
     WNDCLASSEXA windowClass{};
@@ -283,41 +281,51 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The state comes with the window's creation and stays in its window
+    // data; the few messages before WM_NCCREATE get default processing.
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    AppState* state = reinterpret_cast<AppState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (state == nullptr) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
-    case WM_CREATE: return OnCreate(window);
+    case WM_CREATE: return OnCreate(window, *state);
     case WM_SIZE: return OnSize(lParam);
     case WM_CLOSE: {
         const FlowScope flow(window);
-        return OnClose(window);
+        return OnClose(window, *state);
     }
     case kWorkerEndedMessage: return OnWorkerEnded(window);
     case WM_DESTROY: return OnDestroy(window);
     case WM_QUERYENDSESSION: return 1;
     case WM_INITMENUPOPUP:
-        if (HIWORD(lParam) == 0 && OnInitMenuPopup(reinterpret_cast<HMENU>(wParam))) return 0;
+        if (HIWORD(lParam) == 0 && OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), *state))
+            return 0;
         break;
     case WM_MENUSELECT: return ShowMenuHelp(wParam, lParam);
     case WM_COMMAND: {
         if (RefuseDuringFlow(LOWORD(wParam))) return 0;
         const FlowScope flow(window);
-        if (OnCommand(window, LOWORD(wParam))) return 0;
+        if (OnCommand(window, LOWORD(wParam), *state)) return 0;
         break;
     }
     case TransferCompleteMessage: {
         const FlowScope flow(window);
-        if (OnTransferComplete(window, wParam)) return 0;
+        if (OnTransferComplete(window, wParam, *state)) return 0;
         break;
     }
     case kPaneTextMessage: return OnPaneTextMessage(wParam, lParam);
     case kProgressMessage: return OnProgressMessage(wParam, lParam);
     case WM_DROPFILES: return OnDropFiles(window, wParam);
     case WM_COPYDATA: return OnCopyData(window, lParam);
-    case kOpenHandedFileMessage: return OnOpenHandedFile(window);
+    case kOpenHandedFileMessage: return OnOpenHandedFile(window, *state);
     case WM_TIMER:
-        if (wParam == kMainTimerId) return OnOpenHandedFile(window);
+        if (wParam == kMainTimerId) return OnOpenHandedFile(window, *state);
         break;
     case kWmDpiChanged: return OnDpiChanged(window, wParam, lParam);
-    case kRefreshBankViewMessage: return OnRefreshBankViewMessage();
+    case kRefreshBankViewMessage: Show(*state); return 0;
     default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);

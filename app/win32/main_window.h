@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "app/core/app_state.h"
 #include "ground/mailbox.h"
 
 inline constexpr char kMainWindowClass[] = "Vexa";
@@ -18,6 +19,11 @@ inline constexpr UINT kMainTimerPeriodMs = 55;
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool RegisterMainWindowClass(HINSTANCE instance);
-// Installs what the worker runs for each command, with the main window's
-// transfer job as its context. Before the window (and so the worker) starts.
-void SetMainWindowRunner(OperationRunner runner);
+// Creates the main window over the application state, which it keeps in its
+// window data and works on from then on; state must outlive the window.
+HWND CreateMainWindow(HINSTANCE instance, HMENU menu, AppState& state);
+// The state a main window works on; null for any other window.
+AppState* MainWindowState(HWND window);
+// Installs what the worker runs for each command, with the state's transfer
+// job as its context. Before the window (and so the worker) starts.
+void SetMainWindowRunner(OperationRunner runner, AppState& state);

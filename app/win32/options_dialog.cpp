@@ -1,8 +1,8 @@
 // The Options dialog's procedure: synthesizer and channel radio groups and
-// the two MIDI device lists. Choices are held in the dialog until OK, which
-// copies them into AppSettings, saves them and refreshes the bank view;
-// Cancel and the close box change nothing. Knows the device lists only
-// through midi/midi_port.h.
+// the two MIDI device lists. Choices are held in the dialog's own copy of
+// the settings until OK, which hands the copy back and stores it; Cancel and
+// the close box change nothing. Knows the device lists only through
+// midi/midi_port.h.
 #include "app/win32/options_dialog.h"
 
 #include <cstring>
@@ -10,14 +10,23 @@
 
 #include "ground/resource.h"
 #include "ground/settings.h"
-#include "ground/shell.h"
 #include "app/win32/center_window.h"
+#include "app/win32/registry_settings.h"
 #include "midi/midi_port.h"
 
-int pendingSynthButton = IDC_SYNTH_JX10;
-int pendingChannelButton = IDC_CHANNEL_1;
-
 namespace {
+
+// What one open dialog works on, kept in its window data: the copy of the
+// settings, and the two radio buttons chosen, which reach the copy on OK.
+struct OptionsEdit {
+    AppSettings settings;
+    int pendingSynthButton = IDC_SYNTH_JX10;
+    int pendingChannelButton = IDC_CHANNEL_1;
+};
+
+OptionsEdit* EditOf(HWND dialog) {
+    return reinterpret_cast<OptionsEdit*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
 
 // The settings are checked when they are loaded; this guards the radio
 // groups against any other path that might leave them out of range.
@@ -68,50 +77,50 @@ void TakeSelectedDevice(HWND dialog, int comboId, std::span<char, kDeviceNameSiz
     std::memcpy(name.data(), text, kDeviceNameSize);
 }
 
-void OnInitDialog(HWND dialog) {
+void OnInitDialog(HWND dialog, OptionsEdit& edit) {
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&edit));
     EnumerateMidiDevices();
-    pendingSynthButton = SynthButtonFor(appSettings.synthType);
-    CheckRadioButton(dialog, IDC_SYNTH_JX10, IDC_SYNTH_JX8P, pendingSynthButton);
-    pendingChannelButton = ChannelButtonFor(appSettings.midiChannel);
-    CheckRadioButton(dialog, IDC_CHANNEL_1, IDC_CHANNEL_AUTO, pendingChannelButton);
+    edit.pendingSynthButton = SynthButtonFor(edit.settings.synthType);
+    CheckRadioButton(dialog, IDC_SYNTH_JX10, IDC_SYNTH_JX8P, edit.pendingSynthButton);
+    edit.pendingChannelButton = ChannelButtonFor(edit.settings.midiChannel);
+    CheckRadioButton(dialog, IDC_CHANNEL_1, IDC_CHANNEL_AUTO, edit.pendingChannelButton);
     FillDeviceList(dialog, IDC_INPUT_DEVICE, MidiInputDeviceCount(), MidiInputDeviceName,
-                   appSettings.inputDeviceName);
+                   edit.settings.inputDeviceName);
     FillDeviceList(dialog, IDC_OUTPUT_DEVICE, MidiOutputDeviceCount(), MidiOutputDeviceName,
-                   appSettings.outputDeviceName);
+                   edit.settings.outputDeviceName);
     CenterWindow(dialog, GetWindow(dialog, GW_OWNER));
 }
 
-void OnOk(HWND dialog) {
-    TakeSelectedDevice(dialog, IDC_INPUT_DEVICE, appSettings.inputDeviceName);
-    TakeSelectedDevice(dialog, IDC_OUTPUT_DEVICE, appSettings.outputDeviceName);
-    appSettings.synthType = pendingSynthButton - IDC_SYNTH_JX10;
-    appSettings.midiChannel = pendingChannelButton - IDC_CHANNEL_1;
-    // A failed save is logged by SaveSettings; the choices still hold for
-    // this run.
-    SaveSettings();
-    RefreshBankView();
+void OnOk(HWND dialog, OptionsEdit& edit) {
+    TakeSelectedDevice(dialog, IDC_INPUT_DEVICE, edit.settings.inputDeviceName);
+    TakeSelectedDevice(dialog, IDC_OUTPUT_DEVICE, edit.settings.outputDeviceName);
+    edit.settings.synthType = edit.pendingSynthButton - IDC_SYNTH_JX10;
+    edit.settings.midiChannel = edit.pendingChannelButton - IDC_CHANNEL_1;
     EndDialog(dialog, 1);
 }
 
-}  // namespace
-
-INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        OnInitDialog(dialog, *reinterpret_cast<OptionsEdit*>(lParam));
+        return TRUE;
+    }
+    OptionsEdit* edit = EditOf(dialog);
+    if (edit == nullptr) return FALSE;
     switch (message) {
-    case WM_INITDIALOG: OnInitDialog(dialog); return TRUE;
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         if (id >= IDC_SYNTH_JX10 && id <= IDC_SYNTH_JX8P) {
-            pendingSynthButton = id;
+            edit->pendingSynthButton = id;
             CheckRadioButton(dialog, IDC_SYNTH_JX10, IDC_SYNTH_JX8P, id);
             return TRUE;
         }
         if (id >= IDC_CHANNEL_1 && id <= IDC_CHANNEL_AUTO) {
-            pendingChannelButton = id;
+            edit->pendingChannelButton = id;
             CheckRadioButton(dialog, IDC_CHANNEL_1, IDC_CHANNEL_AUTO, id);
             return TRUE;
         }
         if (id == IDOK) {
-            OnOk(dialog);
+            OnOk(dialog, *edit);
             return TRUE;
         }
         if (id == IDCANCEL) {
@@ -123,4 +132,21 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
     default: return FALSE;
     }
+}
+
+}  // namespace
+
+bool EditOptions(HWND owner, AppSettings& settings) {
+    OptionsEdit edit;
+    edit.settings = settings;
+    // The dialog is a resource of the program itself (of the test program
+    // under test).
+    const INT_PTR result =
+        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTIONS), owner,
+                        OptionsDialogProc, reinterpret_cast<LPARAM>(&edit));
+    if (result != 1) return false;
+    settings = edit.settings;
+    // A failed store is logged by SaveSettings; the choices still hold.
+    SaveSettings(settings);
+    return true;
 }

@@ -1,17 +1,14 @@
-// The Options dialog (resource 106) and the settings' registry store. The
-// dialog changes AppSettings only on OK, which also writes the registry.
+// The Options dialog (resource 106): synthesizer, MIDI channel and the two
+// MIDI devices. It works on a copy of the settings and hands it back only
+// on OK.
 #pragma once
 
 #include <windows.h>
 
-// Registry store under HKEY_CURRENT_USER "Software\Bramwick\Vexa". Both
-// return 0, or -1 after logging what failed.
-int LoadSettings();
-int SaveSettings();
+#include "ground/settings.h"
 
-// The radio buttons chosen while the dialog is open; they reach AppSettings
-// only on OK.
-extern int pendingSynthButton;
-extern int pendingChannelButton;
-
-INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Runs the dialog modally over owner, starting from settings. OK: the
+// choices are written into settings and stored in the registry (a failed
+// store is logged; the choices still hold for this run), and the result is
+// true. Cancel or the close box: false, settings untouched.
+bool EditOptions(HWND owner, AppSettings& settings);

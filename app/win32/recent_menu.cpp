@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "app/win32/file_flows.h"
+#include "app/win32/registry_settings.h"
 #include "app/win32/shell_win32.h"
 #include "ground/resource.h"
 #include "ground/shell.h"
@@ -29,7 +29,7 @@ int PositionOf(HMENU menu, UINT command) {
 }
 
 void ShowRecentInMenu() {
-    HMENU menu = shellHandles.fileMenu;
+    HMENU menu = Handles().fileMenu;
     if (menu == nullptr) return;
     for (UINT id = IDM_RECENT_FIRST; id <= IDM_RECENT_LAST; ++id)
         DeleteMenu(menu, id, MF_BYCOMMAND);
@@ -69,10 +69,11 @@ void RememberRecentBank(const char* path) {
     ShowRecentInMenu();
 }
 
-void OpenRecentCommand(HWND window, int index) {
-    if (index < 0 || index >= recentFiles.count) return;
+bool RecentBankToOpen(HWND window, int index, BankPath& path) {
+    if (index < 0 || index >= recentFiles.count) return false;
     // A copy: the open flow reorders the list.
-    std::array<char, kRecentPathSize> path = recentFiles.paths[static_cast<size_t>(index)];
+    const std::array<char, kRecentPathSize>& entry = recentFiles.paths[static_cast<size_t>(index)];
+    if (!CopyPath(path, entry.data())) return false;
     if (GetFileAttributesA(path.data()) == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
@@ -80,12 +81,12 @@ void OpenRecentCommand(HWND window, int index) {
             SaveRecentFiles();
             ShowRecentInMenu();
             MessageBoxA(window, kGoneText, "Open Bank", MB_ICONEXCLAMATION);
-            return;
+            return false;
         }
         // Any other failure (a drive not ready, no access): the open flow
         // says it cannot open the file and the entry stays.
     }
-    OpenNamedBank(window, path.data());
+    return true;
 }
 
 const RecentFiles& RecentFileList() { return recentFiles; }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "app/core/bank_document.h"
 #include "app/view/recent_files.h"
 
 // Reads the stored list (what fails its checks is dropped and logged) and
@@ -16,11 +17,9 @@ int SaveRecentFiles();
 // A bank was opened from or saved to path: it goes to the top of the list,
 // which is stored and shown again.
 void RememberRecentBank(const char* path);
-// File > &1 .. &4: opens entry index through the open flow; an entry whose
-// file has gone is removed from the list, with a message box saying so.
-void OpenRecentCommand(HWND window, int index);
+// File > &1 .. &4: true with entry index's path in path when it is to be
+// opened (the caller runs the open flow); an entry whose file has gone is
+// removed from the list, with a message box on window saying so, and false
+// is returned, as for an index that holds no entry.
+bool RecentBankToOpen(HWND window, int index, BankPath& path);
 const RecentFiles& RecentFileList();
-
-// The registry side (registry_settings.cpp): the value's bytes in and out.
-int ReadRecentFilesValue(RecentFiles& files);
-int WriteRecentFilesValue(const RecentFiles& files);

@@ -1,8 +1,13 @@
 // LoadSettings and SaveSettings: the settings' store in the current user's
 // registry, key "Software\Bramwick\Vexa" with "InputDevice", "OutputDevice"
-// (REG_SZ), "Options" (REG_BINARY) and "RecentFiles" (REG_MULTI_SZ). This file only moves bytes between the
-// registry and memory; what the bytes mean, and which stored values are
-// refused, is decided in app/view/settings_block.cpp. Failures are logged only.
+// (REG_SZ), "Options" (REG_BINARY) and "RecentFiles" (REG_MULTI_SZ). This
+// file only moves bytes between the registry and a settings value; what the
+// bytes mean, and which stored values are refused, is decided in
+// app/view/settings_block.cpp. Failures are logged only.
+#include "app/win32/registry_settings.h"
+
+#include <windows.h>
+
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -11,8 +16,6 @@
 
 #include "app/view/settings_block.h"
 #include "ground/shell.h"
-#include "app/win32/options_dialog.h"
-#include "app/win32/recent_menu.h"
 
 namespace {
 
@@ -124,14 +127,14 @@ LONG ReadOptionsValue(HKEY key, uint8_t** block, size_t* blockSize, size_t* stor
     return ERROR_MORE_DATA;
 }
 
-int LoadFromKey(HKEY key) {
+int LoadFromKey(HKEY key, AppSettings& settings) {
     int result = 0;
-    switch (ReadDeviceName(key, kInputValue, appSettings.inputDeviceName)) {
+    switch (ReadDeviceName(key, kInputValue, settings.inputDeviceName)) {
     case NameRead::Failed: return -1;
     case NameRead::Dropped: result = -1; break;
     case NameRead::Taken: break;
     }
-    switch (ReadDeviceName(key, kOutputValue, appSettings.outputDeviceName)) {
+    switch (ReadDeviceName(key, kOutputValue, settings.outputDeviceName)) {
     case NameRead::Failed: return -1;
     case NameRead::Dropped: result = -1; break;
     case NameRead::Taken: break;
@@ -147,37 +150,39 @@ int LoadFromKey(HKEY key) {
     }
     const OptionsReading reading = ReadOptionsBlock(std::span<const uint8_t>(block, storedSize));
     delete[] block;
-    appSettings.synthType = reading.synthType;
-    appSettings.midiChannel = reading.midiChannel;
+    settings.synthType = reading.synthType;
+    settings.midiChannel = reading.midiChannel;
     LogOptionsProblems(reading);
 
     if (IsLogWindowOpen()) {
         LogPrintf("The registry says ...\n");
-        LogPrintf(" %d\n", static_cast<int>(appSettings.synthType));
-        LogPrintf(" %d\n", static_cast<int>(appSettings.midiChannel));
-        LogPrintf(" %s\n", appSettings.inputDeviceName);
-        LogPrintf(" %s\n", appSettings.outputDeviceName);
+        LogPrintf(" %d\n", static_cast<int>(settings.synthType));
+        LogPrintf(" %d\n", static_cast<int>(settings.midiChannel));
+        LogPrintf(" %s\n", settings.inputDeviceName);
+        LogPrintf(" %s\n", settings.outputDeviceName);
         LogPrintf("\n");
     }
     return result;
 }
 
 // Writes one device name as REG_SZ with its terminating zero. The name is
-// terminated first: whatever put it there, no more than 128 bytes go out.
-LONG WriteDeviceName(HKEY key, const char* value, std::span<char, kDeviceNameSize> name) {
-    name[kDeviceNameSize - 1] = '\0';
-    const size_t length = std::strlen(name.data());
-    return RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(name.data()),
+// copied and terminated first: whatever put it there, no more than 128 bytes
+// go out.
+LONG WriteDeviceName(HKEY key, const char* value, std::span<const char, kDeviceNameSize> name) {
+    std::array<char, kDeviceNameSize> text{};
+    const size_t length = strnlen(name.data(), kDeviceNameSize - 1);
+    std::memcpy(text.data(), name.data(), length);
+    return RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
                           static_cast<DWORD>(length + 1));
 }
 
-int SaveToKey(HKEY key) {
-    LONG rc = WriteDeviceName(key, kInputValue, appSettings.inputDeviceName);
+int SaveToKey(HKEY key, const AppSettings& settings) {
+    LONG rc = WriteDeviceName(key, kInputValue, settings.inputDeviceName);
     if (rc != ERROR_SUCCESS) {
         LogRegistryError("writing \"InputDevice\"", rc);
         return -1;
     }
-    rc = WriteDeviceName(key, kOutputValue, appSettings.outputDeviceName);
+    rc = WriteDeviceName(key, kOutputValue, settings.outputDeviceName);
     if (rc != ERROR_SUCCESS) {
         LogRegistryError("writing \"OutputDevice\"", rc);
         return -1;
@@ -204,8 +209,8 @@ int SaveToKey(HKEY key) {
         // what it holds now, padded to the minimum.
         blockSize = OptionsBlockSize(storedSize);
     }
-    StampOptionsBlock(std::span<uint8_t>(block, blockSize), appSettings.synthType,
-                      appSettings.midiChannel);
+    StampOptionsBlock(std::span<uint8_t>(block, blockSize), settings.synthType,
+                      settings.midiChannel);
     rc = RegSetValueExA(key, kOptionsValue, 0, REG_BINARY, block, static_cast<DWORD>(blockSize));
     delete[] block;
     if (rc != ERROR_SUCCESS) {
@@ -217,14 +222,14 @@ int SaveToKey(HKEY key) {
 
 }  // namespace
 
-int LoadSettings() {
+int LoadSettings(AppSettings& settings) {
     HKEY key = nullptr;
     const LONG rc = RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key);
     if (rc != ERROR_SUCCESS) {
         LogRegistryError("opening HKEY_CURRENT_USER\\Software\\Bramwick\\Vexa", rc);
         return -1;
     }
-    const int result = LoadFromKey(key);
+    const int result = LoadFromKey(key, settings);
     const LONG closed = RegCloseKey(key);
     if (closed != ERROR_SUCCESS) {
         LogRegistryError("closing the settings key", closed);
@@ -232,7 +237,7 @@ int LoadSettings() {
     return result;
 }
 
-int SaveSettings() {
+int SaveSettings(const AppSettings& settings) {
     HKEY key = nullptr;
     char noClass[] = "";
     const LONG rc =
@@ -242,7 +247,7 @@ int SaveSettings() {
         LogRegistryError("creating HKEY_CURRENT_USER\\Software\\Bramwick\\Vexa", rc);
         return -1;
     }
-    const int result = SaveToKey(key);
+    const int result = SaveToKey(key, settings);
     const LONG closed = RegCloseKey(key);
     if (closed != ERROR_SUCCESS) {
         LogRegistryError("closing the settings key", closed);

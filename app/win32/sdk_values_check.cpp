@@ -11,6 +11,7 @@
 #include "ground/resource.h"
 #include "ground/settings.h"
 #include "ground/shell.h"
+#include "app/core/file_flows.h"
 #include "app/view/status_layout.h"
 
 static_assert(kWmCommand == WM_COMMAND);
@@ -21,6 +22,12 @@ static_assert(kMbOk == MB_OK);
 static_assert(kMbIconError == MB_ICONERROR);
 static_assert(kMbIconExclamation == MB_ICONEXCLAMATION);
 static_assert(kIdOk == IDOK);
+static_assert(kMbOkCancel == MB_OKCANCEL);
+static_assert(kMbYesNoCancel == MB_YESNOCANCEL);
+static_assert(kMbIconQuestion == MB_ICONQUESTION);
+static_assert(kIdCancel == IDCANCEL);
+static_assert(kIdYes == IDYES);
+static_assert(kIdNo == IDNO);
 
 static_assert(kMenuFlagPopup == MF_POPUP);
 static_assert(kMenuFlagSysMenu == MF_SYSMENU);

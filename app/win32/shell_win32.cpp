@@ -1,13 +1,28 @@
 // The two shell calls that belong to no window of their own: posting to the
-// main window and showing message boxes on it. Holds the process-wide
-// handles.
+// main window and showing message boxes on it. Keeps the process-wide
+// handles to itself.
 #include "app/win32/shell_win32.h"
+
+#include <atomic>
+
+namespace {
 
 std::atomic<HWND> mainWindow{nullptr};
 ShellHandles shellHandles;
 
+}  // namespace
+
+void SetShellHandles(const ShellHandles& handles) { shellHandles = handles; }
+
+const ShellHandles& Handles() { return shellHandles; }
+
+// Release: the worker that loads the handle sees the window created.
+void SetMainWindow(HWND window) { mainWindow.store(window, std::memory_order_release); }
+
+HWND MainWindowHandle() { return mainWindow.load(std::memory_order_acquire); }
+
 bool PostToMainWindowNow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    HWND window = mainWindow.load(std::memory_order_acquire);
+    HWND window = MainWindowHandle();
     // PostMessage with no window would post to the calling thread's queue,
     // where nobody reads: report it as not posted instead.
     if (window == nullptr) return false;
@@ -16,7 +31,6 @@ bool PostToMainWindowNow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 }
 
 int ShowMessageBoxOnMain(uintptr_t owner, const char* text, const char* caption, uint32_t style) {
-    HWND ownerWindow =
-        owner != 0 ? reinterpret_cast<HWND>(owner) : mainWindow.load(std::memory_order_acquire);
+    HWND ownerWindow = owner != 0 ? reinterpret_cast<HWND>(owner) : MainWindowHandle();
     return MessageBoxA(ownerWindow, text, caption, style);
 }

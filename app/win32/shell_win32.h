@@ -1,17 +1,12 @@
 // The process-wide handles of the Win32 shell: the main window, the program
 // instance, the loaded menu bar with its three popups that have menu states,
-// and the accelerator table. Set once at start-up on the UI thread.
+// and the accelerator table. Set once at start-up on the UI thread; read
+// through the functions below.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
-
-// The one top-level window; posted to by the worker. Written once by the UI
-// thread after CreateWindow returns (release), read by the worker (acquire);
-// null while the window handles its own WM_CREATE.
-extern std::atomic<HWND> mainWindow;
 
 struct ShellHandles {
     HINSTANCE instance = nullptr;
@@ -21,8 +16,16 @@ struct ShellHandles {
     HMENU midiMenu = nullptr;  // position 1
     HMENU viewMenu = nullptr;  // position 2
 };
-// Written only by the start-up on the UI thread, before the worker starts.
-extern ShellHandles shellHandles;
+
+// The start-up records the handles once, before the worker starts.
+void SetShellHandles(const ShellHandles& handles);
+const ShellHandles& Handles();
+
+// The one top-level window; posted to by the worker. Set once by the UI
+// thread after CreateWindow returns (release), read by the worker (acquire);
+// null while the window handles its own WM_CREATE.
+void SetMainWindow(HWND window);
+HWND MainWindowHandle();
 
 // The shell table's postToMainWindow and showMessageBox (ground/shell.h).
 bool PostToMainWindowNow(uint32_t message, uintptr_t wParam, intptr_t lParam);

@@ -15,7 +15,7 @@
 #include "app/win32/listing_view.h"
 #include "app/win32/log_window.h"
 #include "app/win32/main_window.h"
-#include "app/win32/options_dialog.h"
+#include "app/win32/registry_settings.h"
 #include "app/win32/recent_menu.h"
 #include "app/win32/shell_win32.h"
 #include "app/win32/status_bar.h"
@@ -41,19 +41,12 @@ constexpr std::array<int32_t, 4> kStartupPaneWidths = {320, 64, 64, 64};
 
 // Both are resources of the program itself; should one be missing, the
 // window runs without it (GetSubMenu of no menu gives no popups).
-void LoadMenusAndAccelerators(HINSTANCE instance) {
-    shellHandles.mainMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
-    shellHandles.fileMenu = GetSubMenu(shellHandles.mainMenu, 0);
-    shellHandles.midiMenu = GetSubMenu(shellHandles.mainMenu, 1);
-    shellHandles.viewMenu = GetSubMenu(shellHandles.mainMenu, 2);
-    shellHandles.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
-}
-
-HWND CreateMainWindow(HINSTANCE instance) {
-    return CreateWindowExA(0, kMainWindowClass, kMainWindowTitle,
-                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, shellHandles.mainMenu, instance,
-                           nullptr);
+void LoadMenusAndAccelerators(ShellHandles& handles, HINSTANCE instance) {
+    handles.mainMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
+    handles.fileMenu = GetSubMenu(handles.mainMenu, 0);
+    handles.midiMenu = GetSubMenu(handles.mainMenu, 1);
+    handles.viewMenu = GetSubMenu(handles.mainMenu, 2);
+    handles.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
 }
 
 // Up to 5 s for the running copy's window: it may still be starting.
@@ -101,9 +94,10 @@ void StartMainTimer(HWND window) {
 int RunMessageLoop() {
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        HWND window = mainWindow.load(std::memory_order_acquire);
-        if (window != nullptr && shellHandles.accelerators != nullptr &&
-            TranslateAcceleratorA(window, shellHandles.accelerators, &message))
+        HWND window = MainWindowHandle();
+        HACCEL accelerators = Handles().accelerators;
+        if (window != nullptr && accelerators != nullptr &&
+            TranslateAcceleratorA(window, accelerators, &message))
             continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
@@ -161,18 +155,24 @@ int RunVexa(HINSTANCE instance, int showCommand, OperationRunner runner,
     // Without the common controls there is no status bar; the program runs
     // on without it, as a failed status bar creation would.
     InitCommonControlsByOrdinal();
-    shellHandles.instance = instance;
+    ShellHandles handles;
+    handles.instance = instance;
+    SetShellHandles(handles);
     OpenLogWindow();
     EnumerateMidiDevices();
     InitFileDialogs();
-    LoadSettings();
+    // What the program holds while it runs: it lives in this frame, which
+    // lasts as long as the message loop, and the main window works on it.
+    AppState state;
+    LoadSettings(state.settings);
     LayoutStatusBar(static_cast<int32_t>(kStartupPaneWidths.size()), kStartupPaneWidths.data());
-    LoadMenusAndAccelerators(instance);
+    LoadMenusAndAccelerators(handles, instance);
+    SetShellHandles(handles);
     if (!RegisterMainWindowClass(instance)) return -1;
-    SetMainWindowRunner(runner);
-    HWND window = CreateMainWindow(instance);
+    SetMainWindowRunner(runner, state);
+    HWND window = CreateMainWindow(instance, handles.mainMenu, state);
     if (window == nullptr) return -1;
-    mainWindow.store(window, std::memory_order_release);
+    SetMainWindow(window);
     ShowWindow(window, showCommand);
     UpdateWindow(window);
     StartMainTimer(window);

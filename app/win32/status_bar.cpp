@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <type_traits>
 
 #include "app/view/scaling.h"
@@ -147,7 +148,7 @@ bool InitCommonControlsByOrdinal() {
 
 HWND CreateStatusBar(HWND parent) {
     menuHelpIds = MakeMenuHelpTable(
-        static_cast<uint32_t>(reinterpret_cast<uintptr_t>(shellHandles.mainMenu)));
+        static_cast<uint32_t>(reinterpret_cast<uintptr_t>(Handles().mainMenu)));
     if (record.paneCount == 0) RecordPaneConfiguration(record, 0, nullptr);
     ClearPaneTexts(record);
     if (commonControls.createStatusWindow == nullptr) return nullptr;
@@ -160,7 +161,7 @@ HWND CreateStatusBar(HWND parent) {
         progressBar =
             CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0, bar,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kProgressBarId)),
-                            shellHandles.instance, nullptr);
+                            Handles().instance, nullptr);
     }
     return bar;
 }
@@ -258,7 +259,7 @@ int ShowMenuHelp(WPARAM selection, LPARAM menu) {
         const UINT stringId =
             menuHelpIds[static_cast<size_t>(2 * choice.pairIndex + 1)] + LOWORD(selection);
         char text[kFirstPaneTextSize] = {};
-        if (LoadStringA(shellHandles.instance, stringId, text, static_cast<int>(sizeof text)) <= 0)
+        if (LoadStringA(Handles().instance, stringId, text, static_cast<int>(sizeof text)) <= 0)
             text[0] = '\0';
         SendMessageA(bar, SB_SETTEXTA, 255 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(text));
         SendMessageA(bar, SB_SIMPLE, TRUE, 0);
@@ -266,7 +267,7 @@ int ShowMenuHelp(WPARAM selection, LPARAM menu) {
     }
     HMENU mainMenuArgument =
         reinterpret_cast<HMENU>(static_cast<uintptr_t>(choice.mainMenuArgument));
-    commonControls.menuHelp(WM_MENUSELECT, selection, menu, mainMenuArgument, shellHandles.instance,
+    commonControls.menuHelp(WM_MENUSELECT, selection, menu, mainMenuArgument, Handles().instance,
                             bar, &menuHelpIds[static_cast<size_t>(2 * choice.pairIndex)]);
     return 0;
 }

@@ -12,6 +12,7 @@ namespace {
 
 struct Recorded {
     std::vector<std::string> calls;
+    int linesSinceClear = 0;
 };
 
 BankViewSink SinkOver(Recorded& r) {
@@ -20,9 +21,15 @@ BankViewSink SinkOver(Recorded& r) {
     sink.setField = [](void* c, int32_t index, const char* text) {
         static_cast<Recorded*>(c)->calls.push_back(std::to_string(index) + ":" + text);
     };
-    sink.runListing = [](void* c, BankListingKind kind) {
-        static_cast<Recorded*>(c)->calls.push_back(kind == BankListingKind::M64C ? "list M-64C"
-                                                                                 : "list M-16C");
+    // A listing is recorded by the table its first heading names.
+    sink.listing.context = &r;
+    sink.listing.clear = [](void* c) { static_cast<Recorded*>(c)->linesSinceClear = 0; };
+    sink.listing.append = [](void* c, const char* line, size_t length) {
+        auto& recorded = *static_cast<Recorded*>(c);
+        const std::string heading(line, length);
+        if (recorded.linesSinceClear++ != 1) return;
+        recorded.calls.push_back(heading.find("M-64C") != std::string::npos ? "list M-64C"
+                                                                            : "list M-16C");
     };
     return sink;
 }
@@ -43,9 +50,10 @@ TEST(RefreshBankView, PanesAndListingByState) {
         {{-1, -1, false, 0}, {"2:?", "3:?", "1:"}},
         {{255, 255, true, kM64CKind}, {"2:?", "3:?", "1:M-64C", "list M-64C"}},
     };
+    const BankStorage image{};
     for (const Case& c : cases) {
         Recorded r;
-        RefreshBankViewOver(c.state, SinkOver(r));
+        RefreshBankViewOver(c.state, image, SinkOver(r));
         EXPECT_EQ(r.calls, c.calls) << c.state.synthType << "/" << c.state.midiChannel;
     }
 }

@@ -18,6 +18,7 @@
 
 #include "app/win32/file_flows.h"
 #include "app/win32/listing_view.h"
+#include "app/win32/main_window.h"
 #include "app/win32/status_bar.h"
 #include "ground/resource.h"
 #include "tests/app/win32/gui_harness.h"
@@ -117,7 +118,8 @@ TEST(DpiChild, NothingIsCutAndColumnsStayAligned) {
     ReleaseDC(nullptr, screen);
     const std::string bank =
         gui::WinePathOf(std::string(VEXA_EXAMPLES_DIR) + "/jx10-night-session.syx");
-    gui::RunOnUiThread([&] { OpenNamedBank(window, bank.c_str()); });
+    gui::RunOnUiThread(
+        [&] { OpenBankCommand(window, *MainWindowState(window), ShowBankView, bank.c_str()); });
 
     // The status bar: each pane's text within its part.
     HWND bar = StatusWindow();
@@ -143,13 +145,13 @@ TEST(DpiChild, NothingIsCutAndColumnsStayAligned) {
     // The listing: 9 points at this DPI, fixed pitch, and each line as wide
     // as its characters, so the columns line up; the list scrolls as far as
     // the widest line.
-    HWND list = BankListing.load();
+    HWND list = ListingWindow();
     ASSERT_NE(list, nullptr);
     const std::vector<std::wstring> lines = gui::ListBoxLinesW(list);
     ASSERT_FALSE(lines.empty());
     gui::RunOnUiThread([&] {
         HDC dc = GetDC(list);
-        HGDIOBJ previous = SelectObject(dc, listingFont);
+        HGDIOBJ previous = SelectObject(dc, ListingFont());
         TEXTMETRICW metrics{};
         ASSERT_TRUE(GetTextMetricsW(dc, &metrics));
         EXPECT_EQ(metrics.tmHeight - metrics.tmInternalLeading, MulDiv(9, dpi, 72));

@@ -11,6 +11,7 @@
 #include "ground/mailbox.h"
 #include "ground/resource.h"
 #include "ground/settings.h"
+#include "app/core/app_state.h"
 #include "app/win32/file_flows.h"
 #include "bank/bank_image.h"
 #include "bank/bank_search.h"
@@ -108,12 +109,23 @@ Bytes Jx8pStream(const BankStorage& image, uint8_t channel) {
     return out;
 }
 
+// What the flows work on, as the main window holds it, and the number of
+// times they showed the document again.
+AppState state;
+int shows = 0;
+
+void CountShow(const BankDocument&, const AppSettings&) { ++shows; }
+
 void SetBank(const BankStorage& image, BankKind kind, bool loaded, bool modified) {
-    BankImage = image;
-    bankKind.store(kind);
-    bankLoaded.store(loaded ? 1 : 0);
-    bankModified.store(modified ? 1 : 0);
+    state.document.image = image;
+    state.document.kind = kind;
+    state.document.loaded = loaded;
+    state.document.changed = modified;
 }
+
+void OpenBankCommand(HWND owner) { OpenBankCommand(owner, state, CountShow); }
+void SaveBankCommand(HWND owner) { SaveBankCommand(owner, state, CountShow); }
+bool ConfirmDiscard(HWND owner) { return ConfirmClose(owner, state); }
 
 struct Box {
     std::string text;
@@ -127,7 +139,8 @@ class FileFlows : public ::testing::Test {
     void SetUp() override {
         shell_recorder::Reset();
         ResetMailboxForTest();
-        appSettings = AppSettings{};
+        state.settings = AppSettings{};
+        shows = 0;
         SetBank(BankStorage{}, kUnknownKind, false, false);
         owner = driver::CreateOwnerWindow();
         ASSERT_NE(owner, nullptr);
@@ -188,12 +201,12 @@ TEST_F(FileFlows, OpensAKnownFileAndListsIt) {
     EXPECT_EQ(prompt.buttons, "Yes No Cancel");
     EXPECT_TRUE(picked);
     EXPECT_TRUE(dialogCentred);
-    EXPECT_EQ(bankKind.load(), kM64CKind);
-    EXPECT_EQ(bankLoaded.load(), 1);
-    EXPECT_EQ(bankModified.load(), 0) << "the bank now equals the file";
-    EXPECT_TRUE(BankImage == sample);
-    EXPECT_EQ(shell_recorder::RefreshCount(), 1);
-    EXPECT_STREQ(openFileName, path.c_str());
+    EXPECT_EQ(state.document.kind, kM64CKind);
+    EXPECT_TRUE(state.document.loaded);
+    EXPECT_FALSE(state.document.changed) << "the bank now equals the file";
+    EXPECT_TRUE(state.document.image == sample);
+    EXPECT_EQ(shows, 1);
+    EXPECT_STREQ(state.fileNames.open.data(), path.c_str());
 }
 
 // The first two tones of a JX-8P bank stream, with the program message after
@@ -223,6 +236,7 @@ TEST_F(FileFlows, RefusesTooLargeAndUnknownFilesLeavingTheBank) {
         SCOPED_TRACE(c.name);
         SetBank(before, kM16CKind, true, false);
         shell_recorder::Reset();
+        shows = 0;
         const std::string path = TempFile(c.name);
         WriteFile(path, c.bytes);
         Box refusal;
@@ -234,9 +248,9 @@ TEST_F(FileFlows, RefusesTooLargeAndUnknownFilesLeavingTheBank) {
         EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
         EXPECT_EQ(refusal.text, c.text);
         EXPECT_EQ(refusal.buttons, "OK");
-        EXPECT_TRUE(BankImage == before);
-        EXPECT_EQ(bankKind.load(), kM16CKind);
-        EXPECT_EQ(shell_recorder::RefreshCount(), 0);
+        EXPECT_TRUE(state.document.image == before);
+        EXPECT_EQ(state.document.kind, kM16CKind);
+        EXPECT_EQ(shows, 0);
     }
 }
 
@@ -256,7 +270,7 @@ TEST_F(FileFlows, AFileOfTheLargestSizeIsJudgedByItsContent) {
                                                 });
     EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
     EXPECT_EQ(refusal.text, "The file contains data in an unknown format !\n\n");
-    EXPECT_EQ(bankLoaded.load(), 0);
+    EXPECT_FALSE(state.document.loaded);
 }
 
 TEST_F(FileFlows, AFileThatCannotBeOpenedOffersAnotherChoice) {
@@ -281,8 +295,8 @@ TEST_F(FileFlows, AFileThatCannotBeOpenedOffersAnotherChoice) {
     EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
     EXPECT_EQ(retry.text, "Unable to open selected file.\n\nSelect another file ?");
     EXPECT_EQ(retry.buttons, "OK Cancel");
-    EXPECT_EQ(bankKind.load(), kM64CKind);
-    EXPECT_TRUE(BankImage == sample);
+    EXPECT_EQ(state.document.kind, kM64CKind);
+    EXPECT_TRUE(state.document.image == sample);
 
     // Cancel stops the flow.
     SetBank(SampleM16C(), kM16CKind, true, false);
@@ -292,7 +306,7 @@ TEST_F(FileFlows, AFileThatCannotBeOpenedOffersAnotherChoice) {
                                          retry = Answer("Open Bank", IDCANCEL);
                                      });
     EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
-    EXPECT_EQ(bankKind.load(), kM16CKind);
+    EXPECT_EQ(state.document.kind, kM16CKind);
     CloseHandle(hold);
 }
 
@@ -317,7 +331,7 @@ TEST_F(FileFlows, OpenPromptAfterAChange) {
         EXPECT_EQ(prompt.text, kChanged);
         const auto posted = driver::TakePostedCommands(owner);
         EXPECT_EQ(posted, c.saveAsPosted ? std::vector<WPARAM>{IDM_SAVEAS} : std::vector<WPARAM>{});
-        EXPECT_EQ(bankModified.load(), 1);
+        EXPECT_TRUE(state.document.changed);
     }
 }
 
@@ -369,9 +383,10 @@ TEST_F(FileFlows, SaveAsWritesTheStreamForTheKindAndSynthesizer) {
         SCOPED_TRACE(n);
         const BankStorage image = c.kind == kM16CKind ? SampleM16C() : SampleM64C();
         SetBank(image, c.kind, true, true);
-        appSettings.synthType = c.synthType;
-        appSettings.midiChannel = c.midiChannel;
+        state.settings.synthType = c.synthType;
+        state.settings.midiChannel = c.midiChannel;
         shell_recorder::Reset();
+        shows = 0;
         const std::string path = TempFile("saved" + std::to_string(n++) + ".syx");
         const auto leftOpen = driver::RunWithScript([&] { SaveBankCommand(owner); },
                                                     [&] { PickFile("Save Bank", path); });
@@ -383,9 +398,9 @@ TEST_F(FileFlows, SaveAsWritesTheStreamForTheKindAndSynthesizer) {
                                                            : Mks70Stream(image, channel);
         ASSERT_EQ(expected.size(), c.length);
         EXPECT_TRUE(ReadFile(path) == expected);
-        EXPECT_EQ(bankModified.load(), 0);
-        EXPECT_TRUE(BankImage == image);
-        EXPECT_EQ(shell_recorder::RefreshCount(), 1);
+        EXPECT_FALSE(state.document.changed);
+        EXPECT_TRUE(state.document.image == image);
+        EXPECT_EQ(shows, 1);
     }
 }
 
@@ -403,7 +418,7 @@ TEST_F(FileFlows, SavingOverAFileAsksFirst) {
     EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
     EXPECT_NE(prompt.text.find("replace"), std::string::npos) << prompt.text;
     EXPECT_TRUE(ReadFile(path) == Jx8pStream(image, 0));
-    EXPECT_EQ(bankModified.load(), 0);
+    EXPECT_FALSE(state.document.changed);
 }
 
 TEST_F(FileFlows, SaveRefusals) {
@@ -424,28 +439,27 @@ TEST_F(FileFlows, SaveRefusals) {
     EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
     EXPECT_EQ(refusal.text, "Error saving file !\n\n");
     EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(bankModified.load(), 1);
+    EXPECT_TRUE(state.document.changed);
     Box prompt;
     leftOpen = driver::RunWithScript([&] { ConfirmDiscard(owner); },
                                      [&] { prompt = Answer("Exit Vexa", IDCANCEL); });
     EXPECT_EQ(prompt.text, kChanged);
 
     // While an operation runs (a command is pending), the save is refused
-    // before the dialog: TransferBuffer belongs to the worker.
+    // before the dialog: the operation may replace the bank when it ends.
     SetBank(SampleM64C(), kM64CKind, true, true);
-    TransferBuffer.fill(0x5A);
+    const BankStorage held = state.document.image;
     PostCommand(IDM_RECEIVE);
     ASSERT_EQ(IsBusy(), 1);
     leftOpen = driver::RunWithScript([&] { SaveBankCommand(owner); },
                                      [&] { refusal = Answer("Save Bank", IDOK); });
     EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
     EXPECT_EQ(refusal.text, "Error saving file !\n\n");
-    // Open, which would overwrite the buffer and the bank, does nothing.
+    // Open, which would replace the bank under the operation, does nothing.
     leftOpen = driver::RunWithScript([&] { OpenBankCommand(owner); }, [] {});
     EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
-    EXPECT_TRUE(std::all_of(TransferBuffer.begin(), TransferBuffer.end(),
-                            [](uint8_t b) { return b == 0x5A; }));
-    EXPECT_EQ(bankModified.load(), 1);
+    EXPECT_TRUE(state.document.image == held);
+    EXPECT_TRUE(state.document.changed);
 }
 
 // M-16C banks whose first tones read CATHEDRAL, CHARIOTS, V/POLY n.
@@ -514,6 +528,7 @@ TEST_F(FileFlows, AFileOfSeveralBanksOpensTheBankChosen) {
         SCOPED_TRACE(c.name);
         SetBank(before, kM64CKind, true, true);
         shell_recorder::Reset();
+        shows = 0;
         Box prompt;
         bool centred = false;
         std::vector<std::string> lines;
@@ -550,19 +565,19 @@ TEST_F(FileFlows, AFileOfSeveralBanksOpensTheBankChosen) {
         EXPECT_EQ(lines[0], "1   M-16C   CATHEDRAL / CHARIOTS / V/POLY 1");
         EXPECT_EQ(lines[7], "8   M-16C   CATHEDRAL / CHARIOTS / V/POLY 8");
         if (c.chosen < 0) {
-            EXPECT_TRUE(BankImage == before);
-            EXPECT_EQ(bankKind.load(), kM64CKind);
-            EXPECT_EQ(bankModified.load(), 1);
-            EXPECT_EQ(shell_recorder::RefreshCount(), 0);
+            EXPECT_TRUE(state.document.image == before);
+            EXPECT_EQ(state.document.kind, kM64CKind);
+            EXPECT_TRUE(state.document.changed);
+            EXPECT_EQ(shows, 0);
         } else {
             // The tones tell the banks apart (V/POLY n).
             const BankStorage chosen = NamedM16C(c.chosen + 1);
             EXPECT_TRUE(std::equal(chosen.begin() + kToneOffset, chosen.begin() + kM16CImageSize,
-                                   BankImage.begin() + kToneOffset));
-            EXPECT_EQ(BankImage[159], 0x55);
-            EXPECT_EQ(bankKind.load(), kM16CKind);
-            EXPECT_EQ(bankModified.load(), 0);
-            EXPECT_EQ(shell_recorder::RefreshCount(), 1);
+                                   state.document.image.begin() + kToneOffset));
+            EXPECT_EQ(state.document.image[159], 0x55);
+            EXPECT_EQ(state.document.kind, kM16CKind);
+            EXPECT_FALSE(state.document.changed);
+            EXPECT_EQ(shows, 1);
         }
     }
 }

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "app/view/cp437.h"
+#include "app/win32/main_window.h"
 #include "app/win32/shell_win32.h"
 #include "app/win32/startup.h"
 #include "transfer/transfer.h"
@@ -168,7 +169,7 @@ HWND StartShell(const StartOptions& options) {
     return MainWindow();
 }
 
-HWND MainWindow() { return mainWindow.load(std::memory_order_acquire); }
+HWND MainWindow() { return MainWindowHandle(); }
 
 bool WaitShellEnded(DWORD timeoutMs, int* exitCode) {
     if (harness.uiThread == nullptr) return false;
@@ -181,6 +182,20 @@ void RunOnUiThread(const std::function<void()>& fn) {
     HWND helper = harness.helper.load();
     if (helper == nullptr || harness.ended.load()) return;
     SendMessageA(helper, kRunOnUiMessage, 0, reinterpret_cast<LPARAM>(&fn));
+}
+
+BankDocument Document() {
+    BankDocument document;
+    RunOnUiThread([&] {
+        if (const AppState* state = MainWindowState(MainWindow())) document = state->document;
+    });
+    return document;
+}
+
+void ChangeDocument(const std::function<void(BankDocument&)>& change) {
+    RunOnUiThread([&] {
+        if (AppState* state = MainWindowState(MainWindow())) change(state->document);
+    });
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {

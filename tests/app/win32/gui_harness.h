@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/bank_document.h"
 #include "ground/mailbox.h"
 
 namespace gui {
@@ -50,6 +51,11 @@ bool WaitShellEnded(DWORD timeoutMs = kDefaultTimeoutMs, int* exitCode = nullptr
 // helper window of the UI thread). Use it for code that must run where the
 // windows live, e.g. RefreshBankView after changing the bank in a test.
 void RunOnUiThread(const std::function<void()>& fn);
+
+// The main window's document: a copy read on the UI thread, and a change
+// made there (the view is not refreshed by it).
+BankDocument Document();
+void ChangeDocument(const std::function<void(BankDocument&)>& change);
 
 // Polls until condition holds (true) or the time is up (false), letting the
 // UI thread work in between.

@@ -10,6 +10,7 @@
 #include "ground/settings.h"
 #include "app/win32/about_dialog.h"
 #include "app/win32/options_dialog.h"
+#include "app/win32/registry_settings.h"
 #include "tests/app/win32/dialog_driver.h"
 #include "tests/support/midi_sim.h"
 #include "tests/support/shell_recorder.h"
@@ -73,16 +74,18 @@ class Settings : public ::testing::Test {
     void SetUp() override {
         ClearKey();
         shell_recorder::Reset();
-        appSettings = AppSettings{};
+        settings = AppSettings{};
     }
     void TearDown() override { ClearKey(); }
+
+    AppSettings settings;
 };
 
 TEST_F(Settings, FirstRunLogsTheSystemTextAndKeepsTheStartValues) {
-    EXPECT_EQ(LoadSettings(), -1);
-    EXPECT_EQ(appSettings.synthType, 0);
-    EXPECT_EQ(appSettings.midiChannel, 0);
-    EXPECT_STREQ(appSettings.inputDeviceName, "");
+    EXPECT_EQ(LoadSettings(settings), -1);
+    EXPECT_EQ(settings.synthType, 0);
+    EXPECT_EQ(settings.midiChannel, 0);
+    EXPECT_STREQ(settings.inputDeviceName, "");
     // Error number first, then the system's text for ERROR_FILE_NOT_FOUND
     // with no line break left inside the line.
     ExpectOneRegistryError(
@@ -123,11 +126,11 @@ TEST_F(Settings, StoredOptionsOfAnyLengthAndRange) {
         WriteName("InputDevice", "In A");
         WriteName("OutputDevice", "Out B");
         WriteOptions(c.options);
-        EXPECT_EQ(LoadSettings(), 0);
-        EXPECT_EQ(appSettings.synthType, c.synthType);
-        EXPECT_EQ(appSettings.midiChannel, c.midiChannel);
-        EXPECT_STREQ(appSettings.inputDeviceName, "In A");
-        EXPECT_STREQ(appSettings.outputDeviceName, "Out B");
+        EXPECT_EQ(LoadSettings(settings), 0);
+        EXPECT_EQ(settings.synthType, c.synthType);
+        EXPECT_EQ(settings.midiChannel, c.midiChannel);
+        EXPECT_STREQ(settings.inputDeviceName, "In A");
+        EXPECT_STREQ(settings.outputDeviceName, "Out B");
         std::vector<std::string> expectedLog = c.problems;
         for (const std::string& line :
              {std::string("The registry says ..."), " " + std::to_string(c.synthType),
@@ -137,7 +140,7 @@ TEST_F(Settings, StoredOptionsOfAnyLengthAndRange) {
         EXPECT_EQ(shell_recorder::LogLines(), expectedLog);
 
         // Saving again keeps the length (at least 4) and bytes 3 and on.
-        EXPECT_EQ(SaveSettings(), 0);
+        EXPECT_EQ(SaveSettings(settings), 0);
         Bytes expected = c.options;
         expected.resize(std::max<size_t>(expected.size(), 4), 0);
         if (expected[0] == 0) {
@@ -165,35 +168,35 @@ TEST_F(Settings, DeviceNamesThatCannotBeUsed) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored.size());
         SetUp();
-        strcpy(appSettings.inputDeviceName, "old name");
+        strcpy(settings.inputDeviceName, "old name");
         // Stored without its terminating zero, as another writer may do.
         WriteValue("InputDevice", c.type, c.stored.data(),
                    static_cast<DWORD>(c.type == REG_DWORD ? 4 : c.stored.size()));
         WriteName("OutputDevice", "Out");
         WriteOptions({1, 1, 2, 0});
-        EXPECT_EQ(LoadSettings(), c.result);
-        EXPECT_EQ(std::string(appSettings.inputDeviceName), c.name ? c.name : c.stored);
+        EXPECT_EQ(LoadSettings(settings), c.result);
+        EXPECT_EQ(std::string(settings.inputDeviceName), c.name ? c.name : c.stored);
         // The rest is still read.
-        EXPECT_STREQ(appSettings.outputDeviceName, "Out");
-        EXPECT_EQ(appSettings.midiChannel, 2);
+        EXPECT_STREQ(settings.outputDeviceName, "Out");
+        EXPECT_EQ(settings.midiChannel, 2);
     }
 }
 
 TEST_F(Settings, WhatWasReadBeforeAMissingValueStays) {
     WriteName("InputDevice", "In only");
     WriteOptions({1, 2, 7, 0});
-    appSettings.midiChannel = 4;
-    EXPECT_EQ(LoadSettings(), -1);
-    EXPECT_STREQ(appSettings.inputDeviceName, "In only");
-    EXPECT_EQ(appSettings.midiChannel, 4) << "Options is not reached";
+    settings.midiChannel = 4;
+    EXPECT_EQ(LoadSettings(settings), -1);
+    EXPECT_STREQ(settings.inputDeviceName, "In only");
+    EXPECT_EQ(settings.midiChannel, 4) << "Options is not reached";
     ExpectOneRegistryError("Registry: reading \"OutputDevice\": error 2: ");
 }
 
 TEST_F(Settings, SaveCreatesTheKeyWithAFourByteBlock) {
-    appSettings.synthType = kSynthMks70;
-    appSettings.midiChannel = 9;
-    strcpy(appSettings.inputDeviceName, "In 1");
-    EXPECT_EQ(SaveSettings(), 0);
+    settings.synthType = kSynthMks70;
+    settings.midiChannel = 9;
+    strcpy(settings.inputDeviceName, "In 1");
+    EXPECT_EQ(SaveSettings(settings), 0);
     EXPECT_EQ(ReadValue("Options").second, (Bytes{1, 1, 9, 0}));
     EXPECT_EQ(ReadValue("InputDevice").second, (Bytes{'I', 'n', ' ', '1', 0}));
     EXPECT_EQ(ReadValue("OutputDevice").second, (Bytes{0}));
@@ -220,8 +223,7 @@ class OptionsDialog : public Settings {
         INT_PTR result = -2;
         leftOpen = driver::RunWithScript(
             [&] {
-                result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTIONS),
-                                         owner, OptionsDialogProc, 0);
+                result = EditOptions(owner, settings) ? 1 : 0;
             },
             [&] {
                 const HWND dialog = driver::FindDialog("Options", owner);
@@ -260,10 +262,10 @@ class OptionsDialog : public Settings {
 };
 
 TEST_F(OptionsDialog, ShowsTheSettingsAndOkStoresTheChoice) {
-    appSettings.synthType = kSynthJx8p;
-    appSettings.midiChannel = 4;
-    strcpy(appSettings.inputDeviceName, "in b");  // case does not matter
-    strcpy(appSettings.outputDeviceName, "Out A");
+    settings.synthType = kSynthJx8p;
+    settings.midiChannel = 4;
+    strcpy(settings.inputDeviceName, "in b");  // case does not matter
+    strcpy(settings.outputDeviceName, "Out A");
     std::vector<int> checkedBefore;
     std::string input, output;
     LRESULT inputCount = 0;
@@ -287,20 +289,19 @@ TEST_F(OptionsDialog, ShowsTheSettingsAndOkStoresTheChoice) {
     EXPECT_EQ(input, "In B");
     EXPECT_EQ(output, "Out A");
     EXPECT_EQ(inputCount, 3);
-    EXPECT_EQ(appSettings.synthType, kSynthMks70);
-    EXPECT_EQ(appSettings.midiChannel, 9);
-    EXPECT_STREQ(appSettings.inputDeviceName, "In B");
-    EXPECT_STREQ(appSettings.outputDeviceName, "Out B");
+    EXPECT_EQ(settings.synthType, kSynthMks70);
+    EXPECT_EQ(settings.midiChannel, 9);
+    EXPECT_STREQ(settings.inputDeviceName, "In B");
+    EXPECT_STREQ(settings.outputDeviceName, "Out B");
     EXPECT_EQ(ReadValue("Options").second, (Bytes{1, 1, 9, 0}));
     EXPECT_EQ(ReadValue("OutputDevice").second, (Bytes{'O', 'u', 't', ' ', 'B', 0}));
-    EXPECT_EQ(shell_recorder::RefreshCount(), 1);
 }
 
 TEST_F(OptionsDialog, CancelAndTheCloseBoxChangeNothing) {
     for (const UINT how : {UINT{IDCANCEL}, UINT{WM_CLOSE}}) {
         SCOPED_TRACE(how);
         SetUp();
-        appSettings.midiChannel = 2;
+        settings.midiChannel = 2;
         const INT_PTR result = Run([&](HWND dialog) {
             SendDlgItemMessageA(dialog, IDC_SYNTH_JX8P, BM_CLICK, 0, 0);
             SendDlgItemMessageA(dialog, IDC_INPUT_DEVICE, CB_SETCURSEL, 0, 0);
@@ -312,11 +313,10 @@ TEST_F(OptionsDialog, CancelAndTheCloseBoxChangeNothing) {
         });
         EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
         EXPECT_EQ(result, 0);
-        EXPECT_EQ(appSettings.synthType, 0);
-        EXPECT_EQ(appSettings.midiChannel, 2);
-        EXPECT_STREQ(appSettings.inputDeviceName, "");
+        EXPECT_EQ(settings.synthType, 0);
+        EXPECT_EQ(settings.midiChannel, 2);
+        EXPECT_STREQ(settings.inputDeviceName, "");
         EXPECT_FALSE(ReadValue("Options").first) << "nothing written";
-        EXPECT_EQ(shell_recorder::RefreshCount(), 0);
         TearDown();
     }
 }
@@ -324,8 +324,8 @@ TEST_F(OptionsDialog, CancelAndTheCloseBoxChangeNothing) {
 TEST_F(OptionsDialog, AbsentDevicesAndAnEmptyList) {
     // The saved input is gone, the output is there; OK without choosing
     // keeps the saved input name.
-    strcpy(appSettings.inputDeviceName, "Unplugged");
-    strcpy(appSettings.outputDeviceName, "Out B");
+    strcpy(settings.inputDeviceName, "Unplugged");
+    strcpy(settings.outputDeviceName, "Out B");
     std::string input, output;
     Run([&](HWND dialog) {
         input = Selected(dialog, IDC_INPUT_DEVICE);
@@ -334,7 +334,7 @@ TEST_F(OptionsDialog, AbsentDevicesAndAnEmptyList) {
     });
     EXPECT_EQ(input, "(none)");
     EXPECT_EQ(output, "Out B");
-    EXPECT_STREQ(appSettings.inputDeviceName, "Unplugged");
+    EXPECT_STREQ(settings.inputDeviceName, "Unplugged");
 
     midi_sim::SetInputDevices({});
     midi_sim::SetOutputDevices({});
@@ -346,7 +346,7 @@ TEST_F(OptionsDialog, AbsentDevicesAndAnEmptyList) {
     });
     EXPECT_EQ(count, 0);
     EXPECT_EQ(output, "(none)");
-    EXPECT_STREQ(appSettings.outputDeviceName, "Out B");
+    EXPECT_STREQ(settings.outputDeviceName, "Out B");
 }
 
 TEST_F(OptionsDialog, StoredValuesOfOddLengthsAndOutOfRangeOpenSafely) {
@@ -365,7 +365,7 @@ TEST_F(OptionsDialog, StoredValuesOfOddLengthsAndOutOfRangeOpenSafely) {
         WriteName("InputDevice", "In C");
         WriteName("OutputDevice", "");
         WriteOptions(c.options);
-        LoadSettings();
+        LoadSettings(settings);
         std::vector<int> checked;
         Run([&](HWND dialog) {
             checked = Checked(dialog);
@@ -380,7 +380,7 @@ TEST_F(OptionsDialog, StoredValuesOfOddLengthsAndOutOfRangeOpenSafely) {
 // "Auto" is a channel setting like the others: shown, left, and chosen
 // again, stored as 16.
 TEST_F(OptionsDialog, AutodetectIsChosenLikeAnyChannel) {
-    appSettings.midiChannel = kChannelAuto;
+    settings.midiChannel = kChannelAuto;
     std::vector<int> before, away, back;
     bool enabled = false;
     Run([&](HWND dialog) {
@@ -396,7 +396,7 @@ TEST_F(OptionsDialog, AutodetectIsChosenLikeAnyChannel) {
     EXPECT_TRUE(enabled);
     EXPECT_EQ(away, (std::vector<int>{IDC_SYNTH_JX10, IDC_CHANNEL_1 + 2}));
     EXPECT_EQ(back, (std::vector<int>{IDC_SYNTH_JX10, IDC_CHANNEL_AUTO}));
-    EXPECT_EQ(appSettings.midiChannel, kChannelAuto);
+    EXPECT_EQ(settings.midiChannel, kChannelAuto);
 }
 
 TEST_F(OptionsDialog, AboutBoxShowsTheVersionAndEndsOnOkAndTheCloseBoxButNotOnEsc) {

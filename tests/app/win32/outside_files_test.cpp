@@ -141,7 +141,7 @@ void Drop(const std::vector<std::string>& paths) {
 }
 
 std::string Heading() {
-    const std::vector<std::string> lines = gui::ListBoxLinesCp437(BankListing.load());
+    const std::vector<std::string> lines = gui::ListBoxLinesCp437(ListingWindow());
     return lines.size() > 1 ? lines[1] : "";
 }
 
@@ -171,9 +171,9 @@ class OutsideFiles : public ::testing::Test {
 TEST_F(OutsideFiles, ADroppedFileOpensTheFirstOfSeveral) {
     Drop({Example("jx10-night-session.syx"), Example("jx8p-studio-tones.syx")});
     ASSERT_TRUE(HeadingIs(kM64CHeading));
-    EXPECT_EQ(gui::ListBoxLinesCp437(BankListing.load()).size(), kM64CListingLines);
+    EXPECT_EQ(gui::ListBoxLinesCp437(ListingWindow()).size(), kM64CListingLines);
     EXPECT_EQ(gui::StatusText(StatusWindow(), 1), "M-64C");
-    EXPECT_EQ(bankModified.load(), 0);
+    EXPECT_FALSE(gui::Document().changed);
     // A file that is no bank: the open flow's own refusal.
     Drop({Example("README.md")});
     EXPECT_EQ(
@@ -185,7 +185,7 @@ TEST_F(OutsideFiles, ADroppedFileOpensTheFirstOfSeveral) {
 TEST_F(OutsideFiles, AChangedBankIsAskedForFirst) {
     Drop({Example("jx10-night-session.syx")});
     ASSERT_TRUE(HeadingIs(kM64CHeading));
-    bankModified.store(1);
+    gui::ChangeDocument([](BankDocument& document) { document.changed = true; });
     Drop({Example("jx8p-studio-tones.syx")});
     const std::string asked = gui::AnswerMessageBox("Open Bank", IDCANCEL);
     EXPECT_EQ(asked, "The current bank has changed.\n\nSave it now ?");
@@ -195,7 +195,7 @@ TEST_F(OutsideFiles, AChangedBankIsAskedForFirst) {
     EXPECT_EQ(gui::AnswerMessageBox("Open Bank", IDNO),
               "The current bank has changed.\n\nSave it now ?");
     EXPECT_TRUE(HeadingIs(kM16CHeading));
-    EXPECT_EQ(bankModified.load(), 0);
+    EXPECT_FALSE(gui::Document().changed);
 }
 
 TEST_F(OutsideFiles, ProgressBarDuringATransferGoesWithReady) {

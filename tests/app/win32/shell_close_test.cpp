@@ -72,10 +72,10 @@ TEST(ShellClose, AltXDuringAnOperationEndsTheProgramInOrder) {
     ASSERT_TRUE(IsWorkerRunning());
 
     // A received bank not saved yet: Cancel keeps everything running.
-    gui::RunOnUiThread([] {
-        bankKind.store(kM64CKind, std::memory_order_release);
-        bankLoaded.store(1, std::memory_order_release);
-        bankModified.store(1, std::memory_order_release);
+    gui::ChangeDocument([](BankDocument& document) {
+        document.kind = kM64CKind;
+        document.loaded = true;
+        document.changed = true;
     });
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(gui::AnswerMessageBox("Exit Vexa", IDCANCEL),

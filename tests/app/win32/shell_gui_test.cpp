@@ -172,7 +172,7 @@ TEST_F(ShellGui, StartsWithReadyTheSettingsAndTheLogOpen) {
 }
 
 TEST_F(ShellGui, MenusWhileIdleWithoutABank) {
-    ASSERT_EQ(bankLoaded.load(), 0);
+    ASSERT_FALSE(gui::Document().loaded);
     ExpectMenu(0, {{IDM_OPEN, false}, {IDM_SAVEAS, true}, {IDM_EXIT, false}}, "idle, no bank");
     ExpectMenu(1,
                {{IDM_TRANSMIT, true},
@@ -322,7 +322,7 @@ TEST_F(ShellGui, StatusBarLayoutAtSeveralWidths) {
         POINT barTop{bounds.left, bounds.top};
         ScreenToClient(gui::MainWindow(), &barTop);
         RECT listBounds{};
-        GetWindowRect(BankListing.load(), &listBounds);
+        GetWindowRect(ListingWindow(), &listBounds);
         EXPECT_EQ(barTop.y + (bounds.bottom - bounds.top), client.bottom);
         EXPECT_EQ(listBounds.bottom - listBounds.top, barTop.y);
     }
@@ -348,11 +348,11 @@ TEST_F(ShellGui, MenuHelpTexts) {
         {MAKEWPARAM(0, MF_POPUP | MF_HILITE), GetMenu(window), "File related functions."},
         {MAKEWPARAM(1, MF_POPUP | MF_HILITE), GetMenu(window), "MIDI related functions."},
         {MAKEWPARAM(3, MF_POPUP | MF_HILITE), GetMenu(window), "Help functions."},
-        {MAKEWPARAM(IDM_TRANSMIT, MF_HILITE), shellHandles.midiMenu,
+        {MAKEWPARAM(IDM_TRANSMIT, MF_HILITE), Handles().midiMenu,
          "Transmit the current bank of sounds to the synthesizer."},
-        {MAKEWPARAM(IDM_LOGWINDOW, MF_HILITE), shellHandles.viewMenu,
+        {MAKEWPARAM(IDM_LOGWINDOW, MF_HILITE), Handles().viewMenu,
          "Toggle the debugging window on/off."},
-        {MAKEWPARAM(IDM_EXIT, MF_HILITE), shellHandles.fileMenu, "Quit the program."},
+        {MAKEWPARAM(IDM_EXIT, MF_HILITE), Handles().fileMenu, "Quit the program."},
     };
     for (const Case& c : cases) {
         SendMessageA(window, WM_MENUSELECT, c.selection, reinterpret_cast<LPARAM>(c.menu));
@@ -409,7 +409,7 @@ TEST_F(ShellGui, OpenedExampleBanksAreListedWithBoxGlyphs) {
         {"jx10-night-session.jx1", "M-64C", kNightSessionListing},
         {"mks70-night-session.b63", "M-64C", kNightSessionListing},
     };
-    HWND list = BankListing.load();
+    HWND list = ListingWindow();
     HWND bar = StatusWindow();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -425,7 +425,7 @@ TEST_F(ShellGui, OpenedExampleBanksAreListedWithBoxGlyphs) {
     gui::RunOnUiThread([&] {
         HDC dc = GetDC(list);
         ASSERT_NE(dc, nullptr);
-        HGDIOBJ previous = SelectObject(dc, listingFont);
+        HGDIOBJ previous = SelectObject(dc, ListingFont());
         WORD glyphs[6] = {};
         const wchar_t frame[] = L"\u2554\u2557\u255A\u255D\u2550\u2551";
         EXPECT_EQ(GetGlyphIndicesW(dc, frame, 6, glyphs, GGI_MARK_NONEXISTING_GLYPHS), 6u);

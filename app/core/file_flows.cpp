@@ -1,0 +1,146 @@
+// The open and save flows as decisions over a document. Every box the user
+// sees is worded here; the shell only shows it.
+#include "app/core/file_flows.h"
+
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "app/view/found_banks.h"
+#include "bank/bank_file.h"
+#include "bank/bank_stream.h"
+#include "bank/open_bank.h"
+#include "bank/sysex.h"
+#include "ground/shell.h"
+
+namespace {
+
+constexpr const char* kCannotOpenText = "Unable to open selected file.\n\nSelect another file ?";
+constexpr const char* kTooLargeText = "Unknown bank format !\n\n";
+constexpr const char* kCannotReadText = "Unable to read data from the file !\n\n";
+constexpr const char* kSaveErrorText = "Error saving file !\n\n";
+
+// The longest stream Save As writes.
+constexpr size_t kLargestSavedStream = kJx10BulkStreamSize;
+
+void ShowError(const FileFlowUi& ui, const char* text, const char* caption) {
+    ui.messageBox(ui.context, text, caption, kMbIconError);
+}
+
+// The one changed-bank question, for closing and for opening alike. True
+// when the caller may go on (nothing unsaved, or No).
+bool MayDiscard(const BankDocument& document, const FileFlowUi& ui, const char* caption) {
+    if (!HasUnsavedChanges(document)) return true;
+    switch (
+        ui.messageBox(ui.context, kChangedBankText, caption, kMbYesNoCancel | kMbIconQuestion)) {
+    case kIdYes:
+        // The save dialog comes up next; the user closes or opens again once
+        // the bank is saved.
+        ui.queueSaveAs(ui.context);
+        return false;
+    case kIdNo: return true;
+    default: return false;
+    }
+}
+
+// Reads the file named in names.open, offering the dialog again while a file
+// cannot be opened. haveName: names.open already holds a file to try first.
+bool ReadChosenFile(FileNames& names, const FileFlowUi& ui, bool haveName, OpenedBankFile& opened,
+                    OpenBankResult& result) {
+    for (;;) {
+        if (!haveName && !ui.chooseOpenFile(ui.context, names.open)) return false;
+        haveName = false;
+        result = OpenBankFile(names.open.data(), opened);
+        if (result != OpenBankResult::CannotOpen) return true;
+        if (ui.messageBox(ui.context, kCannotOpenText, kOpenCaption,
+                          kMbOkCancel | kMbIconQuestion) != kIdOk)
+            return false;
+    }
+}
+
+// Words a failed open; true when the file holds at least one bank.
+bool AcceptOpened(OpenBankResult result, const OpenedBankFile& opened, const FileFlowUi& ui) {
+    switch (result) {
+    case OpenBankResult::Opened: return !opened.found.banks.empty();
+    case OpenBankResult::TooLarge: ShowError(ui, kTooLargeText, kOpenCaption); return false;
+    case OpenBankResult::CannotRead:
+    case OpenBankResult::CannotOpen: ShowError(ui, kCannotReadText, kOpenCaption); return false;
+    case OpenBankResult::NotABank:
+        ShowError(ui, NoBankText(opened.found).c_str(), kOpenCaption);
+        return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ConfirmDiscard(const BankDocument& document, const FileFlowUi& ui) {
+    return MayDiscard(document, ui, kCloseCaption);
+}
+
+void OpenBank(BankDocument& document, FileNames& names, const FileFlowUi& ui, const char* path) {
+    const bool named = path != nullptr;
+    if (named && path[0] == '\0') return;
+    // A name that cannot be kept cannot be opened either; said before any
+    // question, as it has nothing to do with the bank in memory.
+    if (named && std::strlen(path) >= names.open.size()) {
+        ShowError(ui, kCannotReadText, kOpenCaption);
+        return;
+    }
+    // Open is grayed while an operation runs; a file handed over or dropped
+    // must not replace the bank under it either.
+    if (ui.isBusy(ui.context)) {
+        LogPrintf("A bank cannot be opened while an operation runs.\n");
+        return;
+    }
+    if (!MayDiscard(document, ui, kOpenCaption)) return;
+    // The named file goes where the dialog leaves its choice: the dialog,
+    // if it comes up, starts from it.
+    if (named) CopyPath(names.open, path);
+
+    OpenedBankFile opened;
+    OpenBankResult result = OpenBankResult::CannotOpen;
+    if (!ReadChosenFile(names, ui, named, opened, result)) return;
+    if (!AcceptOpened(result, opened, ui)) return;
+    size_t chosen = 0;
+    if (opened.found.banks.size() > 1) {
+        const int index = ui.chooseBank(ui.context, opened.found);
+        // Cancel keeps the bank in memory as it was.
+        if (index < 0 || static_cast<size_t>(index) >= opened.found.banks.size()) return;
+        chosen = static_cast<size_t>(index);
+    }
+    // An M-16C bank replaces the first 2048 bytes only, as the layouts'
+    // converting call does: it is put over a copy of the storage.
+    BankStorage staged = document.image;
+    const BankKind kind = PutFoundBank(opened.found.banks[chosen], staged);
+    if (!CommitBank(document, BankOrigin::Opened, kind, staged, names.open.data())) {
+        ShowError(ui, NoBankText(opened.found).c_str(), kOpenCaption);
+        return;
+    }
+    ui.showDocument(ui.context, document);
+    ui.rememberRecent(ui.context, names.open.data());
+}
+
+void SaveBank(BankDocument& document, const AppSettings& settings, FileNames& names,
+              const FileFlowUi& ui) {
+    if (!document.loaded) return;
+    // Refused while an operation runs (the close question's Yes can bring
+    // us here mid-receive): the bank may be replaced when it ends.
+    if (ui.isBusy(ui.context)) {
+        ShowError(ui, kSaveErrorText, kSaveCaption);
+        return;
+    }
+    if (!ui.chooseSaveFile(ui.context, names.save)) return;
+    std::array<uint8_t, kLargestSavedStream> stream{};
+    const size_t length = EncodeBankStream(SaveAsStream(document.kind, settings.synthType),
+                                           document.image, stream, ChannelByte(settings));
+    const auto count = static_cast<int32_t>(length);
+    if (ui.isBusy(ui.context) || length == 0 ||
+        WriteBankFile(names.save.data(), stream.data(), count) != count) {
+        ShowError(ui, kSaveErrorText, kSaveCaption);
+        return;
+    }
+    MarkSaved(document, names.save.data());
+    ui.showDocument(ui.context, document);
+    ui.rememberRecent(ui.context, names.save.data());
+}

@@ -1,0 +1,74 @@
+// File > Open, File > Save As and the question that guards a changed bank,
+// as decisions: what is asked, in which order, which bank is taken and what
+// the document says afterwards. The Win32 shell supplies the dialogs and
+// boxes through FileFlowUi; host tests supply scripted answers. Reading,
+// recognising, encoding and writing the bytes is the bank library's. The
+// flows run on the thread that owns the document (the UI thread).
+#pragma once
+
+#include <cstdint>
+
+#include "app/core/bank_document.h"
+#include "bank/bank_search.h"
+#include "ground/settings.h"
+
+// Message box styles and answers beyond those of ground/shell.h (winuser.h
+// values; the shell checks them against the SDK at compile time).
+inline constexpr uint32_t kMbOkCancel = 0x1;
+inline constexpr uint32_t kMbYesNoCancel = 0x3;
+inline constexpr uint32_t kMbIconQuestion = 0x20;
+inline constexpr int kIdCancel = 2;
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
+
+inline constexpr const char* kChangedBankText = "The current bank has changed.\n\nSave it now ?";
+inline constexpr const char* kCloseCaption = "Exit Vexa";
+inline constexpr const char* kOpenCaption = "Open Bank";
+inline constexpr const char* kSaveCaption = "Save Bank";
+
+// The names last chosen in the two file dialogs: each dialog starts from
+// its own, and a file opened from outside the dialog becomes the open one.
+struct FileNames {
+    BankPath open{};
+    BankPath save{};
+};
+
+// What the flows ask of the user interface. Every member is required.
+struct FileFlowUi {
+    void* context = nullptr;
+    // A modal message box; returns the button pressed (kIdOk, kIdYes, ...).
+    int (*messageBox)(void* context, const char* text, const char* caption, uint32_t style);
+    // The open / save dialog, starting from name; true with the chosen path
+    // in name, false on Cancel or when the dialog failed.
+    bool (*chooseOpenFile)(void* context, BankPath& name);
+    bool (*chooseSaveFile)(void* context, BankPath& name);
+    // Of a file's several banks, the index the user takes, or -1 for none.
+    int (*chooseBank)(void* context, const BankSearch& found);
+    // Yes to the changed-bank question: Save As runs once this flow is over.
+    void (*queueSaveAs)(void* context);
+    // True while a MIDI operation runs.
+    bool (*isBusy)(void* context);
+    // The document changed (opened or saved): show it again.
+    void (*showDocument)(void* context, const BankDocument& document);
+    // A bank was opened from or saved to path.
+    void (*rememberRecent)(void* context, const char* path);
+};
+
+// Asked before the program closes: true when closing may go on. With
+// unsaved changes: Yes queues Save As and keeps the program open, No closes,
+// Cancel keeps it open.
+bool ConfirmDiscard(const BankDocument& document, const FileFlowUi& ui);
+
+// File > Open (path null) or a file named from outside the open dialog (the
+// command line, another copy of the program, a drop, the recent files).
+// Refused while an operation runs; then the changed-bank question; then the
+// file (a named file first, a file that cannot be opened offers the dialog
+// for another); of several banks the one chosen; then the commit.
+void OpenBank(BankDocument& document, FileNames& names, const FileFlowUi& ui,
+              const char* path = nullptr);
+
+// File > Save As: the stream the kind and the synthesizer setting call for,
+// with the settings' channel byte. Nothing without a bank; refused while an
+// operation runs.
+void SaveBank(BankDocument& document, const AppSettings& settings, FileNames& names,
+              const FileFlowUi& ui);
