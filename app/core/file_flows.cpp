@@ -3,6 +3,7 @@
 #include "app/core/file_flows.h"
 
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -72,6 +73,19 @@ bool AcceptOpened(OpenBankResult result, const OpenedBankFile& opened, const Fil
     return false;
 }
 
+// Nothing the search left out goes without a word.
+void ReportLeftOut(const BankSearch& found, const char* path, const FileFlowUi& ui) {
+    for (const auto* lines : {&found.skipped, &found.warnings}) {
+        for (const std::string& line : *lines)
+            ui.keepLogLine(ui.context, (std::string(path) + ": " + line).c_str());
+    }
+    if (found.skippedMessages == 0) return;
+    char note[64];
+    std::snprintf(note, sizeof note, "%zu %s skipped (see the log window)", found.skippedMessages,
+                  found.skippedMessages == 1 ? "message" : "messages");
+    ui.showNote(ui.context, note);
+}
+
 }  // namespace
 
 bool ConfirmDiscard(const BankDocument& document, const FileFlowUi& ui) {
@@ -118,6 +132,7 @@ void OpenBank(BankDocument& document, FileNames& names, const FileFlowUi& ui, co
         return;
     }
     ui.showDocument(ui.context, document);
+    ReportLeftOut(opened.found, names.open.data(), ui);
     ui.rememberRecent(ui.context, names.open.data());
 }
 

@@ -52,6 +52,11 @@ struct FileFlowUi {
     void (*showDocument)(void* context, const BankDocument& document);
     // A bank was opened from or saved to path.
     void (*rememberRecent)(void* context, const char* path);
+    // A log line that must not be lost: kept until the log window shows it,
+    // even when the window is closed now.
+    void (*keepLogLine)(void* context, const char* line);
+    // A note in the first status pane, shown until the next command.
+    void (*showNote)(void* context, const char* text);
 };
 
 // Asked before the program closes: true when closing may go on. With
@@ -63,7 +68,10 @@ bool ConfirmDiscard(const BankDocument& document, const FileFlowUi& ui);
 // command line, another copy of the program, a drop, the recent files).
 // Refused while an operation runs; then the changed-bank question; then the
 // file (a named file first, a file that cannot be opened offers the dialog
-// for another); of several banks the one chosen; then the commit.
+// for another); of several banks the one chosen; then the commit. What the
+// file held beyond the bank taken is said: each "Skipped" and "Warning" line
+// of the search goes to the log as "FILE: ...", and the status bar says how
+// many messages were skipped.
 void OpenBank(BankDocument& document, FileNames& names, const FileFlowUi& ui,
               const char* path = nullptr);
 

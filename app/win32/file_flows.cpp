@@ -14,7 +14,9 @@
 #include "ground/shell.h"
 #include "app/win32/bank_chooser.h"
 #include "app/win32/center_window.h"
+#include "app/win32/log_window.h"
 #include "app/win32/recent_menu.h"
+#include "app/win32/status_bar.h"
 
 namespace {
 
@@ -111,6 +113,8 @@ void FlowShowDocument(void* context, const BankDocument& document) {
     if (flows.show != nullptr && flows.settings != nullptr) flows.show(document, *flows.settings);
 }
 void FlowRememberRecent(void*, const char* path) { RememberRecentBank(path); }
+void FlowKeepLogLine(void*, const char* line) { KeepLogLine(line); }
+void FlowShowNote(void*, const char* text) { ShowStatusNote(text); }
 
 }  // namespace
 
@@ -148,6 +152,8 @@ FileFlowUi FileFlowUiFor(WindowFlows& flows) {
     ui.isBusy = FlowIsBusy;
     ui.showDocument = FlowShowDocument;
     ui.rememberRecent = FlowRememberRecent;
+    ui.keepLogLine = FlowKeepLogLine;
+    ui.showNote = FlowShowNote;
     return ui;
 }
 

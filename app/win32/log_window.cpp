@@ -16,6 +16,8 @@
 
 #include <atomic>
 #include <cstdarg>
+#include <deque>
+#include <string>
 
 #include "ground/resource.h"
 #include "ground/shell.h"
@@ -28,6 +30,8 @@ namespace {
 
 std::atomic<HWND> logDialog{nullptr};
 std::atomic<HWND> logList{nullptr};
+// Lines kept while the log window was closed (KeepLogLine); UI thread only.
+std::deque<std::string> keptLines;
 
 void ListInsert(void* context, int32_t index, const char* text) {
     SendMessageA(static_cast<HWND>(context), LB_INSERTSTRING, static_cast<WPARAM>(index),
@@ -62,7 +66,18 @@ int OpenLogWindow() {
     logDialog.store(dialog, std::memory_order_release);
     LogPrintf("Log window opened ...\n");
     LogPrintf("\n");
+    for (const std::string& line : keptLines) LogPrintf("%s\n", line.c_str());
+    keptLines.clear();
     return 1;
+}
+
+void KeepLogLine(const char* line) {
+    if (LogWindowIsOpen()) {
+        LogPrintf("%s\n", line);
+        return;
+    }
+    keptLines.emplace_back(line);
+    if (keptLines.size() > static_cast<size_t>(kMaxTextLines)) keptLines.pop_front();
 }
 
 int CloseLogWindow() {

@@ -16,6 +16,9 @@ int LogWindowIsOpen();
 
 // 1 when the log is open afterwards, else 0.
 int OpenLogWindow();
+// A line that must reach the user: logged now when the log window is open,
+// else kept (the newest 193) and logged when it is next opened. UI thread.
+void KeepLogLine(const char* line);
 // Returns 0; the window is gone afterwards.
 int CloseLogWindow();
 HWND LogWindowHandle();

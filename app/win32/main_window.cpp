@@ -307,6 +307,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MENUSELECT: return ShowMenuHelp(wParam, lParam);
     case WM_COMMAND: {
         if (RefuseDuringFlow(LOWORD(wParam))) return 0;
+        ClearStatusNote();
         const FlowScope flow(window);
         if (OnCommand(window, LOWORD(wParam), *state)) return 0;
         break;

@@ -244,6 +244,22 @@ LRESULT OnPaneTextMessage(WPARAM pane, LPARAM text) {
 
 void SetStatusPaneText(int pane, const char* text) { SetPaneFromAnyThread(pane, text); }
 
+namespace {
+// Written and read on the UI thread only.
+bool statusNoteShown = false;
+}  // namespace
+
+void ShowStatusNote(const char* text) {
+    SetStatusPaneText(0, text);
+    statusNoteShown = true;
+}
+
+void ClearStatusNote() {
+    if (!statusNoteShown) return;
+    statusNoteShown = false;
+    SetStatusPaneText(0, "Ready");
+}
+
 int ShowMenuHelp(WPARAM selection, LPARAM menu) {
     HWND bar = statusWindow.load(std::memory_order_acquire);
     if (bar == nullptr || commonControls.menuHelp == nullptr) return 0;

@@ -26,6 +26,11 @@ int ShowMenuHelp(WPARAM selection, LPARAM menu);
 // Pane 0 is ShowStatus, panes 1..5 SetStatusField of the shell table; from
 // any thread.
 void SetStatusPaneText(int pane, const char* text);
+// A note in pane 0 that stays until the next command: ClearStatusNote (the
+// main window, on each command) puts "Ready" back if a note is still there.
+// UI thread.
+void ShowStatusNote(const char* text);
+void ClearStatusNote();
 
 // The pane texts are written on the UI thread only: a call from another
 // thread is sent to the bar's parent as kPaneTextMessage (ui_thread.h) and

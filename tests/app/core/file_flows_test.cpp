@@ -65,6 +65,12 @@ FileFlowUi UiOver(Script& script) {
     ui.rememberRecent = [](void* c, const char* path) {
         Of(c).events.push_back(std::string("recent ") + path);
     };
+    ui.keepLogLine = [](void* c, const char* line) {
+        Of(c).events.push_back(std::string("log ") + line);
+    };
+    ui.showNote = [](void* c, const char* text) {
+        Of(c).events.push_back(std::string("note ") + text);
+    };
     return ui;
 }
 
@@ -235,6 +241,25 @@ TEST_F(Flows, OfSeveralBanksTheChosenOneIsOpened) {
             EXPECT_EQ(document.image[kToneOffset], 'Z');
         }
     }
+}
+
+// A bank with tones of no bank after it: the bank opens, and the tones left
+// over are said in the log and the status bar.
+TEST_F(Flows, WhatABankFileHeldBesideTheBankIsSaid) {
+    Bytes file = BuildJx8pBankStream(MakeExampleM16CImage(), 0);
+    for (size_t t = 0; t < 5; ++t) PutJx8pTone(file, 0, ToneRecord(MakeExampleM16CImage(), t));
+    const std::string path = folder.File("extra.syx");
+    WriteBytes(path, file);
+    BankDocument document;
+    Script script;
+    OpenBank(document, names, UiOver(script), path.c_str());
+    ASSERT_EQ(script.events.size(), 4u);
+    EXPECT_EQ(script.events[0], "shown");
+    EXPECT_EQ(script.events[1].rfind("log " + path + ": Skipped: 5 JX-8P tones", 0), 0u)
+        << script.events[1];
+    EXPECT_EQ(script.events[2], "note 5 messages skipped (see the log window)");
+    EXPECT_EQ(script.events[3], "recent " + path);
+    EXPECT_EQ(document.kind, kM16CKind);
 }
 
 TEST_F(Flows, SaveAsWritesTheStreamForTheKindAndSynthesizer) {
