@@ -39,6 +39,7 @@ bool LooseSoundOf(const ScannedMessage& message, LooseSound& sound) {
         PutTone(m.data() + kShortHeadSize, sound);
         return true;
     }
+    sound.home = kM64CKind;
     if (IsMks70ToneParameters(m)) {
         PutTone(m.data() + kShortHeadSize, sound);
         return true;

@@ -19,6 +19,9 @@ enum class LooseKind : uint8_t { Tone, Patch };
 struct LooseSound {
     LooseKind kind = LooseKind::Tone;
     size_t position = 0;  // offset of its message in the data
+    // The bank its synthesizer keeps it in: M-16C for a JX-8P tone, M-64C
+    // for the MKS-70's sounds.
+    BankKind home = kM16CKind;
     // A tone: its 59-byte record in canonical form (byte 10 a blank, every
     // byte 7-bit). A patch: its 48-byte record in the first bytes, unmasked,
     // as every patch byte is kept.
