@@ -44,8 +44,8 @@ bool LooseSoundOf(const ScannedMessage& message, LooseSound& sound) {
         PutTone(m.data() + kShortHeadSize, sound);
         return true;
     }
-    if (m.size() < kMks70HeadSize || m[1] != kRolandId || m[2] != kMks70Op ||
-        m[4] != kJx10Model || m[6] != 0x01 || m[7] != 0x00)
+    if (m.size() < kMks70HeadSize || m[1] != kRolandId || m[2] != kMks70Op || m[4] != kJx10Model ||
+        m[6] != 0x01 || m[7] != 0x00)
         return false;
     if (m.size() == kMks70ToneMessageSize && m[5] == kMks70ToneSelector) {
         PutTone(m.data() + kMks70HeadSize, sound);

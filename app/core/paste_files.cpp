@@ -17,12 +17,12 @@ bool LessByName(const std::string& a, const std::string& b) {
     const std::string_view x = FileName(a);
     const std::string_view y = FileName(b);
     const auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
-    const bool less = std::lexicographical_compare(
-        x.begin(), x.end(), y.begin(), y.end(),
-        [&lower](char l, char r) { return lower(l) < lower(r); });
-    const bool greater = std::lexicographical_compare(
-        y.begin(), y.end(), x.begin(), x.end(),
-        [&lower](char l, char r) { return lower(l) < lower(r); });
+    const bool less =
+        std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),
+                                     [&lower](char l, char r) { return lower(l) < lower(r); });
+    const bool greater =
+        std::lexicographical_compare(y.begin(), y.end(), x.begin(), x.end(),
+                                     [&lower](char l, char r) { return lower(l) < lower(r); });
     if (less != greater) return less;
     return a < b;
 }
@@ -77,7 +77,8 @@ bool ReadSoundFile(const char* path, SoundFile& file) {
     int tones = 0;
     int patches = 0;
     for (const LooseSound& loose : found.loose)
-        file.sounds.push_back(LooseFileSound(loose, loose.kind == LooseKind::Tone ? tones++ : patches++));
+        file.sounds.push_back(
+            LooseFileSound(loose, loose.kind == LooseKind::Tone ? tones++ : patches++));
     file.reason = found.reason;
     return !file.sounds.empty();
 }
@@ -142,8 +143,9 @@ PlanText LoosePatchNote(ConstBankBytes storage, const ClipSound& sound, int patc
         text += ")";
     }
     if (named == 0) return note;
-    const std::string line = "Patch " + std::string(FormatSlot({SlotTable::Patch, patchSlot}).view()) +
-                             " (" + std::string(ShowName(PatchNameBytes(sound.patch)).view()) +
+    const std::string line = "Patch " +
+                             std::string(FormatSlot({SlotTable::Patch, patchSlot}).view()) + " (" +
+                             std::string(ShowName(PatchNameBytes(sound.patch)).view()) +
                              ") came without its tones: it plays " + text + " of this bank";
     std::copy_n(line.begin(), std::min(line.size(), note.text.size() - 1), note.text.begin());
     return note;

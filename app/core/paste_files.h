@@ -26,15 +26,15 @@ inline constexpr BankId kFileSoundsBank = ~BankId{0};
 // its table (the third loose tone is T3, the first loose patch A1).
 struct FileSound {
     ClipSound sound;
-    int bank = 0;  // 1-based bank number in the file; 0 for a loose sound
+    int bank = 0;                  // 1-based bank number in the file; 0 for a loose sound
     BankKind kind = kUnknownKind;  // of its bank; of a loose sound, of its synthesizer's bank
 };
 
 struct SoundFile {
     OpenBankResult result = OpenBankResult::CannotOpen;
     int64_t fileSize = -1;
-    std::string reason;  // NotABank without loose sounds: what the file holds
-    int banks = 0;       // whole banks in the file; 0 when its sounds are loose
+    std::string reason;             // NotABank without loose sounds: what the file holds
+    int banks = 0;                  // whole banks in the file; 0 when its sounds are loose
     std::vector<FileSound> sounds;  // every bank's tones then patches, or the loose sounds
 };
 

@@ -85,21 +85,28 @@ TEST(LooseSounds, EveryKindOfSingleSoundMessageInFileOrder) {
     PutJx8pProgram(numberedJx8p, 0, 7);
     PutJx8pTone(numberedJx8p, 0, pad.data());  // at 78
     const Case cases[] = {
-        {"one JX-8P tone", jx8p, {{LooseKind::Tone, 0, Canonical(pad)}},
+        {"one JX-8P tone",
+         jx8p,
+         {{LooseKind::Tone, 0, Canonical(pad)}},
          "a single JX-8P tone (BIG PAD), not a bank" + kHint},
-        {"numbered JX-8P tones", numberedJx8p,
+        {"numbered JX-8P tones",
+         numberedJx8p,
          {{LooseKind::Tone, 0, Canonical(horn)}, {LooseKind::Tone, 78, Canonical(pad)}},
          "2 JX-8P tones, not a whole bank" + kHint},
-        {"an MKS-70 patch, tone parameters and a tone", mixed,
+        {"an MKS-70 patch, tone parameters and a tone",
+         mixed,
          {{LooseKind::Patch, 0, patch},
           {LooseKind::Tone, 109, Canonical(horn)},
           {LooseKind::Tone, 176, Canonical(pad)}},
          "an incomplete MKS-70 bank: 1 of the 64 patches and 1 of the 50 tones" + kHint},
-        {"upper and lower tone parameters", upperAndLower,
+        {"upper and lower tone parameters",
+         upperAndLower,
          {{LooseKind::Tone, 0, Canonical(pad)}, {LooseKind::Tone, 67, Canonical(horn)}},
          "2 MKS-70 tones, not a bank" + kHint},
-        {"one tone parameter message", Bytes(upperAndLower.begin(), upperAndLower.begin() + 67),
-         {{LooseKind::Tone, 0, Canonical(pad)}}, "a single MKS-70 tone (BIG PAD), not a bank" + kHint},
+        {"one tone parameter message",
+         Bytes(upperAndLower.begin(), upperAndLower.begin() + 67),
+         {{LooseKind::Tone, 0, Canonical(pad)}},
+         "a single MKS-70 tone (BIG PAD), not a bank" + kHint},
     };
     for (const Case& c : cases) {
         const BankSearch found = FindBanks(c.data);
@@ -169,8 +176,7 @@ TEST(FindBanks, StreamsWithNumbersOutOfPositionOrderArePlacedByNumber) {
     // MKS-70 with tone 3 sent twice and tone 4 missing: no whole tone run.
     Bytes broken;
     for (uint8_t p = 0; p < 64; ++p) PutMks70Patch(broken, 0, p, PatchRecord(m64c, p));
-    for (uint8_t t = 0; t < 50; ++t)
-        PutMks70Tone(broken, 0, t == 4 ? 3 : t, ToneRecord(m64c, t));
+    for (uint8_t t = 0; t < 50; ++t) PutMks70Tone(broken, 0, t == 4 ? 3 : t, ToneRecord(m64c, t));
     const struct {
         const char* what;
         Bytes data;

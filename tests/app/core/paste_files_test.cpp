@@ -27,7 +27,8 @@ void PutJx8pTone(Bytes& out, const Bytes& tone) {
 // F0 41 37 ch 24 30 01 00 pp, the patch record as high and low nibbles, F7.
 void PutMks70Patch(Bytes& out, uint8_t number, const Bytes& patch) {
     out.insert(out.end(), {0xF0, 0x41, 0x37, 0x00, 0x24, 0x30, 0x01, 0x00, number});
-    for (uint8_t b : patch) out.insert(out.end(), {static_cast<uint8_t>(b >> 4), static_cast<uint8_t>(b & 0x0F)});
+    for (uint8_t b : patch)
+        out.insert(out.end(), {static_cast<uint8_t>(b >> 4), static_cast<uint8_t>(b & 0x0F)});
     out.push_back(0xF7);
 }
 
@@ -70,8 +71,8 @@ TEST(PasteFromFiles, ThirtyTwoSingleToneFilesBecomeOneBankInTheOrderOfTheirNames
     // Names whose case differs, chosen in another order than their names'.
     std::vector<std::string> paths;
     for (int n = 31; n >= 0; --n) {
-        const std::string name = (n % 2 ? "Tone" : "tone") + std::string(n < 10 ? "0" : "") +
-                                 std::to_string(n) + ".syx";
+        const std::string name =
+            (n % 2 ? "Tone" : "tone") + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".syx";
         paths.push_back(folder.File(name));
         WriteBytes(paths.back(), SingleToneFile(n));
     }
@@ -87,7 +88,8 @@ TEST(PasteFromFiles, ThirtyTwoSingleToneFilesBecomeOneBankInTheOrderOfTheirNames
         ASSERT_EQ(ApplyPaste(bank, kind, 1, paste.tones, t1, Answer::Ok), EditStatus::Ok);
         for (int t = 0; t < 32; ++t) {
             const ToneRecord tone = ReadTone(bank, t);
-            EXPECT_EQ(Bytes(tone.begin(), tone.end()), Canonical(FileTone(t))) << kind << " T" << t + 1;
+            EXPECT_EQ(Bytes(tone.begin(), tone.end()), Canonical(FileTone(t)))
+                << kind << " T" << t + 1;
         }
     }
 }
