@@ -76,7 +76,8 @@ struct BankSearch {
 // File, then cartridge images back to back, then a scan for System Exclusive
 // messages; the messages found make JX-8P, MKS-70 and JX-10 banks, each
 // message by its own number (bank_collector.h). Memory: the copies of the
-// messages kept and the banks' images each take fewer bytes than the data.
+// messages kept and the banks' images each take fewer bytes than the data;
+// the loose sounds' records take about as many.
 BankSearch SearchBanks(std::span<const uint8_t> data);
 
 // Every bank in a file's bytes: the layout table judges the data first,
