@@ -17,7 +17,8 @@ namespace {
 ToolRun Cli(const std::string& arguments) { return RunTool(VEXA_CLI_PATH, arguments); }
 
 void PutName(uint8_t* record, const std::string& name, size_t size) {
-    for (size_t i = 0; i < size; ++i) record[i] = i < name.size() ? name[i] : ' ';
+    std::fill_n(record, size, ' ');
+    std::copy(name.begin(), name.end(), record);
 }
 
 Bytes FileTone(int n) {
@@ -216,13 +217,6 @@ TEST(Compose, EveryErrorWritesNothingAndExitsOne) {
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find(row.error), std::string::npos) << run.err;
         EXPECT_EQ(ReadBytes(f.out), (Bytes{'o', 'l', 'd'}));
-    }
-    for (const std::string& usage :
-         {std::string(""), " --kind m32c " + f.one, " --base " + f.full + " --kind m64c " + f.one,
-          " --channel 17 " + f.one}) {
-        const ToolRun run = Cli("compose" + (usage.empty() ? "" : " " + Quote(f.out)) + usage);
-        EXPECT_EQ(run.exitCode, 2) << usage;
-        EXPECT_EQ(ReadBytes(f.out), (Bytes{'o', 'l', 'd'})) << usage;
     }
 }
 

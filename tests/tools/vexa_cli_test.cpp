@@ -307,6 +307,11 @@ TEST(VexaCli, RefusesBadArgumentsWithoutTouchingFiles) {
         "list " + in + " --bank",
         "list " + in + " --bank -1",
         "list --bank 1",
+        "compose",
+        "compose " + out,
+        "compose " + out + " --kind m32c " + in,
+        "compose " + out + " --base " + in + " --kind m64c " + in,
+        "compose " + out + " --channel 17 " + in,
     };
     for (const std::string& arguments : cases) {
         const ToolRun run = Cli(arguments);
