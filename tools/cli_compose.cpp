@@ -300,8 +300,11 @@ struct Composer {
         return label;
     }
 
-    void Line(std::string_view cp437) {
+    // Names are in the listing's glyphs (code page 437) and go out as UTF-8;
+    // file names go out as they were typed.
+    void Line(std::string_view cp437, std::string_view typed = {}) {
         AppendCp437AsUtf8(report, cp437);
+        report += typed;
         report += '\n';
     }
 
@@ -356,7 +359,7 @@ struct Composer {
         name.resize(tone ? kToneNameSize : kPatchNameSize, ' ');
         std::string slot(FormatSlot(at).view());
         slot.resize(3, ' ');
-        Line(slot + "  " + name + "  from " + Label(placement, sound));
+        Line(slot + "  " + name + "  from ", Label(placement, sound));
         for (const std::string& note : notes) Line(note);
         return true;
     }
