@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bank/bank_import.h"
+#include "bank/loose_sounds.h"
 #include "bank/sysex.h"
 
 namespace {
@@ -157,15 +158,15 @@ struct FailedDump {
     size_t expected = 0;
 };
 
-// The tone name of a Jx8pToneMessage (its bytes 7..16) as plain text.
-std::string ToneName(const uint8_t* message) {
-    std::string name;
+// A tone name (10 bytes) as plain text.
+std::string ToneName(const uint8_t* name) {
+    std::string text;
     for (size_t i = 0; i < kToneNameSize; ++i) {
-        const auto c = static_cast<uint8_t>(message[7 + i] & 0x7F);
-        name.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?');
+        const auto c = static_cast<uint8_t>(name[i] & 0x7F);
+        text.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?');
     }
-    while (!name.empty() && name.back() == ' ') name.pop_back();
-    return name;
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
 }
 
 std::string Counted(size_t count, const char* one, const char* many) {
@@ -206,6 +207,11 @@ struct Collector {
     size_t skippedBlocks = 0;
 
     size_t vecovenMessages = 0;
+    // Every single sound in message order, for a refusal; and the MKS-70 tone
+    // parameter messages among them, which make no bank at all.
+    std::vector<LooseSound> loose;
+    size_t toneParameterCount = 0;
+    LooseSound firstToneParameters;
     std::vector<FoundBank> banks;
     std::vector<std::string> warnings;
 
@@ -215,6 +221,7 @@ struct Collector {
 
     void Take(const ScannedMessage& message) {
         const MessageType type = Classify(message);
+        TakeLooseSound(message, type);
         if (tonePending) {
             tonePending = false;
             const int number = type == MessageType::kJx8pProgram
@@ -258,6 +265,15 @@ struct Collector {
         case MessageType::kOther: break;
         }
         lastWasDat = datTaken;
+    }
+
+    void TakeLooseSound(const ScannedMessage& message, MessageType type) {
+        const bool single = type == MessageType::kJx8pTone || type == MessageType::kMks70Patch ||
+                            type == MessageType::kMks70Tone || type == MessageType::kOther;
+        LooseSound sound;
+        if (!single || !LooseSoundOf(message, sound)) return;
+        if (type == MessageType::kOther && toneParameterCount++ == 0) firstToneParameters = sound;
+        loose.push_back(sound);
     }
 
     // The program change just before a tone gives its number, as the JX-8P
@@ -412,7 +428,7 @@ struct Collector {
     void RefuseWithWhatWasFound(BankSearch& result, bool damaged) const {
         if (toneCount == 1) {
             Refuse(result, NoBankReason::kSingleJx8pTone,
-                   "a single JX-8P tone (" + ToneName(firstTone.data()) + "), not a bank");
+                   "a single JX-8P tone (" + ToneName(firstTone.data() + 7) + "), not a bank");
         } else if (toneCount > 1) {
             Refuse(result, NoBankReason::kJx8pTones,
                    std::to_string(toneCount) + " JX-8P tones, not a whole bank");
@@ -426,6 +442,13 @@ struct Collector {
                    "an incomplete MKS-70 bank: " + std::to_string(patchNumbers.count()) +
                        " of the 64 patches and " + std::to_string(mks70ToneNumbers.count()) +
                        " of the 50 tones");
+        } else if (toneParameterCount == 1) {
+            Refuse(result, NoBankReason::kMks70ToneParameters,
+                   "a single MKS-70 tone (" + ToneName(firstToneParameters.record.data()) +
+                       "), not a bank");
+        } else if (toneParameterCount > 1) {
+            Refuse(result, NoBankReason::kMks70ToneParameters,
+                   std::to_string(toneParameterCount) + " MKS-70 tones, not a bank");
         } else if (failedDump.seen) {
             RefuseDump(result);
         } else if (strayDats > 0) {
@@ -473,6 +496,11 @@ BankSearch CollectBanks(std::span<const uint8_t> data, MessageReader read, const
     BankSearch result;
     if (found.banks.empty()) {
         found.RefuseWithWhatWasFound(result, !whole);
+        if (!found.loose.empty()) {
+            result.reason += ". ";
+            result.reason += kLooseSoundsHint;
+            result.loose = std::move(found.loose);
+        }
         return result;
     }
     result.banks = std::move(found.banks);
@@ -515,6 +543,7 @@ void Refuse(BankSearch& result, NoBankReason refusal, std::string reason) {
     result.skipped.clear();
     result.warnings.clear();
     result.skippedMessages = 0;
+    result.loose.clear();
     result.refusal = refusal;
     result.reason = std::move(reason);
 }

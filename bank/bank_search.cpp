@@ -37,6 +37,29 @@ bool ReadImages(std::span<const uint8_t> data, size_t size, std::vector<FoundBan
     return true;
 }
 
+// The layout table places the messages of a JX-8P or MKS-70 stream by their
+// position. A stream of the right length whose messages carry other numbers
+// (sounds sent in another order, one message twice and another missing) is
+// left to the collector, which places each message by its number; a stream
+// as this program writes it carries the numbers in position order.
+bool NumbersMatchPositions(std::span<const uint8_t> data) {
+    constexpr size_t kNumber = 8;  // byte 8 of the program and MKS-70 messages
+    if (data.size() == kJx8pBankStreamSize) {
+        for (size_t i = 0; i < static_cast<size_t>(kM16CToneCount); ++i) {
+            if (data[kJx8pStreamStep * i + kJx8pToneMessageSize + kNumber] != i) return false;
+        }
+    } else if (data.size() == kMks70BankStreamSize) {
+        for (size_t p = 0; p < static_cast<size_t>(kM64CPatchCount); ++p) {
+            if (data[kMks70PatchMessageSize * p + kNumber] != p) return false;
+        }
+        for (size_t t = 0; t < static_cast<size_t>(kM64CToneCount); ++t) {
+            if (data[kMks70ToneStreamOffset + kMks70ToneMessageSize * t + kNumber] != t)
+                return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 BankSearch SearchBanks(std::span<const uint8_t> data) {
@@ -59,7 +82,8 @@ BankSearch SearchBanks(std::span<const uint8_t> data) {
 BankSearch FindBanks(std::span<const uint8_t> data) {
     if (data.size() > kLargestBankFile) return SearchBanks(data);
     const auto length = static_cast<int32_t>(data.size());
-    if (ImportBank(nullptr, data.data(), length) == kUnknownKind) return SearchBanks(data);
+    if (ImportBank(nullptr, data.data(), length) == kUnknownKind || !NumbersMatchPositions(data))
+        return SearchBanks(data);
     BankStorage storage{};
     const BankKind kind = ImportBank(storage.data(), data.data(), length);
     const size_t kept = kind == kM16CKind ? kM16CImageSize : kM64CImageSize;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bank/bank_image.h"
+#include "bank/loose_sounds.h"
 
 // The largest data that is looked at; the open flow and vexa-cli refuse a
 // larger file before reading it.
@@ -32,6 +33,7 @@ enum class NoBankReason {
     kVecovenV4,        // messages of the Vecoven V4 MKS-70 firmware
     kPartialMks70,     // MKS-70 patch or tone messages, fewer than a bank
     kMks70OutOfOrder,  // every MKS-70 patch and tone, but in no whole run
+    kMks70ToneParameters,  // MKS-70 tone parameter messages, one sound each
     kPartialJx10,      // a JX-10 bulk dump without all its data blocks
     kJx10BlockCount,   // a JX-10 bulk dump with more blocks than belong, or no image
     kDamagedMidiFile,  // a Standard MIDI File that breaks its own rules
@@ -62,17 +64,24 @@ struct BankSearch {
     std::vector<std::string> warnings;
     NoBankReason refusal = NoBankReason::kNone;
     // When refused: what was found, as one line of English, for example
-    // "a single JX-8P tone (BIG PAD), not a bank" or "unknown format".
+    // "a single JX-8P tone (BIG PAD), not a bank" or "unknown format". When
+    // the data hold loose sounds it ends with kLooseSoundsHint.
     std::string reason;
+    // When refused: the loose sounds of the data in their order (empty when
+    // banks were found: a file's sounds are then its banks' sounds).
+    std::vector<LooseSound> loose;
 };
 
 // The second look, for data that the layout table refused: a Standard MIDI
 // File, then cartridge images back to back, then a scan for System Exclusive
 // messages; the messages found make JX-8P, MKS-70 and JX-10 banks, each
 // message by its own number (bank_collector.h). Memory: the copies of the
-// messages kept and the banks' images each take fewer bytes than the data.
+// messages kept and the banks' images each take fewer bytes than the data;
+// the loose sounds' records take about as many.
 BankSearch SearchBanks(std::span<const uint8_t> data);
 
 // Every bank in a file's bytes: the layout table judges the data first,
-// whatever their length; only data that it refuses get the second look.
+// whatever their length; only data that it refuses get the second look, and
+// so do JX-8P and MKS-70 streams whose messages carry numbers out of
+// position order (the second look places each by its number).
 BankSearch FindBanks(std::span<const uint8_t> data);

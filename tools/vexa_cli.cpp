@@ -19,19 +19,20 @@
 #include "bank/bank_search.h"
 #include "bank/bank_stream.h"
 #include "bank/open_bank.h"
+#include "tools/cli_compose.h"
+#include "tools/cli_options.h"
 #include "vexa_version.h"
 
 namespace {
-
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "usage: vexa-cli identify FILE...\n"
     "       vexa-cli list FILE [--bank N]\n"
     "       vexa-cli convert IN -o OUT [--bank N] [--to jx8p|jx10|mks70|image]\n"
     "                [--channel 1..16|auto] [--synth jx10|mks70|jx8p]\n"
+    "       vexa-cli compose OUT [--base FILE[#N]] [--kind m16c|m64c]\n"
+    "                [--to jx8p|jx10|mks70|image] [--channel 1..16|auto]\n"
+    "                [--keep-tone-numbers] PLACEMENT...\n"
     "       vexa-cli --help | --version\n"
     "\n"
     "identify  names the layout and cartridge kind (M-16C or M-64C) of each file,\n"
@@ -46,25 +47,22 @@ constexpr const char* kUsage =
     "          --to names the stream, or 'image' for the raw cartridge image.\n"
     "          --channel sets the channel byte of every message (default 1).\n"
     "          A file with several banks needs --bank N.\n"
+    "compose   builds a bank from sounds of files and writes it as convert does\n"
+    "          (without --to, as Save As writes it for a JX-10). The bank starts\n"
+    "          as --base (bank N of FILE) or as a new bank of INIT sounds of\n"
+    "          --kind (by default the kind the first sound needs). A PLACEMENT\n"
+    "          is SLOT=SOURCE or SOURCE; SLOT is a tone (12 or T12) or a patch\n"
+    "          (A1..H8). SOURCE is FILE (all its sounds), FILE#N:SLOT (one sound\n"
+    "          of bank N; #N only for a file of several banks) or FILE:SLOT (the\n"
+    "          file's loose sounds counted in order: :T1 is its first loose tone).\n"
+    "          Without SLOT= the sounds follow the last slot filled of their\n"
+    "          table. A patch brings its two tones into free tone slots; with no\n"
+    "          free slot compose fails, unless --keep-tone-numbers lets patches\n"
+    "          play the bank's tones of their numbers. Any error writes nothing.\n"
     "\n"
     "Of a file that holds a bank, identify, list and convert also print\n"
     "'FILE: Skipped: ...' for the bank messages that go into no bank and\n"
     "'FILE: Warning: ...' for a bank that opened with a fault (a bad checksum).\n";
-
-void Fail(std::string_view subject, std::string_view reason) {
-    if (subject.empty()) {
-        std::fprintf(stderr, "vexa-cli: %.*s\n", static_cast<int>(reason.size()), reason.data());
-    } else {
-        std::fprintf(stderr, "vexa-cli: %.*s: %.*s\n", static_cast<int>(subject.size()),
-                     subject.data(), static_cast<int>(reason.size()), reason.data());
-    }
-}
-
-int UsageError(std::string_view reason) {
-    Fail("", reason);
-    std::fputs("Try 'vexa-cli --help'.\n", stderr);
-    return kExitUsage;
-}
 
 enum class LoadResult { Loaded, NotABank, Failed };
 
@@ -115,8 +113,16 @@ int Identify(int count, char** files) {
         if (result == LoadResult::Loaded) {
             PrintNotes(files[i], found);
         } else if (result == LoadResult::NotABank) {
-            std::printf("%s: %s, %d bytes\n", files[i], found.reason.c_str(),
-                        static_cast<int>(opened.length));
+            // The hint at Paste from Files closes the line, after the size.
+            std::string reason = found.reason;
+            std::string hint;
+            const std::string_view loose = kLooseSoundsHint;
+            if (reason.size() > loose.size() + 2 && reason.ends_with(loose)) {
+                hint = ". " + std::string(loose);
+                reason.resize(reason.size() - loose.size() - 2);
+            }
+            std::printf("%s: %s, %d bytes%s\n", files[i], reason.c_str(),
+                        static_cast<int>(opened.length), hint.c_str());
             status = kExitFailed;
         } else {
             status = kExitFailed;
@@ -162,14 +168,6 @@ void AppendUtf8Line(void* context, const char* line, size_t length) {
     text += '\n';
 }
 
-bool FinishStandardOutput() {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-        Fail("", "cannot write to standard output");
-        return false;
-    }
-    return true;
-}
-
 int List(const char* path, size_t number) {
     OpenedBankFile opened;
     const LoadResult result = LoadFile(path, opened);
@@ -193,8 +191,6 @@ int List(const char* path, size_t number) {
     return FinishStandardOutput() ? kExitOk : kExitFailed;
 }
 
-enum class Target { SaveAs, Jx8p, Jx10, Mks70, Image };
-
 struct ConvertOptions {
     const char* input = nullptr;
     const char* output = nullptr;
@@ -203,20 +199,6 @@ struct ConvertOptions {
     uint8_t channel = 0;
     size_t bank = 0;  // --bank N, 0 when not given
 };
-
-bool ParseTarget(std::string_view text, Target& target) {
-    if (text == "jx8p")
-        target = Target::Jx8p;
-    else if (text == "jx10")
-        target = Target::Jx10;
-    else if (text == "mks70")
-        target = Target::Mks70;
-    else if (text == "image")
-        target = Target::Image;
-    else
-        return false;
-    return true;
-}
 
 bool ParseSynth(std::string_view text, int32_t& synth) {
     if (text == "jx10")
@@ -228,34 +210,6 @@ bool ParseSynth(std::string_view text, int32_t& synth) {
     else
         return false;
     return true;
-}
-
-// "1".."16" give the channel bytes 0..15, "auto" gives 16 (10h), as the
-// program's channel setting writes them.
-bool ParseChannel(std::string_view text, uint8_t& channel) {
-    if (text == "auto") {
-        channel = 16;
-        return true;
-    }
-    if (text.empty() || text.size() > 2 || text[0] == '0') return false;
-    int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-    }
-    if (value < 1 || value > 16) return false;
-    channel = static_cast<uint8_t>(value - 1);
-    return true;
-}
-
-// Accepts "--to X" and "--to=X"; returns the value or null (and advances i).
-const char* OptionValue(int argc, char** argv, int& i, std::string_view name) {
-    const std::string_view arg = argv[i];
-    if (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=') {
-        return argv[i] + name.size() + 1;
-    }
-    if (i + 1 >= argc) return nullptr;
-    return argv[++i];
 }
 
 int ParseConvert(int argc, char** argv, ConvertOptions& options) {
@@ -323,18 +277,6 @@ int ParseList(int argc, char** argv) {
     }
     if (path == nullptr) return UsageError("list takes exactly one file");
     return List(path, number);
-}
-
-// The stream that --to names; Save As's own choice for no --to.
-BankStream TargetStream(Target target, BankKind kind, int32_t synth) {
-    switch (target) {
-    case Target::SaveAs: return SaveAsStream(kind, synth);
-    case Target::Jx8p: return BankStream::Jx8pBank;
-    case Target::Jx10: return BankStream::Jx10Bulk;
-    case Target::Mks70: return BankStream::Mks70Bank;
-    case Target::Image: break;
-    }
-    return BankStream::None;
 }
 
 int Convert(int argc, char** argv) {
@@ -406,6 +348,7 @@ int main(int argc, char** argv) {
         return FinishStandardOutput() ? status : kExitFailed;
     }
     if (command == "list") return ParseList(argc - 2, argv + 2);
+    if (command == "compose") return RunCompose(argc - 2, argv + 2);
     if (command == "convert") {
         const int status = Convert(argc - 2, argv + 2);
         return FinishStandardOutput() ? status : kExitFailed;

@@ -170,13 +170,15 @@ TEST(BanksFromMessages, Jx8pTonesByTheirNumbers) {
          {"Skipped: 31 JX-8P tones that make no whole bank"},
          {}},
         {"the same without numbers", Cat({BareTones(B16(), 31), BareTones(A16(), 32)}), {}, {}, {},
-         "63 JX-8P tones, not a whole bank"},
+         "63 JX-8P tones, not a whole bank."
+         " Use Edit > Paste from Files... to put them into a bank."},
         {"40 tones", Cat({NumberedTones(A16(), 0, 32), NumberedTones(B16(), 0, 8)}),
          {&A16()},
          {"Skipped: 8 JX-8P tones that make no whole bank"},
          {}},
         {"40 tones without numbers", BareTones(A16(), 40), {}, {}, {},
-         "40 JX-8P tones, not a whole bank"},
+         "40 JX-8P tones, not a whole bank."
+         " Use Edit > Paste from Files... to put them into a bank."},
         {"64 tones without numbers", Cat({BareTones(A16(), 32), BareTones(B16(), 32)}),
          {&A16(), &B16()},
          {},
@@ -218,10 +220,12 @@ TEST(BanksFromMessages, Mks70RunsThatPair) {
         // Active sensing keeps the capture off the stream's own length.
         {"a patch pair swapped in a capture",
          Cat({Patches(A64(), swapped), {0xFE}, Mks70Tones(A64(), tones)}), {}, {}, {},
-         "MKS-70 messages out of order"},
+         "MKS-70 messages out of order."
+         " Use Edit > Paste from Files... to put them into a bank."},
         {"a stray patch between the runs",
          Cat({Patches(A64(), patches), Patches(A64(), {3}), Mks70Tones(A64(), tones)}), {}, {}, {},
-         "MKS-70 messages out of order"},
+         "MKS-70 messages out of order."
+         " Use Edit > Paste from Files... to put them into a bank."},
         {"a second dump without its last tone",
          Cat({Patches(A64(), patches), Mks70Tones(A64(), tones), Patches(A64(), patches),
               Mks70Tones(A64(), Range(0, 49))}),

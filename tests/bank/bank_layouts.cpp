@@ -170,6 +170,12 @@ void PutMks70Tone(Bytes& out, uint8_t channel, uint8_t number, const uint8_t* to
     out.push_back(0xF7);
 }
 
+void PutMks70ToneParameters(Bytes& out, uint8_t channel, uint8_t which, const uint8_t* tone) {
+    out.insert(out.end(), {0xF0, 0x41, 0x35, channel, 0x24, 0x20, which});
+    out.insert(out.end(), tone, tone + 59);
+    out.push_back(0xF7);
+}
+
 void PutKindHandshake(Bytes& out, uint8_t op, uint8_t channel, uint8_t kind) {
     // The checksum makes kind + checksum a multiple of 128: 64h gives 1Ch.
     const auto checksum = static_cast<uint8_t>((128 - kind) & 0x7F);

@@ -34,6 +34,9 @@ void PutJx8pProgram(Bytes& out, uint8_t channel, uint8_t number);
 void PutProgramChange(Bytes& out, uint8_t channel, uint8_t number);  // Cn pp
 void PutMks70Patch(Bytes& out, uint8_t channel, uint8_t number, const uint8_t* patch);
 void PutMks70Tone(Bytes& out, uint8_t channel, uint8_t number, const uint8_t* tone);
+// The MKS-70's tone parameter message: F0 41 35 ch 24 20, 01 (upper) or 02
+// (lower), the tone record, F7.
+void PutMks70ToneParameters(Bytes& out, uint8_t channel, uint8_t which, const uint8_t* tone);
 // WsdMessage (op 40h) or RqdMessage (41h) with its kind, 16h or 64h.
 void PutKindHandshake(Bytes& out, uint8_t op, uint8_t channel, uint8_t kind);
 // AckMessage (43h), EofMessage (45h), ErrMessage (4Eh), RjcMessage (4Fh).

@@ -287,15 +287,20 @@ TEST(SearchBanks, WhatIsNotABankIsNamed) {
         const char* reason;
     } cases[] = {
         {"MKS-70 without one patch", noPatch, NoBankReason::kPartialMks70,
-         "an incomplete MKS-70 bank: 63 of the 64 patches and 50 of the 50 tones"},
+         "an incomplete MKS-70 bank: 63 of the 64 patches and 50 of the 50 tones."
+         " Use Edit > Paste from Files... to put them into a bank."},
         {"a single tone", Jx8pTones(1, bigPad), NoBankReason::kSingleJx8pTone,
-         "a single JX-8P tone (BIG PAD), not a bank"},
-        {"five tones", Jx8pTones(5), NoBankReason::kJx8pTones, "5 JX-8P tones, not a whole bank"},
+         "a single JX-8P tone (BIG PAD), not a bank."
+         " Use Edit > Paste from Files... to put them into a bank."},
+        {"five tones", Jx8pTones(5), NoBankReason::kJx8pTones, "5 JX-8P tones, not a whole bank."
+         " Use Edit > Paste from Files... to put them into a bank."},
         {"tones before Vecoven messages", Cat({Jx8pTones(3), vecoven}), NoBankReason::kJx8pTones,
-         "3 JX-8P tones, not a whole bank"},
+         "3 JX-8P tones, not a whole bank."
+         " Use Edit > Paste from Files... to put them into a bank."},
         {"Vecoven V4", Cat({vecoven, Bytes(noPatch.begin(), noPatch.begin() + 106)}),
          NoBankReason::kVecovenV4,
-         "MKS-70 data of the Vecoven V4 firmware, a format Vexa does not read"},
+         "MKS-70 data of the Vecoven V4 firmware, a format Vexa does not read."
+         " Use Edit > Paste from Files... to put them into a bank."},
         {"JX-10 dump cut short", shortDump, NoBankReason::kPartialJx10,
          "an incomplete JX-10 bulk dump: 40 of its 64 data blocks"},
         {"JX-10 dump started over", Cat({shortDump, Jx10Dump(OtherM16C(), 0)}), NoBankReason::kNone,

@@ -3,8 +3,6 @@
 // and outputs that are complete or absent.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +14,7 @@
 #include "bank/sysex.h"
 #include "tests/bank/bank_layouts.h"
 #include "tests/bank/temp_folder.h"
+#include "tests/tools/tool_run.h"
 #include "vexa_version.h"
 
 namespace {
@@ -24,29 +23,7 @@ const std::string kExamples = VEXA_EXAMPLES_DIR;
 
 std::string Example(const std::string& name) { return kExamples + "/" + name; }
 
-struct ToolRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadText(const std::string& name) {
-    const Bytes bytes = ReadBytes(name);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-ToolRun RunTool(const std::string& tool, const std::string& arguments) {
-    TempFolder capture;
-    const std::string command = "'" + tool + "' " + arguments + " >'" + capture.File("out") +
-                                "' 2>'" + capture.File("err") + "'";
-    const int status = std::system(command.c_str());
-    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return ToolRun{code, ReadText(capture.File("out")), ReadText(capture.File("err"))};
-}
-
 ToolRun Cli(const std::string& arguments) { return RunTool(VEXA_CLI_PATH, arguments); }
-
-std::string Quote(const std::string& path) { return "'" + path + "'"; }
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -115,7 +92,8 @@ TEST(VexaCli, IdentifyReportsWhatIsNotABank) {
                            folder.File("noise.syx") + ": unknown format, 100 bytes\n" +
                            folder.File("largest") + ": unknown format, 1048576 bytes\n" +
                            folder.File("empty") + ": unknown format, 0 bytes\n" +
-                           folder.File("tones") + ": 5 JX-8P tones, not a whole bank, 335 bytes\n");
+                           folder.File("tones") + ": 5 JX-8P tones, not a whole bank, 335 bytes. "
+                           "Use Edit > Paste from Files... to put them into a bank.\n");
     EXPECT_EQ(run.err, "vexa-cli: " + folder.File("missing") + ": cannot open file\n" +
                            "vexa-cli: " + folder.File("too-large") +
                            ": file too large (1048577 bytes; a bank file has at most 1048576)\n");
@@ -329,6 +307,11 @@ TEST(VexaCli, RefusesBadArgumentsWithoutTouchingFiles) {
         "list " + in + " --bank",
         "list " + in + " --bank -1",
         "list --bank 1",
+        "compose",
+        "compose " + out,
+        "compose " + out + " --kind m32c " + in,
+        "compose " + out + " --base " + in + " --kind m64c " + in,
+        "compose " + out + " --channel 17 " + in,
     };
     for (const std::string& arguments : cases) {
         const ToolRun run = Cli(arguments);

@@ -227,7 +227,8 @@ TEST_F(FileFlows, RefusesTooLargeAndUnknownFilesLeavingTheBank) {
     const RefusedCase cases[] = {
         {"large.syx", Bytes(kLargestBankFile + 1, 0xF0), "Unknown bank format !\n\n"},
         {"tones.syx", TwoTones(),
-         "The file contains data in an unknown format !\n\n2 JX-8P tones, not a whole bank"},
+         "The file contains data in an unknown format !\n\n2 JX-8P tones, not a whole bank. "
+         "Use Edit > Paste from Files... to put them into a bank."},
         {"short.syx", Bytes(10, 0x11), "The file contains data in an unknown format !\n\n"},
         {"empty.syx", Bytes(), "The file contains data in an unknown format !\n\n"},
     };
