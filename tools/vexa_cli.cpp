@@ -19,6 +19,7 @@
 #include "bank/bank_search.h"
 #include "bank/bank_stream.h"
 #include "bank/open_bank.h"
+#include "tools/cli_library.h"
 #include "vexa_version.h"
 
 namespace {
@@ -32,6 +33,8 @@ constexpr const char* kUsage =
     "       vexa-cli list FILE [--bank N]\n"
     "       vexa-cli convert IN -o OUT [--bank N] [--to jx8p|jx10|mks70|image]\n"
     "                [--channel 1..16|auto] [--synth jx10|mks70|jx8p]\n"
+    "       vexa-cli library add DIR | remove DIR | update | search TEXT | dupes\n"
+    "                | not-sounds | folders   [--db FILE]\n"
     "       vexa-cli --help | --version\n"
     "\n"
     "identify  names the layout and cartridge kind (M-16C or M-64C) of each file,\n"
@@ -45,7 +48,14 @@ constexpr const char* kUsage =
     "          bank as a JX-10 bulk dump (jx10) or an MKS-70 stream (mks70, jx8p);\n"
     "          --to names the stream, or 'image' for the raw cartridge image.\n"
     "          --channel sets the channel byte of every message (default 1).\n"
-    "          A file with several banks needs --bank N.\n";
+    "          A file with several banks needs --bank N.\n"
+    "library   the index of the sounds in your library folders (the one Vexa\n"
+    "          uses; --db or VEXA_LIBRARY_DB names another): add DIR adds a\n"
+    "          folder and reads it, remove DIR drops it, update reads what\n"
+    "          changed, search prints one line per sound whose name holds TEXT\n"
+    "          (names, kind, copies, first place as FILE#N:SLOT), dupes each\n"
+    "          sound held in several places with one indented line per place,\n"
+    "          not-sounds the files that hold no sound and why.\n";
 
 void Fail(std::string_view subject, std::string_view reason) {
     if (subject.empty()) {
@@ -388,5 +398,6 @@ int main(int argc, char** argv) {
     }
     if (command == "list") return ParseList(argc - 2, argv + 2);
     if (command == "convert") return Convert(argc - 2, argv + 2);
+    if (command == "library") return RunLibraryCommand(argc - 2, argv + 2);
     return UsageError("unknown command '" + std::string(command) + "'");
 }

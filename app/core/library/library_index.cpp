@@ -157,6 +157,14 @@ std::vector<std::string> SplitNames(const std::string& names) {
     }
 }
 
+// The one number a statement answers; SQLITE_OK or the failure.
+int QueryInt(sqlite3* db, const char* sql, int64_t& value) {
+    Statement query(db, sql);
+    if (!query.Step()) return query.Code() == SQLITE_DONE ? SQLITE_CORRUPT : query.Code();
+    value = query.Int(0);
+    return SQLITE_OK;
+}
+
 // What opening found, before any repair.
 enum class Opened { kReady, kDamaged, kFailed };
 
@@ -187,14 +195,19 @@ Opened OpenAndCheck(const std::string& path, LibraryConnection& connection, Libr
         return Opened::kFailed;
     }
     sqlite3_busy_timeout(db, kBusyMilliseconds);
-    Statement version(db, "PRAGMA user_version");
-    if (!version.Step()) {
-        if (IsDamage(version.Code())) return Opened::kDamaged;
-        status = Failure(db, version.Code(), message);
+    // Each look is a statement of its own, finished at once: a statement
+    // left open would hold a read transaction that the switch to WAL below
+    // cannot be made in.
+    auto failed = [&](int code) {
+        if (IsDamage(code)) return Opened::kDamaged;
+        status = Failure(db, code, message);
         connection.Close();
         return Opened::kFailed;
+    };
+    int64_t found = 0;
+    if (const int code = QueryInt(db, "PRAGMA user_version", found); code != SQLITE_OK) {
+        return failed(code);
     }
-    const int64_t found = version.Int(0);
     if (found > kLibrarySchemaVersion) {
         message = "the library index " + path + " was written by a newer Vexa (version " +
                   std::to_string(found) + "; this one reads version " +
@@ -203,26 +216,27 @@ Opened OpenAndCheck(const std::string& path, LibraryConnection& connection, Libr
         connection.Close();
         return Opened::kFailed;
     }
-    Statement tables(db, "SELECT count(*) FROM sqlite_schema");
-    if (!tables.Step()) {
-        if (IsDamage(tables.Code())) return Opened::kDamaged;
-        status = Failure(db, tables.Code(), message);
-        connection.Close();
-        return Opened::kFailed;
+    int64_t tables = 0;
+    if (const int code = QueryInt(db, "SELECT count(*) FROM sqlite_schema", tables);
+        code != SQLITE_OK) {
+        return failed(code);
     }
-    const bool empty = tables.Int(0) == 0;
-    Statement application(db, "PRAGMA application_id");
-    const bool ours = application.Step() && application.Int(0) == kApplicationId;
-    if (!empty && (!ours || found != kLibrarySchemaVersion)) return Opened::kDamaged;
+    const bool empty = tables == 0;
+    int64_t application = 0;
+    if (const int code = QueryInt(db, "PRAGMA application_id", application); code != SQLITE_OK) {
+        return failed(code);
+    }
+    if (!empty && (application != kApplicationId || found != kLibrarySchemaVersion)) {
+        return Opened::kDamaged;
+    }
     if (!empty) {
-        Statement check(db, "PRAGMA quick_check");
-        if (!check.Step()) {
-            if (IsDamage(check.Code())) return Opened::kDamaged;
-            status = Failure(db, check.Code(), message);
-            connection.Close();
-            return Opened::kFailed;
+        std::string verdict;
+        {
+            Statement check(db, "PRAGMA quick_check");
+            if (!check.Step()) return failed(check.Code());
+            verdict = check.Text(0);
         }
-        if (check.Text(0) != "ok") return Opened::kDamaged;
+        if (verdict != "ok") return Opened::kDamaged;
     }
     // WAL: searches on other connections read while an update writes.
     int walRc = Exec(db, "PRAGMA journal_mode=WAL");
@@ -237,12 +251,7 @@ Opened OpenAndCheck(const std::string& path, LibraryConnection& connection, Libr
         }
         walRc = walRc == SQLITE_OK ? Exec(db, "COMMIT") : (Exec(db, "ROLLBACK"), walRc);
     }
-    if (walRc != SQLITE_OK) {
-        if (IsDamage(walRc)) return Opened::kDamaged;
-        status = Failure(db, walRc, message);
-        connection.Close();
-        return Opened::kFailed;
-    }
+    if (walRc != SQLITE_OK) return failed(walRc);
     Exec(db, "PRAGMA synchronous=NORMAL");
     status = LibraryStatus::kOk;
     return Opened::kReady;
