@@ -28,7 +28,7 @@ constexpr int kApplicationId = 0x56455841;
 constexpr int kBusyMilliseconds = 3000;
 // A batch of files is committed after this long, so that searches on other
 // connections see the files read so far.
-constexpr auto kCommitEvery = std::chrono::milliseconds(200);
+constexpr auto kCommitEvery = std::chrono::milliseconds(1000);
 // Names of a sound are kept in one column, apart by this byte: it is no
 // character a name can hold (names are plain ASCII 20h..7Eh).
 constexpr char kNameSeparator = '\x1f';
@@ -38,10 +38,10 @@ constexpr const char* kSchema =
     "CREATE TABLE files(id INTEGER PRIMARY KEY, folder INTEGER NOT NULL REFERENCES folders(id),"
     " path TEXT NOT NULL UNIQUE, size INTEGER NOT NULL, mtime INTEGER NOT NULL,"
     " not_sounds TEXT);"
-    "CREATE TABLE sounds(id INTEGER PRIMARY KEY, kind INTEGER NOT NULL,"
-    " fingerprint BLOB NOT NULL UNIQUE, copies INTEGER NOT NULL DEFAULT 0,"
+    "CREATE TABLE sounds(id INTEGER PRIMARY KEY, kind INTEGER NOT NULL, hash INTEGER NOT NULL,"
+    " fingerprint BLOB NOT NULL, copies INTEGER NOT NULL DEFAULT 0,"
     " names TEXT NOT NULL DEFAULT '', keys TEXT NOT NULL DEFAULT '',"
-    " first_file TEXT NOT NULL DEFAULT '', first_bank INTEGER NOT NULL DEFAULT 0,"
+    " first_file INTEGER NOT NULL DEFAULT 0, first_bank INTEGER NOT NULL DEFAULT 0,"
     " first_slot INTEGER NOT NULL DEFAULT 0);"
     "CREATE TABLE places(file INTEGER NOT NULL REFERENCES files(id),"
     " bank INTEGER NOT NULL, slot INTEGER NOT NULL,"
@@ -49,7 +49,7 @@ constexpr const char* kSchema =
     "CREATE INDEX files_by_folder ON files(folder);"
     "CREATE INDEX places_by_file ON places(file);"
     "CREATE INDEX places_by_sound ON places(sound);"
-    "CREATE INDEX sounds_by_name ON sounds(names COLLATE NOCASE);";
+    "CREATE INDEX sounds_by_hash ON sounds(hash);";
 
 class Statement {
   public:
@@ -105,8 +105,17 @@ class Statement {
     std::string Text(int column) const {
         const auto* text = sqlite3_column_text(statement_, column);
         const int size = sqlite3_column_bytes(statement_, column);
-        return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text),
-                                                             static_cast<size_t>(size));
+        return text == nullptr
+                   ? std::string()
+                   : std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(size));
+    }
+    // Valid until the next step.
+    std::string_view View(int column) const {
+        const auto* text = sqlite3_column_text(statement_, column);
+        const int size = sqlite3_column_bytes(statement_, column);
+        return text == nullptr ? std::string_view()
+                               : std::string_view(reinterpret_cast<const char*>(text),
+                                                  static_cast<size_t>(size));
     }
     bool IsNull(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_NULL; }
 
@@ -144,7 +153,9 @@ std::string Utf8(const fs::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-fs::path FromUtf8(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
+fs::path FromUtf8(const std::string& text) {
+    return fs::path(std::u8string(text.begin(), text.end()));
+}
 
 std::vector<std::string> SplitNames(const std::string& names) {
     std::vector<std::string> list;
@@ -183,8 +194,8 @@ std::vector<std::string> SalvageFolders(sqlite3* db) {
 Opened OpenAndCheck(const std::string& path, LibraryConnection& connection, LibraryStatus& status,
                     std::string& message) {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     connection.Adopt(db);
     connection.SetPath(path);
     if (rc != SQLITE_OK) {
@@ -244,9 +255,9 @@ Opened OpenAndCheck(const std::string& path, LibraryConnection& connection, Libr
         walRc = Exec(db, "BEGIN IMMEDIATE");
         if (walRc == SQLITE_OK) walRc = Exec(db, kSchema);
         if (walRc == SQLITE_OK) {
-            const std::string pragmas = "PRAGMA application_id=" + std::to_string(kApplicationId) +
-                                        ";PRAGMA user_version=" +
-                                        std::to_string(kLibrarySchemaVersion);
+            const std::string pragmas =
+                "PRAGMA application_id=" + std::to_string(kApplicationId) +
+                ";PRAGMA user_version=" + std::to_string(kLibrarySchemaVersion);
             walRc = Exec(db, pragmas.c_str());
         }
         walRc = walRc == SQLITE_OK ? Exec(db, "COMMIT") : (Exec(db, "ROLLBACK"), walRc);
@@ -270,7 +281,8 @@ std::string AsideName(const std::string& path) {
 std::set<int64_t> SoundsOfFiles(sqlite3* db, const char* fileCondition, int64_t value) {
     std::set<int64_t> sounds;
     const std::string sql =
-        std::string("SELECT DISTINCT sound FROM places WHERE file IN (SELECT id FROM files WHERE ") +
+        std::string(
+            "SELECT DISTINCT sound FROM places WHERE file IN (SELECT id FROM files WHERE ") +
         fileCondition + ")";
     Statement select(db, sql.c_str());
     select.Bind(1, value);
@@ -283,7 +295,7 @@ std::set<int64_t> SoundsOfFiles(sqlite3* db, const char* fileCondition, int64_t 
 // no place holds any more is dropped.
 int RefreshSounds(sqlite3* db, const std::set<int64_t>& sounds) {
     Statement places(db,
-                     "SELECT p.name, f.path, p.bank, p.slot FROM places p JOIN files f ON f.id = "
+                     "SELECT p.name, p.file, p.bank, p.slot FROM places p JOIN files f ON f.id = "
                      "p.file WHERE p.sound = ?1 ORDER BY f.path, p.bank, p.slot");
     Statement update(db,
                      "UPDATE sounds SET copies = ?2, names = ?3, keys = ?4, first_file = ?5, "
@@ -297,12 +309,12 @@ int RefreshSounds(sqlite3* db, const std::set<int64_t>& sounds) {
         places.Bind(1, id);
         int64_t copies = 0;
         std::vector<std::string> names;
-        std::string file;
+        int64_t file = 0;
         int64_t bank = 0;
         int64_t slot = 0;
         while (places.Step()) {
             if (copies++ == 0) {
-                file = places.Text(1);
+                file = places.Int(1);
                 bank = places.Int(2);
                 slot = places.Int(3);
             }
@@ -333,6 +345,14 @@ int RefreshSounds(sqlite3* db, const std::set<int64_t>& sounds) {
     return SQLITE_OK;
 }
 
+// FNV-1a: only finds the rows to compare; the fingerprints themselves are
+// compared whole.
+int64_t FingerprintHash(const Fingerprint& fingerprint) {
+    uint64_t hash = 14695981039346656037ull;
+    for (const uint8_t b : fingerprint) hash = (hash ^ b) * 1099511628211ull;
+    return static_cast<int64_t>(hash);
+}
+
 struct IndexedFile {
     int64_t id;
     int64_t size;
@@ -344,11 +364,14 @@ class Writer {
   public:
     explicit Writer(sqlite3* db)
         : db_(db),
-          findSound_(db, "SELECT id FROM sounds WHERE fingerprint = ?1"),
-          addSound_(db, "INSERT INTO sounds(kind, fingerprint) VALUES(?1, ?2)"),
+          findSound_(db, "SELECT id FROM sounds WHERE hash = ?1 AND fingerprint = ?2"),
+          addSound_(db, "INSERT INTO sounds(kind, hash, fingerprint) VALUES(?1, ?2, ?3)"),
           addPlace_(db, "INSERT INTO places(file, bank, slot, sound, name) VALUES(?1,?2,?3,?4,?5)"),
-          addFile_(db, "INSERT INTO files(folder, path, size, mtime, not_sounds) VALUES(?1,?2,?3,?4,?5)"),
-          updateFile_(db, "UPDATE files SET folder=?1, size=?3, mtime=?4, not_sounds=?5 WHERE id=?6"),
+          addFile_(
+              db,
+              "INSERT INTO files(folder, path, size, mtime, not_sounds) VALUES(?1,?2,?3,?4,?5)"),
+          updateFile_(db,
+                      "UPDATE files SET folder=?1, size=?3, mtime=?4, not_sounds=?5 WHERE id=?6"),
           placesOf_(db, "SELECT DISTINCT sound FROM places WHERE file = ?1"),
           dropPlaces_(db, "DELETE FROM places WHERE file = ?1"),
           dropFile_(db, "DELETE FROM files WHERE id = ?1") {}
@@ -419,14 +442,17 @@ class Writer {
   private:
     int SoundId(const FileSound& sound, int64_t& id) {
         findSound_.Reset();
-        findSound_.Bind(1, sound.fingerprint);
+        const int64_t hash = FingerprintHash(sound.fingerprint);
+        findSound_.Bind(1, hash).Bind(2, sound.fingerprint);
         if (findSound_.Step()) {
             id = findSound_.Int(0);
             return SQLITE_OK;
         }
         if (findSound_.Code() != SQLITE_DONE) return findSound_.Code();
         addSound_.Reset();
-        addSound_.Bind(1, static_cast<int64_t>(sound.kind)).Bind(2, sound.fingerprint);
+        addSound_.Bind(1, static_cast<int64_t>(sound.kind))
+            .Bind(2, hash)
+            .Bind(3, sound.fingerprint);
         if (!addSound_.Run()) return addSound_.Code();
         id = sqlite3_last_insert_rowid(db_);
         return SQLITE_OK;
@@ -453,19 +479,10 @@ LibrarySound SoundFromRow(const Statement& row) {
 }
 
 constexpr const char* kSoundColumns =
-    "SELECT id, kind, copies, names, first_file, first_bank, first_slot FROM sounds ";
+    "SELECT s.id, s.kind, s.copies, s.names, f.path, s.first_bank, s.first_slot FROM sounds s "
+    "JOIN files f ON f.id = s.first_file ";
 
-// The LIKE pattern for a search text: its key anywhere, with the pattern's
-// own characters taken literally.
-std::string LikePattern(std::string_view text) {
-    std::string pattern = "%";
-    for (const char c : SearchKey(text)) {
-        if (c == '%' || c == '_' || c == '!') pattern += '!';
-        pattern += c;
-    }
-    pattern += '%';
-    return pattern;
-}
+void ForgetSearches(LibraryConnection& connection) { connection.Cache().valid = false; }
 
 bool IsDatabaseFile(const std::string& file, const std::string& database) {
     return !database.empty() && file.size() >= database.size() &&
@@ -484,6 +501,7 @@ void LibraryConnection::Adopt(sqlite3* db) {
 void LibraryConnection::Close() {
     if (db_ != nullptr) sqlite3_close_v2(db_);
     db_ = nullptr;
+    cache_ = {};
 }
 
 LibraryStatus OpenLibrary(const std::string& path, LibraryConnection& connection,
@@ -514,8 +532,8 @@ LibraryStatus OpenLibrary(const std::string& path, LibraryConnection& connection
     const std::string aside = AsideName(path);
     fs::rename(file, FromUtf8(aside), error);
     if (error) {
-        message = "the library index " + path + " is damaged and cannot be moved aside: " +
-                  error.message();
+        message = "the library index " + path +
+                  " is damaged and cannot be moved aside: " + error.message();
         return LibraryStatus::kCannotOpen;
     }
     std::error_code ignored;
@@ -543,6 +561,7 @@ LibraryStatus OpenLibrary(const std::string& path, LibraryConnection& connection
 LibraryStatus AddLibraryFolder(LibraryConnection& connection, const std::string& folder,
                                std::string& message) {
     message.clear();
+    ForgetSearches(connection);
     const std::string path = NormalFolderPath(folder);
     std::error_code error;
     if (path.empty() || !fs::is_directory(FromUtf8(path), error)) {
@@ -557,6 +576,7 @@ LibraryStatus AddLibraryFolder(LibraryConnection& connection, const std::string&
 LibraryStatus RemoveLibraryFolder(LibraryConnection& connection, const std::string& folder,
                                   std::string& message) {
     message.clear();
+    ForgetSearches(connection);
     sqlite3* db = connection.Handle();
     const std::string path = NormalFolderPath(folder);
     Statement find(db, "SELECT id FROM folders WHERE path = ?1");
@@ -570,7 +590,8 @@ LibraryStatus RemoveLibraryFolder(LibraryConnection& connection, const std::stri
     int rc = Exec(db, "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK) return Failure(db, rc, message);
     const std::set<int64_t> sounds = SoundsOfFiles(db, "folder = ?1", id);
-    Statement places(db, "DELETE FROM places WHERE file IN (SELECT id FROM files WHERE folder = ?1)");
+    Statement places(db,
+                     "DELETE FROM places WHERE file IN (SELECT id FROM files WHERE folder = ?1)");
     Statement files(db, "DELETE FROM files WHERE folder = ?1");
     Statement folderRow(db, "DELETE FROM folders WHERE id = ?1");
     if (!places.Bind(1, id).Run()) {
@@ -603,8 +624,14 @@ LibraryStatus UpdateLibrary(LibraryConnection& connection, const UpdateObserver&
                             UpdateReport& report, std::string& message) {
     report = UpdateReport{};
     message.clear();
+    // The data version tells of other connections' writes only; this one's
+    // own are forgotten here, and its searches during the update (none, as
+    // each thread has its own connection) would read the keys again.
+    ForgetSearches(connection);
     sqlite3* db = connection.Handle();
-    auto cancelled = [&] { return observer.cancelled != nullptr && observer.cancelled(observer.context); };
+    auto cancelled = [&] {
+        return observer.cancelled != nullptr && observer.cancelled(observer.context);
+    };
     auto progress = [&](size_t done, size_t total, std::string_view file) {
         if (observer.progress != nullptr) observer.progress(observer.context, done, total, file);
     };
@@ -638,7 +665,8 @@ LibraryStatus UpdateLibrary(LibraryConnection& connection, const UpdateObserver&
     {
         Statement select(db, "SELECT path, id, size, mtime FROM files");
         while (select.Step()) {
-            indexed.emplace(select.Text(0), IndexedFile{select.Int(1), select.Int(2), select.Int(3)});
+            indexed.emplace(select.Text(0),
+                            IndexedFile{select.Int(1), select.Int(2), select.Int(3)});
         }
         if (select.Code() != SQLITE_DONE) return Failure(db, select.Code(), message);
     }
@@ -690,8 +718,9 @@ LibraryStatus UpdateLibrary(LibraryConnection& connection, const UpdateObserver&
     // could not be read to its end: they may well be there still.
     for (const auto& [path, file] : indexed) {
         if (found.count(path) != 0) continue;
-        const bool unsure = std::any_of(incomplete.begin(), incomplete.end(),
-                                        [&](const std::string& f) { return PathIsInFolder(path, f); });
+        const bool unsure =
+            std::any_of(incomplete.begin(), incomplete.end(),
+                        [&](const std::string& f) { return PathIsInFolder(path, f); });
         if (unsure) continue;
         rc = writer.DropFile(file.id);
         if (rc != SQLITE_OK) return fail(rc);
@@ -703,17 +732,103 @@ LibraryStatus UpdateLibrary(LibraryConnection& connection, const UpdateObserver&
     return LibraryStatus::kOk;
 }
 
+LibraryStatus SearchLibraryIds(LibraryConnection& connection, std::string_view text,
+                               std::vector<int64_t>& ids) {
+    ids.clear();
+    LibraryConnection::SearchCache& cache = connection.Cache();
+    int64_t version = 0;
+    std::string message;
+    if (const int rc = QueryInt(connection.Handle(), "PRAGMA data_version", version);
+        rc != SQLITE_OK) {
+        return Failure(connection.Handle(), rc, message);
+    }
+    if (!cache.valid || cache.dataVersion != version) {
+        cache = {};
+        // Read in table order and sorted here, rather than sorted by SQLite:
+        // the same order as ORDER BY names COLLATE NOCASE, id, in half the
+        // time. Names and keys go into two long strings, not one string
+        // each, as there are a hundred thousand of them.
+        struct Row {
+            int64_t id;
+            size_t name, nameSize, key, keySize;
+        };
+        std::vector<Row> rows;
+        std::string names;
+        std::string keys;
+        Statement select(connection.Handle(), "SELECT id, names, keys FROM sounds");
+        while (select.Step()) {
+            const std::string_view name = select.View(1);
+            const std::string_view rowKeys = select.View(2);
+            rows.push_back({select.Int(0), names.size(), name.size(), keys.size(), rowKeys.size()});
+            for (const char c : name) {
+                names.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+            }
+            keys += rowKeys;
+        }
+        if (select.Code() != SQLITE_DONE)
+            return Failure(connection.Handle(), select.Code(), message);
+        const std::string_view sortNames = names;
+        std::sort(rows.begin(), rows.end(), [&](const Row& x, const Row& y) {
+            const int order =
+                sortNames.substr(x.name, x.nameSize).compare(sortNames.substr(y.name, y.nameSize));
+            return order != 0 ? order < 0 : x.id < y.id;
+        });
+        cache.ids.reserve(rows.size());
+        cache.starts.reserve(rows.size() + 1);
+        cache.keys.reserve(keys.size());
+        for (const Row& row : rows) {
+            cache.ids.push_back(row.id);
+            cache.starts.push_back(cache.keys.size());
+            cache.keys.append(keys, row.key, row.keySize);
+        }
+        cache.starts.push_back(cache.keys.size());
+        cache.dataVersion = version;
+        cache.valid = true;
+    }
+    // One pass over all the keys: each hit names its sound by where it
+    // lies, and the pass goes on after that sound's keys. A hit cannot run
+    // from one sound's keys into the next: the text holds no separator.
+    const std::string key = SearchKey(text);
+    const std::string_view all = cache.keys;
+    size_t at = 0;
+    while ((at = all.find(key, at)) != std::string_view::npos) {
+        const auto next = std::upper_bound(cache.starts.begin(), cache.starts.end(), at);
+        const auto index = static_cast<size_t>(next - cache.starts.begin()) - 1;
+        if (index >= cache.ids.size()) break;
+        ids.push_back(cache.ids[index]);
+        at = *next;
+    }
+    return LibraryStatus::kOk;
+}
+
+LibraryStatus LoadLibrarySounds(LibraryConnection& connection, std::span<const int64_t> ids,
+                                std::vector<LibrarySound>& sounds) {
+    sounds.clear();
+    const std::string sql = std::string(kSoundColumns) + "WHERE s.id = ?1";
+    Statement select(connection.Handle(), sql.c_str());
+    std::string message;
+    for (const int64_t id : ids) {
+        select.Reset();
+        select.Bind(1, id);
+        if (select.Step()) {
+            sounds.push_back(SoundFromRow(select));
+        } else if (select.Code() != SQLITE_DONE) {
+            return Failure(connection.Handle(), select.Code(), message);
+        }
+    }
+    return LibraryStatus::kOk;
+}
+
 LibraryStatus SearchLibrary(LibraryConnection& connection, std::string_view text, size_t limit,
                             std::vector<LibrarySound>& sounds) {
+    std::vector<int64_t> ids;
     sounds.clear();
-    const std::string sql = std::string(kSoundColumns) +
-                            "WHERE keys LIKE ?1 ESCAPE '!' ORDER BY names COLLATE NOCASE, id LIMIT ?2";
-    Statement select(connection.Handle(), sql.c_str());
-    select.Bind(1, LikePattern(text)).Bind(2, limit == 0 ? int64_t{-1} : static_cast<int64_t>(limit));
-    while (select.Step()) sounds.push_back(SoundFromRow(select));
-    std::string ignored;
-    return select.Code() == SQLITE_DONE ? LibraryStatus::kOk
-                                        : Failure(connection.Handle(), select.Code(), ignored);
+    if (const LibraryStatus status = SearchLibraryIds(connection, text, ids);
+        status != LibraryStatus::kOk) {
+        return status;
+    }
+    if (limit != 0 && ids.size() > limit) ids.resize(limit);
+    return LoadLibrarySounds(connection, ids, sounds);
 }
 
 LibraryStatus SoundPlaces(LibraryConnection& connection, int64_t soundId,
@@ -735,7 +850,7 @@ LibraryStatus SoundPlaces(LibraryConnection& connection, int64_t soundId,
 LibraryStatus ListDuplicates(LibraryConnection& connection, std::vector<DuplicateSound>& sounds) {
     sounds.clear();
     const std::string sql =
-        std::string(kSoundColumns) + "WHERE copies > 1 ORDER BY names COLLATE NOCASE, id";
+        std::string(kSoundColumns) + "WHERE s.copies > 1 ORDER BY s.names COLLATE NOCASE, s.id";
     Statement select(connection.Handle(), sql.c_str());
     while (select.Step()) sounds.push_back({SoundFromRow(select), {}});
     std::string ignored;
@@ -749,8 +864,9 @@ LibraryStatus ListDuplicates(LibraryConnection& connection, std::vector<Duplicat
 
 LibraryStatus ListNotSounds(LibraryConnection& connection, std::vector<NotSoundsFile>& files) {
     files.clear();
-    Statement select(connection.Handle(),
-                     "SELECT path, not_sounds FROM files WHERE not_sounds IS NOT NULL ORDER BY path");
+    Statement select(
+        connection.Handle(),
+        "SELECT path, not_sounds FROM files WHERE not_sounds IS NOT NULL ORDER BY path");
     while (select.Step()) files.push_back({select.Text(0), select.Text(1)});
     std::string ignored;
     return select.Code() == SQLITE_DONE ? LibraryStatus::kOk

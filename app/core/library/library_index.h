@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,9 +45,23 @@ class LibraryConnection {
     const std::string& Path() const { return path_; }
     void SetPath(std::string path) { path_ = std::move(path); }
 
+    // The search keys of every sound in name order, held in memory so that
+    // a keystroke's search is one pass over a few megabytes rather than a
+    // statement over every row. Read again when the database's data
+    // version says another connection changed it, or this one did.
+    struct SearchCache {
+        bool valid = false;
+        int64_t dataVersion = 0;
+        std::vector<int64_t> ids;
+        std::vector<size_t> starts;  // where each sound's keys start; one more at the end
+        std::string keys;
+    };
+    SearchCache& Cache() { return cache_; }
+
   private:
     sqlite3* db_ = nullptr;
     std::string path_;
+    SearchCache cache_;
 };
 
 // Opens the database at `path` (UTF-8), making it and its missing folders
@@ -93,7 +108,7 @@ LibraryStatus UpdateLibrary(LibraryConnection& connection, const UpdateObserver&
                             UpdateReport& report, std::string& message);
 
 struct SoundPlace {
-    std::string file;  // UTF-8 path
+    std::string file;   // UTF-8 path
     uint32_t bank = 0;  // from 1
     uint32_t slot = 0;  // from 0
     std::string name;
@@ -108,8 +123,14 @@ struct LibrarySound {
     SoundPlace first;                // by file, bank and slot
 };
 
-// Sounds whose names hold `text`, case-blind, blanks ignored; ordered by
-// name. Empty text finds every sound. `limit` 0 means all.
+// The sounds whose names hold `text`, case-blind, blanks ignored, in name
+// order; empty text finds every sound. The ids alone are what a list of
+// any length needs at a keystroke; LoadLibrarySounds gives the rows it
+// shows. SearchLibrary does both, for the first `limit` (0: all).
+LibraryStatus SearchLibraryIds(LibraryConnection& connection, std::string_view text,
+                               std::vector<int64_t>& ids);
+LibraryStatus LoadLibrarySounds(LibraryConnection& connection, std::span<const int64_t> ids,
+                                std::vector<LibrarySound>& sounds);
 LibraryStatus SearchLibrary(LibraryConnection& connection, std::string_view text, size_t limit,
                             std::vector<LibrarySound>& sounds);
 

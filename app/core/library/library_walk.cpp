@@ -28,7 +28,8 @@ std::string Problem(const fs::path& path, const std::string& what) {
 
 std::string ErrorText(const std::error_code& error) {
     std::string text = error.message();
-    if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    if (!text.empty())
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
     return text;
 }
 
@@ -84,8 +85,8 @@ FolderWalk WalkFolder(const std::string& folder, bool (*cancelled)(void*), void*
                     walk.problems.push_back(Problem(path, ErrorText(error)));
                     error.clear();
                 } else if (!visited.insert(real).second) {
-                    walk.problems.push_back(
-                        Problem(path, "a link to " + Utf8(real) + ", which is read once, not followed"));
+                    walk.problems.push_back(Problem(
+                        path, "a link to " + Utf8(real) + ", which is read once, not followed"));
                 } else {
                     pending.push_back(path);
                 }

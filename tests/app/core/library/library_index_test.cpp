@@ -24,8 +24,8 @@ using namespace library_files;
 namespace fs = std::filesystem;
 
 struct Library {
-    TempFolder home;      // the database's folder
-    TempFolder sounds;    // the library folder
+    TempFolder home;    // the database's folder
+    TempFolder sounds;  // the library folder
     LibraryConnection connection;
     std::string message;
 
@@ -40,11 +40,13 @@ struct Library {
     }
     UpdateReport Update(LibraryStatus expected = LibraryStatus::kOk) {
         UpdateReport report;
-        EXPECT_EQ(UpdateLibrary(connection, UpdateObserver{}, report, message), expected) << message;
+        EXPECT_EQ(UpdateLibrary(connection, UpdateObserver{}, report, message), expected)
+            << message;
         return report;
     }
     void AddAndUpdate() {
-        ASSERT_EQ(AddLibraryFolder(connection, sounds.Path().string(), message), LibraryStatus::kOk);
+        ASSERT_EQ(AddLibraryFolder(connection, sounds.Path().string(), message),
+                  LibraryStatus::kOk);
         Update();
     }
     std::vector<LibrarySound> Search(std::string_view text) {
@@ -101,11 +103,13 @@ TEST(LibraryIndex, UpdatesReadOnlyWhatChangedAndForgetGoneFiles) {
     ASSERT_EQ(places.size(), 1u);
     EXPECT_EQ(PlaceText(SoundKind::kTone, places[0]), a.string() + "#1:T1");
 
-    ASSERT_EQ(RemoveLibraryFolder(library.connection, library.sounds.Path().string(), library.message),
-              LibraryStatus::kOk);
+    ASSERT_EQ(
+        RemoveLibraryFolder(library.connection, library.sounds.Path().string(), library.message),
+        LibraryStatus::kOk);
     EXPECT_TRUE(library.Search("").empty());
-    EXPECT_EQ(RemoveLibraryFolder(library.connection, library.sounds.Path().string(), library.message),
-              LibraryStatus::kNoSuchFolder);
+    EXPECT_EQ(
+        RemoveLibraryFolder(library.connection, library.sounds.Path().string(), library.message),
+        LibraryStatus::kNoSuchFolder);
 }
 
 TEST(LibraryIndex, OneSoundUnderSeveralNamesAndNothingWritten) {
@@ -122,7 +126,8 @@ TEST(LibraryIndex, OneSoundUnderSeveralNamesAndNothingWritten) {
     std::map<std::string, std::pair<Bytes, fs::file_time_type>> before;
     for (const auto& entry : fs::recursive_directory_iterator(library.sounds.Path())) {
         if (entry.is_regular_file()) {
-            before[entry.path().string()] = {ReadBytes(entry.path().string()), entry.last_write_time()};
+            before[entry.path().string()] = {ReadBytes(entry.path().string()),
+                                             entry.last_write_time()};
         }
     }
     library.AddAndUpdate();
@@ -132,7 +137,8 @@ TEST(LibraryIndex, OneSoundUnderSeveralNamesAndNothingWritten) {
     ASSERT_EQ(ListDuplicates(library.connection, dupes), LibraryStatus::kOk);
     ASSERT_EQ(dupes.size(), 1u);
     EXPECT_EQ(dupes[0].sound.copies, 3u);
-    EXPECT_EQ(dupes[0].sound.names, (std::vector<std::string>{"BRASS SLOW", "HORN X", "Brass Slow"}));
+    EXPECT_EQ(dupes[0].sound.names,
+              (std::vector<std::string>{"BRASS SLOW", "HORN X", "Brass Slow"}));
     ASSERT_EQ(dupes[0].places.size(), 3u);
     EXPECT_EQ(PlaceText(SoundKind::kTone, dupes[0].places[1]),
               (library.sounds.Path() / "y/y.c64").string() + "#1:T10");
@@ -237,8 +243,8 @@ TEST(LibraryIndex, DamagedDatabaseIsMovedAsideAndMadeAnew) {
         void (*spoil)(const std::string& db);
         size_t foldersKept;
     } cases[] = {
-        {"not a database at all",
-         [](const std::string& db) { WriteBytes(db, Bytes(5000, 0x5A)); }, 0},
+        {"not a database at all", [](const std::string& db) { WriteBytes(db, Bytes(5000, 0x5A)); },
+         0},
         {"another program's database",
          [](const std::string& db) {
              sqlite3* other = nullptr;
@@ -265,7 +271,8 @@ TEST(LibraryIndex, DamagedDatabaseIsMovedAsideAndMadeAnew) {
         {
             LibraryConnection connection;
             ASSERT_EQ(OpenLibrary(db, connection, message), LibraryStatus::kOk);
-            ASSERT_EQ(AddLibraryFolder(connection, sounds.Path().string(), message), LibraryStatus::kOk);
+            ASSERT_EQ(AddLibraryFolder(connection, sounds.Path().string(), message),
+                      LibraryStatus::kOk);
             UpdateReport report;
             ASSERT_EQ(UpdateLibrary(connection, {}, report, message), LibraryStatus::kOk);
             sqlite3_exec(connection.Handle(), "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr,
@@ -282,7 +289,8 @@ TEST(LibraryIndex, DamagedDatabaseIsMovedAsideAndMadeAnew) {
         std::vector<std::string> folders;
         ASSERT_EQ(ListLibraryFolders(connection, folders), LibraryStatus::kOk);
         EXPECT_EQ(folders.size(), c.foldersKept) << c.what;
-        ASSERT_EQ(AddLibraryFolder(connection, sounds.Path().string(), message), LibraryStatus::kOk);
+        ASSERT_EQ(AddLibraryFolder(connection, sounds.Path().string(), message),
+                  LibraryStatus::kOk);
         UpdateReport report;
         ASSERT_EQ(UpdateLibrary(connection, {}, report, message), LibraryStatus::kOk) << c.what;
         std::vector<LibrarySound> found;
@@ -341,8 +349,9 @@ TEST(LibraryIndex, CancelKeepsWhatWasReadAndSearchesRunBesideAnUpdate) {
     EXPECT_GT(report.read, 0u);
     EXPECT_LT(report.read, 40u);
     EXPECT_EQ(library.Update().read, 40u - kept / 32);
-    ASSERT_EQ(RemoveLibraryFolder(library.connection, library.sounds.Path().string(), library.message),
-              LibraryStatus::kOk);
+    ASSERT_EQ(
+        RemoveLibraryFolder(library.connection, library.sounds.Path().string(), library.message),
+        LibraryStatus::kOk);
     ASSERT_EQ(AddLibraryFolder(library.connection, library.sounds.Path().string(), library.message),
               LibraryStatus::kOk);
 

@@ -15,7 +15,7 @@ namespace {
 
 using namespace library_files;
 
-constexpr std::string_view kWords[] = {"Brass", "Strings", "Pad", "Bass",
+constexpr std::string_view kWords[] = {"Brass", "Strings", "Pad",  "Bass",
                                        "Organ", "Lead",    "Bell", "Choir"};
 // 880 M-64C banks of 50 tones and 64 patches: 100 320 sounds, no two alike.
 constexpr size_t kBanks = 880;
@@ -33,7 +33,8 @@ TEST(LibrarySearch, AsYouTypeOver100000Sounds) {
         const std::string prefix(kWords[b % std::size(kWords)]);
         WriteBytes(sounds.File("bank" + std::to_string(b) + ".c64"),
                    M64CBank(prefix, static_cast<uint32_t>(b * 50)));
-        for (size_t t = 0; t < 50; ++t) names.push_back((prefix + std::to_string(t + 1)).substr(0, 10));
+        for (size_t t = 0; t < 50; ++t)
+            names.push_back((prefix + std::to_string(t + 1)).substr(0, 10));
         for (size_t p = 0; p < 64; ++p) names.push_back(prefix + " patch " + std::to_string(p + 1));
     }
     LibraryConnection connection;
@@ -48,8 +49,8 @@ TEST(LibrarySearch, AsYouTypeOver100000Sounds) {
 
     std::set<int64_t> before;
     for (const LibrarySound& sound : all) before.insert(sound.id);
-    for (const std::string typed : {"s", "st", "str", "stri", "strin", "string", "strings 1",
-                                    "strings 12", "strings 12x"}) {
+    for (const std::string typed :
+         {"s", "st", "str", "stri", "strin", "string", "strings 1", "strings 12", "strings 12x"}) {
         const std::string key = SearchKey(typed);
         const auto expected = std::count_if(names.begin(), names.end(), [&](const std::string& n) {
             return SearchKey(n).find(key) != std::string::npos;

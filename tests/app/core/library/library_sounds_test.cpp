@@ -165,7 +165,8 @@ TEST(LibraryLocation, EachSystemsConvention) {
         EnvironmentLookup lookup;
         const char* path;
     } cases[] = {
-        {LibrarySystem::kWindows, FakeEnvironment, "C:\\Users\\Ann\\AppData\\Roaming\\Vexa\\library.db"},
+        {LibrarySystem::kWindows, FakeEnvironment,
+         "C:\\Users\\Ann\\AppData\\Roaming\\Vexa\\library.db"},
         {LibrarySystem::kOther, FakeEnvironment, "/home/ann/.local/share/vexa/library.db"},
         {LibrarySystem::kOther, XdgEnvironment, "/data/vexa/library.db"},
         {LibrarySystem::kOther, RelativeXdgEnvironment, "/home/ann/.local/share/vexa/library.db"},

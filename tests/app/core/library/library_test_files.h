@@ -35,8 +35,8 @@ inline void PutTone(Bytes& image, size_t slot, std::string_view name, uint32_t s
     }
 }
 
-inline void PutPatch(Bytes& image, size_t slot, std::string_view name, uint8_t upper,
-                     uint8_t lower, uint8_t fill) {
+inline void PutPatch(Bytes& image, size_t slot, std::string_view name, uint8_t upper, uint8_t lower,
+                     uint8_t fill) {
     uint8_t* patch = image.data() + kPatchAt + kPatchSize * slot;
     std::fill_n(patch, 18, uint8_t{' '});
     std::copy_n(name.begin(), std::min<size_t>(name.size(), 18), patch);
