@@ -197,7 +197,8 @@ Opened OpenAndCheck(const std::string& path, LibraryConnection& connection, Libr
     const int rc =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     connection.Adopt(db);
-    connection.SetPath(path);
+    // Absolute, as the walk's paths are, so the update can pass it by.
+    connection.SetPath(NormalFolderPath(path));
     if (rc != SQLITE_OK) {
         message = "cannot open the library index " + path + ": " +
                   (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
@@ -419,7 +420,10 @@ class Writer {
             file = before->id;
         }
         put.Reset();
-        put.Bind(1, folder).Bind(2, walked.path).Bind(3, walked.size).Bind(4, walked.mtime);
+        // A file that could not be read is stored with no size, which no
+        // file has: the next update reads it again.
+        const int64_t size = read.readAgain ? int64_t{-2} : walked.size;
+        put.Bind(1, folder).Bind(2, walked.path).Bind(3, size).Bind(4, walked.mtime);
         if (read.notSounds.empty()) {
             put.BindNull(5);
         } else {
@@ -690,8 +694,7 @@ LibraryStatus UpdateLibrary(LibraryConnection& connection, const UpdateObserver&
         }
         const auto before = indexed.find(path);
         const IndexedFile* old = before == indexed.end() ? nullptr : &before->second;
-        if (old != nullptr && walked.problem.empty() && old->size == walked.size &&
-            old->mtime == walked.mtime) {
+        if (old != nullptr && old->size == walked.size && old->mtime == walked.mtime) {
             ++report.unchanged;
         } else {
             progress(done, found.size(), path);

@@ -87,11 +87,17 @@ FileSounds ReadFileSounds(const std::string& path) {
     OpenedBankFile opened;
     switch (OpenBankFile(path.c_str(), opened)) {
     case OpenBankResult::Opened: break;
-    case OpenBankResult::CannotOpen: result.notSounds = "cannot open the file"; return result;
+    case OpenBankResult::CannotOpen:
+        result.notSounds = "cannot open the file";
+        result.readAgain = true;
+        return result;
     case OpenBankResult::TooLarge:
         result.notSounds = "larger than 1 MiB (" + std::to_string(opened.fileSize) + " bytes)";
         return result;
-    case OpenBankResult::CannotRead: result.notSounds = "cannot read the file"; return result;
+    case OpenBankResult::CannotRead:
+        result.notSounds = "cannot read the file";
+        result.readAgain = true;
+        return result;
     case OpenBankResult::NotABank: result.notSounds = opened.found.reason; return result;
     }
     // Loose single sounds will join here, after the banks' sounds.

@@ -55,6 +55,9 @@ struct FileSounds {
     // Empty when the file holds sounds; otherwise why not, in the words
     // File > Open gives, for example "a damaged MIDI file".
     std::string notSounds;
+    // The file could not be opened or read this time (another program may
+    // hold it): it is worth reading again even if it does not change.
+    bool readAgain = false;
 };
 
 // The sounds of a file, read through the program's open pipeline (the size

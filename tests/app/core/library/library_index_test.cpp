@@ -214,6 +214,23 @@ TEST(LibraryIndex, FilesWithoutSoundsAreListedWithTheirReasons) {
     }
 }
 
+TEST(LibraryIndex, AnIndexInsideALibraryFolderIsNotReadAsAFile) {
+    TempFolder sounds;
+    WriteBytes(sounds.File("a.c16"), M16CBank("IN", 1));
+    LibraryConnection connection;
+    std::string message;
+    ASSERT_EQ(OpenLibrary(sounds.File("library.db"), connection, message), LibraryStatus::kOk);
+    ASSERT_EQ(AddLibraryFolder(connection, sounds.Path().string(), message), LibraryStatus::kOk);
+    for (int pass = 0; pass < 2; ++pass) {
+        UpdateReport report;
+        ASSERT_EQ(UpdateLibrary(connection, {}, report, message), LibraryStatus::kOk);
+        EXPECT_EQ(report.files, 1u);
+    }
+    std::vector<NotSoundsFile> files;
+    ASSERT_EQ(ListNotSounds(connection, files), LibraryStatus::kOk);
+    EXPECT_TRUE(files.empty());
+}
+
 TEST(LibraryIndex, FolderThatVanishesKeepsItsSoundsAndLoopsAreReadOnce) {
     Library library;
     library.Write("keep/a.c16", M16CBank("KEEP", 1));
