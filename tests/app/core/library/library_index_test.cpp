@@ -31,6 +31,11 @@ struct Library {
 
     Library() { EXPECT_EQ(Open(connection), LibraryStatus::kOk) << message; }
     std::string Db() const { return home.File("vexa/library.db"); }
+    // A file of the library folder as the index names it, with the
+    // system's own separators.
+    std::string In(const std::string& relative) const {
+        return (sounds.Path() / fs::path(relative).make_preferred()).string();
+    }
     LibraryStatus Open(LibraryConnection& c) { return OpenLibrary(Db(), c, message); }
 
     void Write(const std::string& name, const Bytes& bytes) {
@@ -141,7 +146,7 @@ TEST(LibraryIndex, OneSoundUnderSeveralNamesAndNothingWritten) {
               (std::vector<std::string>{"BRASS SLOW", "HORN X", "Brass Slow"}));
     ASSERT_EQ(dupes[0].places.size(), 3u);
     EXPECT_EQ(PlaceText(SoundKind::kTone, dupes[0].places[1]),
-              (library.sounds.Path() / "y/y.c64").string() + "#1:T10");
+              library.In("y/y.c64") + "#1:T10");
     // Found by any of its names, as one line.
     EXPECT_EQ(library.Search("horn").size(), 1u);
     EXPECT_EQ(library.Search("horn")[0].copies, 3u);
@@ -209,7 +214,7 @@ TEST(LibraryIndex, FilesWithoutSoundsAreListedWithTheirReasons) {
     ASSERT_EQ(ListNotSounds(library.connection, files), LibraryStatus::kOk);
     ASSERT_EQ(files.size(), expected.size());
     for (size_t i = 0; i < files.size(); ++i) {
-        EXPECT_EQ(files[i].file, (library.sounds.Path() / expected[i].file).string());
+        EXPECT_EQ(files[i].file, library.In(expected[i].file));
         EXPECT_EQ(files[i].reason, expected[i].reason);
     }
 }
