@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,7 +81,29 @@ std::string Names(const LibrarySound& sound) {
     return text;
 }
 
+// The index takes UTF-8 names. On Windows the command line and getenv
+// speak the ANSI code page, which differs as soon as a user's name holds
+// an accent: arguments are converted, and the environment is read wide.
+#ifdef _WIN32
+std::string Utf8Argument(const std::string& native) {
+    const std::u8string text = std::filesystem::path(native).u8string();
+    return std::string(text.begin(), text.end());
+}
+
+const char* Environment(const char* name) {
+    static std::string value;
+    const std::wstring wide(name, name + std::strlen(name));
+    const wchar_t* found = _wgetenv(wide.c_str());
+    if (found == nullptr) return nullptr;
+    const std::u8string text = std::filesystem::path(found).u8string();
+    value.assign(text.begin(), text.end());
+    return value.c_str();
+}
+#else
+std::string Utf8Argument(const std::string& native) { return native; }
+
 const char* Environment(const char* name) { return std::getenv(name); }
+#endif
 
 const char* KindWord(SoundKind kind) { return kind == SoundKind::kPatch ? "patch" : "tone"; }
 
@@ -188,10 +212,12 @@ int RunLibraryCommand(int argc, char** argv) {
     }
 
     if (database.empty()) {
-        const char* named = std::getenv("VEXA_LIBRARY_DB");
+        const char* named = Environment("VEXA_LIBRARY_DB");
         database = named != nullptr && *named != '\0'
                        ? std::string(named)
                        : LibraryDatabasePath(ThisLibrarySystem(), Environment);
+    } else {
+        database = Utf8Argument(database);
     }
     LibraryConnection connection;
     std::string message;
@@ -202,9 +228,9 @@ int RunLibraryCommand(int argc, char** argv) {
 
     int code = kExitOk;
     if (command == "add" || command == "remove") {
-        const LibraryStatus status = command == "add"
-                                         ? AddLibraryFolder(connection, words[1], message)
-                                         : RemoveLibraryFolder(connection, words[1], message);
+        const LibraryStatus status =
+            command == "add" ? AddLibraryFolder(connection, Utf8Argument(words[1]), message)
+                             : RemoveLibraryFolder(connection, Utf8Argument(words[1]), message);
         if (status != LibraryStatus::kOk) return Status(status, message);
         if (command == "add") code = Update(connection);
     } else if (command == "update") {

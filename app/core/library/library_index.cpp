@@ -702,7 +702,7 @@ LibraryStatus UpdateLibrary(LibraryConnection& connection, const UpdateObserver&
             if (!walked.problem.empty()) {
                 read.notSounds = walked.problem;
             } else {
-                read = ReadFileSounds(FromUtf8(path).string());
+                read = ReadFileSounds(path);
             }
             ++report.read;
             if (!read.notSounds.empty()) ++report.notSounds;

@@ -1,9 +1,10 @@
-// Fingerprints and the sounds of a file. The open pipeline decides what a
-// file holds; this only takes the banks apart.
+// Fingerprints and the sounds of a file. FindBanks decides what a file
+// holds; this reads it and takes the banks apart.
 #include "app/core/library/library_sounds.h"
 
 #include "app/view/listing.h"
-#include "bank/open_bank.h"
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -83,26 +84,45 @@ void AppendBankSounds(const FoundBank& bank, uint32_t number, std::vector<FileSo
 }
 
 FileSounds ReadFileSounds(const std::string& path) {
+    // The open pipeline's steps (the size check, the whole read, FindBanks),
+    // with the file opened by its UTF-8 name through std::filesystem: on
+    // Windows a narrow name passes through the ANSI code page, and a file
+    // named in any other script could not be opened at all.
     FileSounds result;
-    OpenedBankFile opened;
-    switch (OpenBankFile(path.c_str(), opened)) {
-    case OpenBankResult::Opened: break;
-    case OpenBankResult::CannotOpen:
+    const std::filesystem::path name(std::u8string(path.begin(), path.end()));
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(name, error);
+    if (error) {
         result.notSounds = "cannot open the file";
         result.readAgain = true;
         return result;
-    case OpenBankResult::TooLarge:
-        result.notSounds = "larger than 1 MiB (" + std::to_string(opened.fileSize) + " bytes)";
+    }
+    if (size > kLargestBankFile) {
+        result.notSounds = "larger than 1 MiB (" + std::to_string(size) + " bytes)";
         return result;
-    case OpenBankResult::CannotRead:
+    }
+    std::ifstream in(name, std::ios::binary);
+    if (!in) {
+        result.notSounds = "cannot open the file";
+        result.readAgain = true;
+        return result;
+    }
+    std::vector<uint8_t> data(static_cast<size_t>(size));
+    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    // Short, or longer than measured: the file changed under the reader.
+    if (static_cast<uintmax_t>(in.gcount()) != size || in.peek() != std::char_traits<char>::eof()) {
         result.notSounds = "cannot read the file";
         result.readAgain = true;
         return result;
-    case OpenBankResult::NotABank: result.notSounds = opened.found.reason; return result;
+    }
+    const BankSearch found = FindBanks(data);
+    if (found.banks.empty()) {
+        result.notSounds = found.reason;
+        return result;
     }
     // Loose single sounds will join here, after the banks' sounds.
-    for (size_t b = 0; b < opened.found.banks.size(); ++b) {
-        AppendBankSounds(opened.found.banks[b], static_cast<uint32_t>(b + 1), result.sounds);
+    for (size_t b = 0; b < found.banks.size(); ++b) {
+        AppendBankSounds(found.banks[b], static_cast<uint32_t>(b + 1), result.sounds);
     }
     return result;
 }

@@ -60,8 +60,9 @@ struct FileSounds {
     bool readAgain = false;
 };
 
-// The sounds of a file, read through the program's open pipeline (the size
-// check, the whole read, FindBanks). The file is only read.
+// The sounds of a file (its UTF-8 name), read as the program's open
+// pipeline reads: at most 1 MiB, read whole, judged by FindBanks. The file
+// is only read.
 FileSounds ReadFileSounds(const std::string& path);
 
 // "T12" for tone slot 11, "C4" for patch slot 19: the 1-based names the
