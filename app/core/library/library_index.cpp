@@ -1,9 +1,10 @@
 // The library index over SQLite. Tables: the folders; the files read from
 // them with the size and modification time they had; one row per different
-// sound (its fingerprint, and what a search shows of it: copies, names,
-// first place, kept up to date by each update so that a search reads one
-// row per sound); and one row per place a sound is found. Knows nothing of
-// threads or windows: the caller gives each thread its own connection.
+// sound (its fingerprint, and what a search shows of it: copies, names and
+// their search keys, first place, kept up to date by each update so that
+// showing a sound reads one row); and one row per place a sound is found.
+// Knows nothing of threads or windows: the caller gives each thread its own
+// connection.
 #include "app/core/library/library_index.h"
 
 #include <sqlite3.h>
@@ -53,7 +54,7 @@ constexpr const char* kSchema =
 
 class Statement {
   public:
-    Statement(sqlite3* db, const char* sql) : db_(db) {
+    Statement(sqlite3* db, const char* sql) {
         rc_ = sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr);
     }
     ~Statement() { sqlite3_finalize(statement_); }
@@ -117,10 +118,8 @@ class Statement {
                                : std::string_view(reinterpret_cast<const char*>(text),
                                                   static_cast<size_t>(size));
     }
-    bool IsNull(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_NULL; }
 
   private:
-    sqlite3* db_;
     sqlite3_stmt* statement_ = nullptr;
     int rc_ = SQLITE_OK;
 };
@@ -486,6 +485,9 @@ constexpr const char* kSoundColumns =
     "SELECT s.id, s.kind, s.copies, s.names, f.path, s.first_bank, s.first_slot FROM sounds s "
     "JOIN files f ON f.id = s.first_file ";
 
+// SQLite is not asked to cope with a connection that is not there.
+LibraryStatus NotOpen() { return LibraryStatus::kFailed; }
+
 void ForgetSearches(LibraryConnection& connection) { connection.Cache().valid = false; }
 
 bool IsDatabaseFile(const std::string& file, const std::string& database) {
@@ -564,6 +566,7 @@ LibraryStatus OpenLibrary(const std::string& path, LibraryConnection& connection
 
 LibraryStatus AddLibraryFolder(LibraryConnection& connection, const std::string& folder,
                                std::string& message) {
+    if (!connection.IsOpen()) return NotOpen();
     message.clear();
     ForgetSearches(connection);
     const std::string path = NormalFolderPath(folder);
@@ -579,6 +582,7 @@ LibraryStatus AddLibraryFolder(LibraryConnection& connection, const std::string&
 
 LibraryStatus RemoveLibraryFolder(LibraryConnection& connection, const std::string& folder,
                                   std::string& message) {
+    if (!connection.IsOpen()) return NotOpen();
     message.clear();
     ForgetSearches(connection);
     sqlite3* db = connection.Handle();
@@ -616,6 +620,7 @@ LibraryStatus RemoveLibraryFolder(LibraryConnection& connection, const std::stri
 }
 
 LibraryStatus ListLibraryFolders(LibraryConnection& connection, std::vector<std::string>& folders) {
+    if (!connection.IsOpen()) return NotOpen();
     folders.clear();
     Statement select(connection.Handle(), "SELECT path FROM folders ORDER BY path");
     while (select.Step()) folders.push_back(select.Text(0));
@@ -626,6 +631,7 @@ LibraryStatus ListLibraryFolders(LibraryConnection& connection, std::vector<std:
 
 LibraryStatus UpdateLibrary(LibraryConnection& connection, const UpdateObserver& observer,
                             UpdateReport& report, std::string& message) {
+    if (!connection.IsOpen()) return NotOpen();
     report = UpdateReport{};
     message.clear();
     // The data version tells of other connections' writes only; this one's
@@ -737,6 +743,7 @@ LibraryStatus UpdateLibrary(LibraryConnection& connection, const UpdateObserver&
 
 LibraryStatus SearchLibraryIds(LibraryConnection& connection, std::string_view text,
                                std::vector<int64_t>& ids) {
+    if (!connection.IsOpen()) return NotOpen();
     ids.clear();
     LibraryConnection::SearchCache& cache = connection.Cache();
     int64_t version = 0;
@@ -806,6 +813,7 @@ LibraryStatus SearchLibraryIds(LibraryConnection& connection, std::string_view t
 
 LibraryStatus LoadLibrarySounds(LibraryConnection& connection, std::span<const int64_t> ids,
                                 std::vector<LibrarySound>& sounds) {
+    if (!connection.IsOpen()) return NotOpen();
     sounds.clear();
     const std::string sql = std::string(kSoundColumns) + "WHERE s.id = ?1";
     Statement select(connection.Handle(), sql.c_str());
@@ -836,6 +844,7 @@ LibraryStatus SearchLibrary(LibraryConnection& connection, std::string_view text
 
 LibraryStatus SoundPlaces(LibraryConnection& connection, int64_t soundId,
                           std::vector<SoundPlace>& places) {
+    if (!connection.IsOpen()) return NotOpen();
     places.clear();
     Statement select(connection.Handle(),
                      "SELECT f.path, p.bank, p.slot, p.name FROM places p JOIN files f ON f.id = "
@@ -851,6 +860,7 @@ LibraryStatus SoundPlaces(LibraryConnection& connection, int64_t soundId,
 }
 
 LibraryStatus ListDuplicates(LibraryConnection& connection, std::vector<DuplicateSound>& sounds) {
+    if (!connection.IsOpen()) return NotOpen();
     sounds.clear();
     const std::string sql =
         std::string(kSoundColumns) + "WHERE s.copies > 1 ORDER BY s.names COLLATE NOCASE, s.id";
@@ -866,6 +876,7 @@ LibraryStatus ListDuplicates(LibraryConnection& connection, std::vector<Duplicat
 }
 
 LibraryStatus ListNotSounds(LibraryConnection& connection, std::vector<NotSoundsFile>& files) {
+    if (!connection.IsOpen()) return NotOpen();
     files.clear();
     Statement select(
         connection.Handle(),

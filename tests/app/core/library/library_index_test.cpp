@@ -343,6 +343,11 @@ TEST(LibraryIndex, NewerOrLockedDatabaseIsLeftAsItIs) {
     EXPECT_EQ(library.Open(newer), LibraryStatus::kNewerVersion);
     EXPECT_NE(library.message.find("newer Vexa"), std::string::npos);
     EXPECT_FALSE(newer.IsOpen());
+    // Calls on the connection that did not open are refused, not run.
+    std::vector<LibrarySound> found;
+    UpdateReport report;
+    EXPECT_EQ(SearchLibrary(newer, "", 0, found), LibraryStatus::kFailed);
+    EXPECT_EQ(UpdateLibrary(newer, {}, report, library.message), LibraryStatus::kFailed);
     EXPECT_FALSE(fs::exists(library.Db() + ".damaged"));
 }
 
