@@ -2,6 +2,7 @@
 # Builds and runs every test of Vexa on Debian 12, installing what is
 # missing first:
 #   host        native build: unit tests, vexa-cli tests, the benchmarks run
+#               (the library's on a generated folder of 10 000 files)
 #   asan        the same tests under AddressSanitizer and UBSan
 #   tsan        the same tests under ThreadSanitizer
 #   fuzz        the ImportBank and the synthesizer-side fuzz targets for a
@@ -75,8 +76,10 @@ for stage in $stages; do
     host)
         configure_and_build host
         run_ctest "$build/host"
-        # Figures to read, not pass/fail: idle CPU, Stop latency, ring rate.
+        # Figures to read, not pass/fail: idle CPU, Stop latency, ring rate;
+        # the library index's first index, update and search.
         "$build/host/tests/bench/vexa_benchmarks" --benchmark_color=false
+        "$build/host/tests/bench/vexa_library_benchmarks" --benchmark_color=false
         ;;
     asan)
         configure_and_build asan

@@ -21,6 +21,7 @@
 #include "bank/open_bank.h"
 #include "tools/cli_compose.h"
 #include "tools/cli_options.h"
+#include "tools/cli_library.h"
 #include "vexa_version.h"
 
 namespace {
@@ -33,6 +34,8 @@ constexpr const char* kUsage =
     "       vexa-cli compose OUT [--base FILE[#N]] [--kind m16c|m64c]\n"
     "                [--to jx8p|jx10|mks70|image] [--channel 1..16|auto]\n"
     "                [--keep-tone-numbers] PLACEMENT...\n"
+    "       vexa-cli library add DIR | remove DIR | update | search TEXT | dupes\n"
+    "                | not-sounds | folders   [--db FILE]\n"
     "       vexa-cli --help | --version\n"
     "\n"
     "identify  names the layout and cartridge kind (M-16C or M-64C) of each file,\n"
@@ -59,6 +62,13 @@ constexpr const char* kUsage =
     "          table. A patch brings its two tones into free tone slots; with no\n"
     "          free slot compose fails, unless --keep-tone-numbers lets patches\n"
     "          play the bank's tones of their numbers. Any error writes nothing.\n"
+    "library   the index of the sounds in your library folders (the one Vexa\n"
+    "          uses; --db or VEXA_LIBRARY_DB names another): add DIR adds a\n"
+    "          folder and reads it, remove DIR drops it, update reads what\n"
+    "          changed, search prints one line per sound whose name holds TEXT\n"
+    "          (names, kind, copies, first place as FILE#N:SLOT), dupes each\n"
+    "          sound held in several places with one indented line per place,\n"
+    "          not-sounds the files that hold no sound and why.\n"
     "\n"
     "Of a file that holds a bank, identify, list and convert also print\n"
     "'FILE: Skipped: ...' for the bank messages that go into no bank and\n"
@@ -349,6 +359,7 @@ int main(int argc, char** argv) {
     }
     if (command == "list") return ParseList(argc - 2, argv + 2);
     if (command == "compose") return RunCompose(argc - 2, argv + 2);
+    if (command == "library") return RunLibraryCommand(argc - 2, argv + 2);
     if (command == "convert") {
         const int status = Convert(argc - 2, argv + 2);
         return FinishStandardOutput() ? status : kExitFailed;
