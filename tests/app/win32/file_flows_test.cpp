@@ -17,6 +17,7 @@
 #include "bank/bank_search.h"
 #include "bank/sysex.h"
 #include "tests/app/win32/dialog_driver.h"
+#include "tests/bank/bank_layouts.h"
 #include "tests/support/shell_recorder.h"
 
 namespace {
@@ -88,25 +89,19 @@ BankStorage SampleM16C() {
     return image;
 }
 
+// The streams as the layouts describe them, written byte by byte by the
+// test builders, never by the program's encoders.
+Bytes ImageBytes(const BankStorage& image, size_t size) {
+    return Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size));
+}
 Bytes Mks70Stream(const BankStorage& image, uint8_t channel) {
-    Bytes out(kMks70BankStreamSize);
-    EncodeMks70Bank(std::span<const uint8_t, kM64CImageSize>(image.data(), kM64CImageSize),
-                    std::span<uint8_t, kMks70BankStreamSize>(out.data(), out.size()), channel);
-    return out;
+    return BuildMks70BankStream(ImageBytes(image, kM64CImageSize), channel);
 }
-
 Bytes Jx10Stream(const BankStorage& image, uint8_t channel) {
-    Bytes out(kJx10BulkStreamSize);
-    EncodeJx10Bulk(std::span<const uint8_t, kM64CImageSize>(image.data(), kM64CImageSize),
-                   std::span<uint8_t, kJx10BulkStreamSize>(out.data(), out.size()), channel);
-    return out;
+    return BuildJx10BulkStream(ImageBytes(image, kM64CImageSize), channel);
 }
-
 Bytes Jx8pStream(const BankStorage& image, uint8_t channel) {
-    Bytes out(kJx8pBankStreamSize);
-    EncodeJx8pBank(std::span<const uint8_t, kM16CImageSize>(image.data(), kM16CImageSize),
-                   std::span<uint8_t, kJx8pBankStreamSize>(out.data(), out.size()), channel);
-    return out;
+    return BuildJx8pBankStream(ImageBytes(image, kM16CImageSize), channel);
 }
 
 // What the flows work on, as the main window holds it, and the number of
@@ -368,16 +363,17 @@ struct SaveCase {
     BankKind kind;
     int32_t synthType;
     int32_t midiChannel;
+    Bytes (*stream)(const BankStorage& image, uint8_t channel);  // what the file must hold
     size_t length;
 };
 
 TEST_F(FileFlows, SaveAsWritesTheStreamForTheKindAndSynthesizer) {
     const SaveCase cases[] = {
-        {kM16CKind, kSynthMks70, kChannelAuto, kJx8pBankStreamSize},
-        {kM16CKind, kSynthJx10, 3, kJx8pBankStreamSize},
-        {kM64CKind, kSynthJx10, 3, kJx10BulkStreamSize},
-        {kM64CKind, kSynthMks70, kChannelAuto, kMks70BankStreamSize},
-        {kM64CKind, kSynthJx8p, 0, kMks70BankStreamSize},
+        {kM16CKind, kSynthMks70, kChannelAuto, Jx8pStream, kJx8pBankStreamSize},
+        {kM16CKind, kSynthJx10, 3, Jx8pStream, kJx8pBankStreamSize},
+        {kM64CKind, kSynthJx10, 3, Jx10Stream, kJx10BulkStreamSize},
+        {kM64CKind, kSynthMks70, kChannelAuto, Mks70Stream, kMks70BankStreamSize},
+        {kM64CKind, kSynthJx8p, 0, Mks70Stream, kMks70BankStreamSize},
     };
     int n = 0;
     for (const SaveCase& c : cases) {
@@ -394,9 +390,7 @@ TEST_F(FileFlows, SaveAsWritesTheStreamForTheKindAndSynthesizer) {
         EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
         EXPECT_TRUE(dialogCentred);
         const auto channel = static_cast<uint8_t>(c.midiChannel);
-        const Bytes expected = c.kind == kM16CKind         ? Jx8pStream(image, channel)
-                               : c.synthType == kSynthJx10 ? Jx10Stream(image, channel)
-                                                           : Mks70Stream(image, channel);
+        const Bytes expected = c.stream(image, channel);
         ASSERT_EQ(expected.size(), c.length);
         EXPECT_TRUE(ReadFile(path) == expected);
         EXPECT_FALSE(state.document.changed);
