@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "ground/mailbox.h"
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "ground/settings.h"
 #include "ground/shell.h"
 #include "app/view/found_banks.h"

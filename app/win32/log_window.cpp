@@ -17,7 +17,7 @@
 #include <atomic>
 #include <cstdarg>
 
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "ground/shell.h"
 #include "app/view/text_lines.h"
 #include "app/win32/list_box_sink.h"

@@ -19,7 +19,7 @@
 #include "app/win32/file_flows.h"
 #include "app/win32/listing_view.h"
 #include "app/win32/status_bar.h"
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "tests/app/win32/gui_harness.h"
 
 namespace {
