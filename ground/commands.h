@@ -1,18 +1,27 @@
 // Command numbers and the program's own window messages, as the worker and
 // the transfer operations use them. Plain numbers: knows nothing of windows,
-// devices or what a command does.
+// devices, resources or what a command does. The menu items carry the same
+// numbers (IDM_* of app/win32/resource.h); app/win32/sdk_values_check.cpp
+// compares the two at compile time.
 #pragma once
 
 #include <cstdint>
 
-#include "ground/resource.h"
-
-inline constexpr int32_t kCommandTransmit = IDM_TRANSMIT;    // 40007
-inline constexpr int32_t kCommandReceive = IDM_RECEIVE;      // 40008
-inline constexpr int32_t kCommandTest = IDM_TEST;            // 40009
-inline constexpr int32_t kCommandWatch = IDM_WATCH;          // 40010
-inline constexpr int32_t kCommandStop = IDM_STOP;            // 40011
-inline constexpr int32_t kCommandLogWindow = IDM_LOGWINDOW;  // 40006
+inline constexpr int32_t kCommandTransmit = 40007;
+inline constexpr int32_t kCommandReceive = 40008;
+inline constexpr int32_t kCommandTest = 40009;
+inline constexpr int32_t kCommandWatch = 40010;
+inline constexpr int32_t kCommandStop = 40011;
+inline constexpr int32_t kCommandLogWindow = 40006;
+// The commands that start a flow of their own on the UI thread.
+inline constexpr int32_t kCommandAbout = 40001;
+inline constexpr int32_t kCommandExit = 40002;
+inline constexpr int32_t kCommandOpen = 40003;
+inline constexpr int32_t kCommandSave = 40004;
+inline constexpr int32_t kCommandSaveAs = 40005;
+inline constexpr int32_t kCommandOptions = 40012;
+inline constexpr int32_t kCommandRecentFirst = 40020;
+inline constexpr int32_t kCommandRecentLast = 40023;
 
 inline constexpr uint32_t kWmCommand = 0x0111;               // WM_COMMAND
 inline constexpr uint32_t kWorkerEndedMessage = 0x0400;      // WM_USER

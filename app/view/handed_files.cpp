@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "ground/resource.h"
+#include "ground/commands.h"
 
 bool QueueHandedFile(HandedFiles& files, const char* path) {
     if (path == nullptr || files.count >= kHandedFileCapacity) return false;
@@ -36,11 +36,13 @@ bool TakeHandedFile(HandedFiles& files, bool transferRuns, std::span<char, kHand
 }
 
 bool RefusedDuringFlow(uint32_t command) {
-    switch (command) {
-    case IDM_OPEN:
-    case IDM_SAVE:
-    case IDM_SAVEAS:
-    case IDM_OPTIONS: return true;
-    default: return command >= IDM_RECENT_FIRST && command <= IDM_RECENT_LAST;
+    switch (static_cast<int32_t>(command)) {
+    case kCommandOpen:
+    case kCommandSave:
+    case kCommandSaveAs:
+    case kCommandOptions: return true;
+    default:
+        return static_cast<int32_t>(command) >= kCommandRecentFirst &&
+               static_cast<int32_t>(command) <= kCommandRecentLast;
     }
 }

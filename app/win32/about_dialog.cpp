@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "app/win32/center_window.h"
 #include "vexa_version.h"
 

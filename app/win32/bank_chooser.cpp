@@ -7,7 +7,7 @@
 
 #include "app/view/found_banks.h"
 #include "app/win32/center_window.h"
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "ground/shell.h"
 
 namespace {

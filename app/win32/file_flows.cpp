@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "ground/mailbox.h"
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "ground/shell.h"
 #include "app/win32/bank_chooser.h"
 #include "app/win32/center_window.h"

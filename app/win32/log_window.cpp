@@ -19,7 +19,7 @@
 #include <deque>
 #include <string>
 
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "ground/shell.h"
 #include "app/view/text_lines.h"
 #include "app/win32/list_box_sink.h"

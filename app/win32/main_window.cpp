@@ -5,7 +5,7 @@
 
 #include "ground/commands.h"
 #include "ground/mailbox.h"
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "ground/shell.h"
 #include "app/core/document_transfer.h"
 #include "app/win32/about_dialog.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <span>
 
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "ground/settings.h"
 #include "app/win32/center_window.h"
 #include "app/win32/registry_settings.h"

@@ -6,7 +6,7 @@
 
 #include "app/win32/registry_settings.h"
 #include "app/win32/shell_win32.h"
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "ground/shell.h"
 
 namespace {

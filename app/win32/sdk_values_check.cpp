@@ -4,15 +4,33 @@
 // copy is compared here with the SDK header, so a wrong one stops the build.
 // The options dialog also finds its radio buttons by arithmetic on the
 // first identifier of a run; the runs are checked here too. The winmm
-// copies are checked beside the winmm table (midi/winmm_real.cpp).
+// copies are checked beside the winmm table (midi/winmm_real.cpp), and the
+// command numbers of ground/commands.h against the menu identifiers.
 #include <windows.h>
 
 #include "ground/commands.h"
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "ground/settings.h"
 #include "ground/shell.h"
 #include "app/core/file_flows.h"
 #include "app/view/status_layout.h"
+
+// The command numbers the worker and the operations know, against the menu
+// items that send them.
+static_assert(kCommandTransmit == IDM_TRANSMIT);
+static_assert(kCommandReceive == IDM_RECEIVE);
+static_assert(kCommandTest == IDM_TEST);
+static_assert(kCommandWatch == IDM_WATCH);
+static_assert(kCommandStop == IDM_STOP);
+static_assert(kCommandLogWindow == IDM_LOGWINDOW);
+static_assert(kCommandAbout == IDM_ABOUT);
+static_assert(kCommandExit == IDM_EXIT);
+static_assert(kCommandOpen == IDM_OPEN);
+static_assert(kCommandSave == IDM_SAVE);
+static_assert(kCommandSaveAs == IDM_SAVEAS);
+static_assert(kCommandOptions == IDM_OPTIONS);
+static_assert(kCommandRecentFirst == IDM_RECENT_FIRST);
+static_assert(kCommandRecentLast == IDM_RECENT_LAST);
 
 static_assert(kWmCommand == WM_COMMAND);
 static_assert(kWorkerEndedMessage == WM_USER);

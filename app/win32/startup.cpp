@@ -7,7 +7,7 @@
 
 #include "app/view/file_argument.h"
 #include "ground/mailbox.h"
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "ground/shell.h"
 #include "app/win32/file_flows.h"
 #include "app/win32/full_path.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/view/handed_files.h"
-#include "ground/resource.h"
+#include "ground/commands.h"
 
 namespace {
 
@@ -73,10 +73,10 @@ TEST(HandedFiles, OnlyFlowsOfTheirOwnAreRefusedInsideAFlow) {
         uint32_t command;
         bool refused;
     } cases[] = {
-        {IDM_OPEN, true},         {IDM_SAVEAS, true},           {IDM_OPTIONS, true},
-        {IDM_RECENT_FIRST, true}, {IDM_RECENT_LAST, true},      {IDM_STOP, false},
-        {IDM_LOGWINDOW, false},   {IDM_TRANSMIT, false},        {IDM_EXIT, false},
-        {IDM_ABOUT, false},       {IDM_RECENT_LAST + 1, false},
+        {kCommandOpen, true},         {kCommandSaveAs, true},           {kCommandOptions, true},
+        {kCommandRecentFirst, true}, {kCommandRecentLast, true},      {kCommandStop, false},
+        {kCommandLogWindow, false},   {kCommandTransmit, false},        {kCommandExit, false},
+        {kCommandAbout, false},       {kCommandRecentLast + 1, false},
     };
     for (const auto& c : cases) EXPECT_EQ(RefusedDuringFlow(c.command), c.refused) << c.command;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ground/resource.h"
+#include "ground/commands.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ TEST(MenuHelp, PopupsOfTheMenuBarUseTheirPair) {
         {kPopup | kHighlighted | 3, menuBar, 1, menuBar},  // Help title, highlighted
         {kPopup | 1, 0x5678, 2, 0},                        // popup of another menu
         {kSysMenu | kPopup | 0, menuBar, 0, 0},            // system menu popup
-        {kHighlighted | IDM_TRANSMIT, 0x5678, 0, 0},       // a command
+        {kHighlighted | kCommandTransmit, 0x5678, 0, 0},   // a command
         {0xFFFF0000u, 0, 0, 0},                            // the menu closed
     };
     for (const Case& c : cases) {

@@ -20,7 +20,7 @@
 #include "app/win32/listing_view.h"
 #include "app/win32/main_window.h"
 #include "app/win32/status_bar.h"
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "tests/app/win32/gui_harness.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ground/mailbox.h"
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "ground/settings.h"
 #include "app/core/app_state.h"
 #include "app/win32/file_flows.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "ground/settings.h"
 #include "app/win32/about_dialog.h"
 #include "app/win32/options_dialog.h"

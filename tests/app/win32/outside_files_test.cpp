@@ -26,7 +26,7 @@
 #include "bank/bank_image.h"
 #include "ground/commands.h"
 #include "ground/mailbox.h"
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "ground/shell.h"
 #include "tests/app/win32/gui_harness.h"
 

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <string>
 
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "ground/commands.h"
 #include "ground/mailbox.h"
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "app/win32/log_window.h"
 #include "bank/bank_image.h"
 #include "tests/app/win32/gui_harness.h"

@@ -15,7 +15,7 @@
 #include "ground/commands.h"
 #include "app/view/listing.h"
 #include "ground/mailbox.h"
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "ground/shell.h"
 #include "app/view/status_layout.h"
 #include "app/win32/listing_view.h"

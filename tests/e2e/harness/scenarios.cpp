@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 #include "tests/e2e/harness/control_client.h"
 
 namespace e2e {

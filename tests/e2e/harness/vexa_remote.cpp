@@ -7,7 +7,7 @@
 #include <commctrl.h>
 #include <dlgs.h>
 
-#include "ground/resource.h"
+#include "app/win32/resource.h"
 
 namespace e2e {
 

@@ -1,5 +1,8 @@
-/* Resource and command identifiers, shared by vexa.rc and the code.
-   Plain #defines only: windres reads this file too. */
+/* The shell's resource identifiers: icon, menu, accelerators, dialogs and
+   their controls, and the menu commands, shared by the resource scripts and
+   the shell's code. Plain #defines only: windres reads this file too. The
+   portable code knows the commands it runs as plain numbers in
+   ground/commands.h; sdk_values_check.cpp holds the two together. */
 #ifndef VEXA_RESOURCE_H
 #define VEXA_RESOURCE_H
 
