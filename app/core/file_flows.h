@@ -25,6 +25,7 @@ inline constexpr const char* kChangedBankText = "The current bank has changed.\n
 inline constexpr const char* kCloseCaption = "Exit Vexa";
 inline constexpr const char* kOpenCaption = "Open Bank";
 inline constexpr const char* kSaveCaption = "Save Bank";
+inline constexpr const char* kNewCaption = "New Bank";
 
 // The names last chosen in the two file dialogs: each dialog starts from
 // its own, and a file opened from outside the dialog becomes the open one.
@@ -44,8 +45,6 @@ struct FileFlowUi {
     bool (*chooseSaveFile)(void* context, BankPath& name);
     // Of a file's several banks, the index the user takes, or -1 for none.
     int (*chooseBank)(void* context, const BankSearch& found);
-    // Yes to the changed-bank question: Save As runs once this flow is over.
-    void (*queueSaveAs)(void* context);
     // True while a MIDI operation runs.
     bool (*isBusy)(void* context);
     // The document changed (opened or saved): show it again.
@@ -54,18 +53,26 @@ struct FileFlowUi {
     void (*rememberRecent)(void* context, const char* path);
 };
 
-// Asked before the program closes: true when closing may go on. With
-// unsaved changes: Yes queues Save As and keeps the program open, No closes,
-// Cancel keeps it open.
-bool ConfirmDiscard(const BankDocument& document, const FileFlowUi& ui);
+// The changed-bank question, asked before the program closes or a command
+// replaces the bank: true when the command may go on. With unsaved changes,
+// Yes saves (Save As) and goes on once the bank is saved; a save dialog
+// cancelled or a save that failed stops the command. No goes on, Cancel
+// stops.
+bool ConfirmDiscard(BankDocument& document, const AppSettings& settings, FileNames& names,
+                    const FileFlowUi& ui, const char* caption = kCloseCaption);
 
 // File > Open (path null) or a file named from outside the open dialog (the
 // command line, another copy of the program, a drop, the recent files).
 // Refused while an operation runs; then the changed-bank question; then the
 // file (a named file first, a file that cannot be opened offers the dialog
 // for another); of several banks the one chosen; then the commit.
-void OpenBank(BankDocument& document, FileNames& names, const FileFlowUi& ui,
-              const char* path = nullptr);
+void OpenBank(BankDocument& document, const AppSettings& settings, FileNames& names,
+              const FileFlowUi& ui, const char* path = nullptr);
+
+// File > New: a bank of INIT sounds of this kind (M-16C or M-64C), after
+// the changed-bank question. Refused while an operation runs.
+void NewBank(BankDocument& document, const AppSettings& settings, FileNames& names,
+             const FileFlowUi& ui, BankKind kind);
 
 // File > Save As: the stream the kind and the synthesizer setting call for,
 // with the settings' channel byte. Nothing without a bank; refused while an

@@ -67,8 +67,8 @@ LRESULT OnSize(LPARAM lParam) {
     return 0;
 }
 
-LRESULT OnClose(HWND window, const AppState& state) {
-    if (!ConfirmClose(window, state)) return 0;
+LRESULT OnClose(HWND window, AppState& state) {
+    if (!ConfirmClose(window, state, ShowBankView)) return 0;
     if (IsWorkerRunning())
         RequestQuit();
     else
