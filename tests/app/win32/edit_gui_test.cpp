@@ -3,7 +3,8 @@
 // refused as it is typed), a drag of tone 1 onto tone 5, Ctrl+Z twice, and
 // Save As; the saved file must hold exactly the stream the test writes from
 // the JX-8P layout for 32 INIT tones. On the way: the selection drawn
-// inverted, the listing shown from its top, and the Edit menu's states.
+// inverted, the listing shown from its top, the Edit menu's states, and
+// Ctrl+C's names on the system clipboard.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -40,6 +41,19 @@ Bytes InitM16CImage() {
         for (size_t i = 0; i < 11; ++i) image[at + i] = i < 4 ? "INIT"[i] : ' ';
     }
     return image;
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = wide;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
 }
 
 RECT CellOf(Slot slot) {
@@ -114,6 +128,10 @@ TEST(EditGui, NewBankRenameDragUndoAndSave) {
     ASSERT_TRUE(gui::WaitFor([] { return ToneName(gui::Document(), 0) == "BRASS 1   "; }));
     EXPECT_TRUE(gui::Document().changed);
     EXPECT_FALSE(Grayed(IDM_UNDO));
+
+    // Ctrl+C puts the name on the system clipboard as text too.
+    gui::PressKey('C', {VK_CONTROL});
+    ASSERT_TRUE(gui::WaitFor([] { return ClipboardText() == L"BRASS 1"; })) << "clipboard";
 
     // Tone 1 dragged onto tone 5 swaps them.
     PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, Middle(CellOf(t1)));
