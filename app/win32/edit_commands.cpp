@@ -11,6 +11,7 @@
 #include "app/core/slot_layout.h"
 #include "app/view/cp437.h"
 #include "app/win32/center_window.h"
+#include "app/win32/hand_over.h"
 #include "app/win32/listing_view.h"
 #include "app/win32/main_window.h"
 #include "ground/mailbox.h"
@@ -326,6 +327,8 @@ LRESULT CALLBACK ListingProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
             if (!ended.moved || !SlotUnder(state->document, lParam, to) || to == ended.from)
                 return 0;
             if (IsBusy() != 0) return 0;
+            // A flow of its own: a box it shows keeps handed files waiting.
+            const FlowScope flow(window);
             if (DragCommand(state->document, ended.from, to, (wParam & MK_CONTROL) != 0,
                             EditUiFor(window)))
                 ShowChanged(*state);
