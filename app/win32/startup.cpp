@@ -99,7 +99,8 @@ int RunMessageLoop() {
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         HWND window = MainWindowHandle();
         HACCEL accelerators = Handles().accelerators;
-        if (window != nullptr && accelerators != nullptr && !FocusIsEditField() &&
+        const bool key = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+        if (window != nullptr && accelerators != nullptr && !(key && FocusIsEditField()) &&
             TranslateAcceleratorA(window, accelerators, &message))
             continue;
         TranslateMessage(&message);
