@@ -120,12 +120,6 @@ void MoveSelection(BankDocument& document, SlotMove move, bool extend) {
     SelectSlot(document, to, extend && move != SlotMove::OtherTable);
 }
 
-bool IsSelected(const BankDocument& document, Slot slot) {
-    const Selection& run = document.selection;
-    return document.loaded && slot.table == run.first.table && slot.index >= run.first.index &&
-           slot.index < run.first.index + run.count;
-}
-
 bool CopyCommand(const BankDocument& document, Clipboard& clipboard, const EditUi& ui) {
     if (!Editable(document)) return false;
     Clipboard taken;

@@ -43,7 +43,6 @@ bool CanEdit(const BankDocument& document, const Clipboard& clipboard, EditComma
 // in slot order); a key moves it. A slot the bank lacks is ignored.
 void SelectSlot(BankDocument& document, Slot slot, bool extend);
 void MoveSelection(BankDocument& document, SlotMove move, bool extend);
-bool IsSelected(const BankDocument& document, Slot slot);
 
 // Each returns true when the bank changed. A refusal or a Cancel leaves the
 // document, its history and the clipboard as they were.
