@@ -1,7 +1,7 @@
 #!/bin/bash
 # Takes PNG screenshots of Vexa.exe as it looks on a screen: the main window
-# with an M-64C and with an M-16C bank open, the Options dialog and the log
-# window, the About box. Runs Vexa under Xvfb in a prefix of its own with
+# with an M-64C and with an M-16C bank open, a selection and the Edit menu,
+# the Options dialog and the log window, the About box. Runs Vexa under Xvfb in a prefix of its own with
 # Wine's X11 driver (not the null driver of the tests), windows unmanaged (no
 # window manager), at 96 DPI or the one given with --dpi (144 = 150 %).
 #   tools/screenshots.sh [--dpi N] OUTDIR [BUILD_DIR]
@@ -83,4 +83,4 @@ while read -r word name x y w h <&"${DRIVER[0]}"; do
     echo next >&"${DRIVER[1]}"
 done
 wait "$driver_pid" || { echo "screenshots.sh: the driver failed" >&2; exit 1; }
-[ "$taken" -eq 5 ] || { echo "screenshots.sh: $taken of 5 pictures taken" >&2; exit 1; }
+[ "$taken" -eq 7 ] || { echo "screenshots.sh: $taken of 7 pictures taken" >&2; exit 1; }

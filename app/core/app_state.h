@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/core/bank_document.h"
+#include "app/core/bank_edit.h"
 #include "app/core/file_flows.h"
 #include "ground/settings.h"
 #include "transfer/transfer.h"
@@ -13,6 +14,7 @@
 struct AppState {
     AppSettings settings{};
     BankDocument document{};  // the bank the main window shows
+    Clipboard clipboard{};    // what Copy and Cut took, for Paste
     FileNames fileNames{};
     // What the worker's MIDI commands work on. Written only while the
     // worker is idle (transfer.h has the hand-over's order).

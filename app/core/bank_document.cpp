@@ -19,15 +19,28 @@ bool CommitBank(BankDocument& document, BankOrigin origin, BankKind kind,
     BankPath path = document.file;
     if (origin == BankOrigin::Opened) {
         if (file == nullptr || file[0] == '\0' || !CopyPath(path, file)) return false;
-    } else if (origin == BankOrigin::Received) {
+    } else if (origin == BankOrigin::Received || origin == BankOrigin::Made) {
         path[0] = '\0';
     }
     std::memcpy(document.image.data(), image.data(), kBankStorageSize);
     document.kind = kind;
     document.loaded = true;
-    document.changed = origin != BankOrigin::Opened;
+    document.changed = origin == BankOrigin::Received || origin == BankOrigin::Edited;
     document.file = path;
+    if (origin != BankOrigin::Edited) {
+        // Numbers only grow, so a clipboard taken from an earlier bank of
+        // this document never counts as this bank's own.
+        static BankId lastId = 0;
+        document.id = ++lastId;
+        document.selection = {FirstListedSlot(kind), 1};
+        document.anchor = document.selection.first;
+        StartHistory(document.history, kind, document.image);
+    }
     return true;
+}
+
+Slot FirstListedSlot(BankKind kind) {
+    return kind == kM64CKind ? Slot{SlotTable::Patch, 0} : Slot{SlotTable::Tone, 0};
 }
 
 void MarkSaved(BankDocument& document, const char* file) {

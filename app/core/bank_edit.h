@@ -16,17 +16,6 @@
 #include "app/core/slot.h"
 #include "app/core/sound_records.h"
 
-// Who holds a bank: the owner hands out a new number for every bank that is
-// opened, received or made new, and keeps it while that bank is edited. A
-// patch pasted into the bank it was copied from keeps its tone numbers.
-using BankId = uint64_t;
-
-// The slots the user selected: a run of one table, in slot order.
-struct Selection {
-    Slot first;
-    int count = 1;
-};
-
 // A bank tone that a copied patch plays, with the number it had in its bank.
 struct CarriedTone {
     int number = -1;  // -1: a ROM tone or an invalid number, nothing carried

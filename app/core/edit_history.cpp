@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "app/core/sound_records.h"
+
 namespace {
 
 constexpr int64_t kRingSize = kHistorySteps + 1;

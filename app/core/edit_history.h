@@ -6,10 +6,11 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "app/core/edit_status.h"
-#include "app/core/sound_records.h"
+#include "bank/bank_image.h"
 
 inline constexpr int kHistorySteps = 100;
 
@@ -30,14 +31,14 @@ struct EditHistory {
 
 // Forgets every step; the bank as it is now becomes the first state. The
 // ring is allocated here once and reused by later histories.
-void StartHistory(EditHistory& history, BankKind kind, ConstBankBytes storage);
+void StartHistory(EditHistory& history, BankKind kind, std::span<const uint8_t, kBankStorageSize> storage);
 // After a change: the bank as it is now becomes the newest state, and the
 // states that Redo could have brought back are dropped.
-void RecordStep(EditHistory& history, BankKind kind, ConstBankBytes storage);
+void RecordStep(EditHistory& history, BankKind kind, std::span<const uint8_t, kBankStorageSize> storage);
 
 bool CanUndo(const EditHistory& history);
 bool CanRedo(const EditHistory& history);
 // Puts the previous (or next) state into the bank; NothingToUndo (or
 // NothingToRedo) leaves it untouched.
-EditStatus Undo(EditHistory& history, BankKind& kind, BankBytes storage);
-EditStatus Redo(EditHistory& history, BankKind& kind, BankBytes storage);
+EditStatus Undo(EditHistory& history, BankKind& kind, std::span<uint8_t, kBankStorageSize> storage);
+EditStatus Redo(EditHistory& history, BankKind& kind, std::span<uint8_t, kBankStorageSize> storage);

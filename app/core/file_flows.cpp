@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/core/sound_records.h"
 #include "app/view/found_banks.h"
 #include "bank/bank_file.h"
 #include "bank/bank_stream.h"
@@ -28,21 +29,6 @@ void ShowError(const FileFlowUi& ui, const char* text, const char* caption) {
     ui.messageBox(ui.context, text, caption, kMbIconError);
 }
 
-// The one changed-bank question, for closing and for opening alike. True
-// when the caller may go on (nothing unsaved, or No).
-bool MayDiscard(const BankDocument& document, const FileFlowUi& ui, const char* caption) {
-    if (!HasUnsavedChanges(document)) return true;
-    switch (
-        ui.messageBox(ui.context, kChangedBankText, caption, kMbYesNoCancel | kMbIconQuestion)) {
-    case kIdYes:
-        // The save dialog comes up next; the user closes or opens again once
-        // the bank is saved.
-        ui.queueSaveAs(ui.context);
-        return false;
-    case kIdNo: return true;
-    default: return false;
-    }
-}
 
 // Reads the file named in names.open, offering the dialog again while a file
 // cannot be opened. haveName: names.open already holds a file to try first.
@@ -88,11 +74,23 @@ void ReportLeftOut(const BankSearch& found, const char* path, const FileFlowUi& 
 
 }  // namespace
 
-bool ConfirmDiscard(const BankDocument& document, const FileFlowUi& ui) {
-    return MayDiscard(document, ui, kCloseCaption);
+bool ConfirmDiscard(BankDocument& document, const AppSettings& settings, FileNames& names,
+                    const FileFlowUi& ui, const char* caption) {
+    if (!HasUnsavedChanges(document)) return true;
+    switch (
+        ui.messageBox(ui.context, kChangedBankText, caption, kMbYesNoCancel | kMbIconQuestion)) {
+    case kIdYes:
+        // The command that asked goes on only once the bank is safe: a save
+        // dialog cancelled or a failed save leaves the bank changed.
+        SaveBank(document, settings, names, ui);
+        return !HasUnsavedChanges(document);
+    case kIdNo: return true;
+    default: return false;
+    }
 }
 
-void OpenBank(BankDocument& document, FileNames& names, const FileFlowUi& ui, const char* path) {
+void OpenBank(BankDocument& document, const AppSettings& settings, FileNames& names,
+              const FileFlowUi& ui, const char* path) {
     const bool named = path != nullptr;
     if (named && path[0] == '\0') return;
     // A name that cannot be kept cannot be opened either; said before any
@@ -107,7 +105,7 @@ void OpenBank(BankDocument& document, FileNames& names, const FileFlowUi& ui, co
         LogPrintf("A bank cannot be opened while an operation runs.\n");
         return;
     }
-    if (!MayDiscard(document, ui, kOpenCaption)) return;
+    if (!ConfirmDiscard(document, settings, names, ui, kOpenCaption)) return;
     // The named file goes where the dialog leaves its choice: the dialog,
     // if it comes up, starts from it.
     if (named) CopyPath(names.open, path);
@@ -134,6 +132,19 @@ void OpenBank(BankDocument& document, FileNames& names, const FileFlowUi& ui, co
     ui.showDocument(ui.context, document);
     ReportLeftOut(opened.found, names.open.data(), ui);
     ui.rememberRecent(ui.context, names.open.data());
+}
+
+void NewBank(BankDocument& document, const AppSettings& settings, FileNames& names,
+             const FileFlowUi& ui, BankKind kind) {
+    if (ui.isBusy(ui.context)) {
+        LogPrintf("A new bank cannot be made while an operation runs.\n");
+        return;
+    }
+    if (!ConfirmDiscard(document, settings, names, ui, kNewCaption)) return;
+    BankStorage made{};
+    if (MakeNewBank(kind, made) != EditStatus::Ok) return;
+    if (!CommitBank(document, BankOrigin::Made, kind, made)) return;
+    ui.showDocument(ui.context, document);
 }
 
 void SaveBank(BankDocument& document, const AppSettings& settings, FileNames& names,

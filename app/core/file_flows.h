@@ -25,6 +25,7 @@ inline constexpr const char* kChangedBankText = "The current bank has changed.\n
 inline constexpr const char* kCloseCaption = "Exit Vexa";
 inline constexpr const char* kOpenCaption = "Open Bank";
 inline constexpr const char* kSaveCaption = "Save Bank";
+inline constexpr const char* kNewCaption = "New Bank";
 
 // The names last chosen in the two file dialogs: each dialog starts from
 // its own, and a file opened from outside the dialog becomes the open one.
@@ -44,8 +45,6 @@ struct FileFlowUi {
     bool (*chooseSaveFile)(void* context, BankPath& name);
     // Of a file's several banks, the index the user takes, or -1 for none.
     int (*chooseBank)(void* context, const BankSearch& found);
-    // Yes to the changed-bank question: Save As runs once this flow is over.
-    void (*queueSaveAs)(void* context);
     // True while a MIDI operation runs.
     bool (*isBusy)(void* context);
     // The document changed (opened or saved): show it again.
@@ -59,10 +58,13 @@ struct FileFlowUi {
     void (*showNote)(void* context, const char* text);
 };
 
-// Asked before the program closes: true when closing may go on. With
-// unsaved changes: Yes queues Save As and keeps the program open, No closes,
-// Cancel keeps it open.
-bool ConfirmDiscard(const BankDocument& document, const FileFlowUi& ui);
+// The changed-bank question, asked before the program closes or a command
+// replaces the bank: true when the command may go on. With unsaved changes,
+// Yes saves (Save As) and goes on once the bank is saved; a save dialog
+// cancelled or a save that failed stops the command. No goes on, Cancel
+// stops.
+bool ConfirmDiscard(BankDocument& document, const AppSettings& settings, FileNames& names,
+                    const FileFlowUi& ui, const char* caption = kCloseCaption);
 
 // File > Open (path null) or a file named from outside the open dialog (the
 // command line, another copy of the program, a drop, the recent files).
@@ -72,8 +74,13 @@ bool ConfirmDiscard(const BankDocument& document, const FileFlowUi& ui);
 // file held beyond the bank taken is said: each "Skipped" and "Warning" line
 // of the search goes to the log as "FILE: ...", and the status bar says how
 // many messages were skipped.
-void OpenBank(BankDocument& document, FileNames& names, const FileFlowUi& ui,
-              const char* path = nullptr);
+void OpenBank(BankDocument& document, const AppSettings& settings, FileNames& names,
+              const FileFlowUi& ui, const char* path = nullptr);
+
+// File > New: a bank of INIT sounds of this kind (M-16C or M-64C), after
+// the changed-bank question. Refused while an operation runs.
+void NewBank(BankDocument& document, const AppSettings& settings, FileNames& names,
+             const FileFlowUi& ui, BankKind kind);
 
 // File > Save As: the stream the kind and the synthesizer setting call for,
 // with the settings' channel byte. Nothing without a bank; refused while an

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 #include "app/core/edit_status.h"
@@ -16,6 +17,17 @@ struct Slot {
     SlotTable table = SlotTable::Tone;
     int index = 0;  // 0-based: tone 0 is T1, patch 0 is A1
     friend constexpr bool operator==(const Slot&, const Slot&) = default;
+};
+
+// Who holds a bank: the owner hands out a new number for every bank that is
+// opened, received or made new, and keeps it while that bank is edited. A
+// patch pasted into the bank it was copied from keeps its tone numbers.
+using BankId = uint64_t;
+
+// The slots the user selected: a run of one table, in slot order.
+struct Selection {
+    Slot first;
+    int count = 1;
 };
 
 // How many slots of a table a bank of that kind has (0 for patches of an

@@ -106,7 +106,6 @@ bool FlowChooseSaveFile(void* context, BankPath& name) {
 int FlowChooseBank(void* context, const BankSearch& found) {
     return ChooseBank(Of(context).window, found);
 }
-void FlowQueueSaveAs(void* context) { PostMessageA(Of(context).window, WM_COMMAND, IDM_SAVEAS, 0); }
 bool FlowIsBusy(void*) { return IsBusy() != 0; }
 void FlowShowDocument(void* context, const BankDocument& document) {
     const WindowFlows& flows = Of(context);
@@ -148,7 +147,6 @@ FileFlowUi FileFlowUiFor(WindowFlows& flows) {
     ui.chooseOpenFile = FlowChooseOpenFile;
     ui.chooseSaveFile = FlowChooseSaveFile;
     ui.chooseBank = FlowChooseBank;
-    ui.queueSaveAs = FlowQueueSaveAs;
     ui.isBusy = FlowIsBusy;
     ui.showDocument = FlowShowDocument;
     ui.rememberRecent = FlowRememberRecent;
@@ -159,7 +157,7 @@ FileFlowUi FileFlowUiFor(WindowFlows& flows) {
 
 void OpenBankCommand(HWND window, AppState& state, ShowDocument show, const char* path) {
     WindowFlows flows{window, &state.settings, show};
-    OpenBank(state.document, state.fileNames, FileFlowUiFor(flows), path);
+    OpenBank(state.document, state.settings, state.fileNames, FileFlowUiFor(flows), path);
 }
 
 void SaveBankCommand(HWND window, AppState& state, ShowDocument show) {
@@ -167,7 +165,12 @@ void SaveBankCommand(HWND window, AppState& state, ShowDocument show) {
     SaveBank(state.document, state.settings, state.fileNames, FileFlowUiFor(flows));
 }
 
-bool ConfirmClose(HWND window, const AppState& state) {
-    WindowFlows flows{window, &state.settings, nullptr};
-    return ConfirmDiscard(state.document, FileFlowUiFor(flows));
+void NewBankCommand(HWND window, AppState& state, ShowDocument show, BankKind kind) {
+    WindowFlows flows{window, &state.settings, show};
+    NewBank(state.document, state.settings, state.fileNames, FileFlowUiFor(flows), kind);
+}
+
+bool ConfirmClose(HWND window, AppState& state, ShowDocument show) {
+    WindowFlows flows{window, &state.settings, show};
+    return ConfirmDiscard(state.document, state.settings, state.fileNames, FileFlowUiFor(flows));
 }

@@ -22,9 +22,9 @@ UINT_PTR CALLBACK FileDialogHook(HWND hook, UINT message, WPARAM wParam, LPARAM 
 // How the flows show a changed document (ShowBankView in the program).
 using ShowDocument = void (*)(const BankDocument& document, const AppSettings& settings);
 
-// The flows over a window: boxes and dialogs owned by it, Yes to the
-// changed-bank question posts Save As to it, a changed document is shown
-// with show, and an opened or saved file goes to the recent files.
+// The flows over a window: boxes and dialogs owned by it, a changed
+// document is shown with show, and an opened or saved file goes to the
+// recent files.
 struct WindowFlows {
     HWND window = nullptr;
     const AppSettings* settings = nullptr;
@@ -33,8 +33,9 @@ struct WindowFlows {
 FileFlowUi FileFlowUiFor(WindowFlows& flows);
 
 // The commands as the main window runs them on its state: File > Open (or a
-// named file from outside the dialog), File > Save As, and the question on
-// WM_CLOSE (true when closing may go on).
+// named file from outside the dialog), File > New, File > Save As, and the
+// question on WM_CLOSE (true when closing may go on; its Yes saves first).
 void OpenBankCommand(HWND window, AppState& state, ShowDocument show, const char* path = nullptr);
+void NewBankCommand(HWND window, AppState& state, ShowDocument show, BankKind kind);
 void SaveBankCommand(HWND window, AppState& state, ShowDocument show);
-bool ConfirmClose(HWND window, const AppState& state);
+bool ConfirmClose(HWND window, AppState& state, ShowDocument show = nullptr);

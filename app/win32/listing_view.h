@@ -33,8 +33,25 @@ void ClearListing();
 
 // The bank view on the UI thread: status panes 1..3 from the settings and
 // the document, and the document's table in the listing (the listing keeps
-// its lines while no bank is loaded).
+// its lines while no bank is loaded). A bank shown for the first time is
+// shown from its top; a bank shown again keeps its scroll position; the
+// selected slot is scrolled into view.
 void ShowBankView(const BankDocument& document, const AppSettings& settings);
+// The listing is owner-drawn: its items are as high as a line of its font
+// (WM_MEASUREITEM), and each is drawn in its font with the document's
+// selected names inverted (WM_DRAWITEM).
+int MeasureListingItem();
+void DrawListingItem(const DRAWITEMSTRUCT& item, const BankDocument& document);
+// The listing line and character column under a point of the list box's
+// client area; false where no character stands.
+bool ListingCellAt(POINT point, int& line, int& column);
+// Where a slot's name is drawn, in the list box's client coordinates.
+bool SlotCellRect(const BankDocument& document, Slot slot, RECT& rect);
+// Scrolls the listing just enough to show the selected slot.
+void ScrollSelectionIntoView(const BankDocument& document);
+// Draws the listing again (a new selection on the same lines).
+void RedrawListing();
+
 // The shell table's refreshBankView, for the worker: sent to the listing's
 // parent (the main window) as kRefreshBankViewMessage (ui_thread.h), which
 // shows its own document there, on the UI thread.

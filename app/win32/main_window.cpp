@@ -9,6 +9,7 @@
 #include "ground/shell.h"
 #include "app/core/document_transfer.h"
 #include "app/win32/about_dialog.h"
+#include "app/win32/edit_commands.h"
 #include "app/win32/file_flows.h"
 #include "app/win32/hand_over.h"
 #include "app/win32/listing_view.h"
@@ -42,7 +43,7 @@ void EnableCommand(HMENU menu, UINT command, bool enabled) {
 
 LRESULT OnCreate(HWND window, const AppState& state) {
     CreateStatusBar(window);
-    CreateBankListing(window);
+    HandleListingInput(CreateBankListing(window));
     // Files dropped from Explorer come as WM_DROPFILES.
     DragAcceptFiles(window, TRUE);
     if (!StartBackgroundThread()) PostMessageA(window, WM_CLOSE, 0, 0);
@@ -67,8 +68,8 @@ LRESULT OnSize(LPARAM lParam) {
     return 0;
 }
 
-LRESULT OnClose(HWND window, const AppState& state) {
-    if (!ConfirmClose(window, state)) return 0;
+LRESULT OnClose(HWND window, AppState& state) {
+    if (!ConfirmClose(window, state, ShowBankView)) return 0;
     if (IsWorkerRunning())
         RequestQuit();
     else
@@ -95,10 +96,16 @@ bool OnInitMenuPopup(HMENU popup, const AppState& state) {
     const bool busy = IsBusy() != 0;
     const bool loaded = state.document.loaded;
     if (popup == Handles().fileMenu) {
+        EnableCommand(popup, IDM_NEW_M16C, !busy);
+        EnableCommand(popup, IDM_NEW_M64C, !busy);
         EnableCommand(popup, IDM_OPEN, !busy);
         EnableCommand(popup, IDM_SAVEAS, !busy && loaded);
         for (UINT id = IDM_RECENT_FIRST; id <= IDM_RECENT_LAST; ++id)
             EnableCommand(popup, id, !busy);
+        return true;
+    }
+    if (popup == Handles().editMenu) {
+        UpdateEditMenu(popup, state, busy);
         return true;
     }
     if (popup == Handles().midiMenu) {
@@ -126,6 +133,8 @@ bool OnCommand(HWND window, UINT command, AppState& state) {
         return true;
     case IDM_EXIT: PostMessageA(window, WM_CLOSE, 0, 0); return true;
     case IDM_OPEN: OpenBankCommand(window, state, ShowBankView); return true;
+    case IDM_NEW_M16C: NewBankCommand(window, state, ShowBankView, kM16CKind); return true;
+    case IDM_NEW_M64C: NewBankCommand(window, state, ShowBankView, kM64CKind); return true;
     case IDM_SAVEAS: SaveBankCommand(window, state, ShowBankView); return true;
     case IDM_LOGWINDOW:
         if (IsLogWindowOpen())
@@ -152,6 +161,7 @@ bool OnCommand(HWND window, UINT command, AppState& state) {
                     MB_ICONEXCLAMATION);
         return true;
     default:
+        if (RunEditCommand(window, command, state)) return true;
         if (command >= IDM_RECENT_FIRST && command <= IDM_RECENT_LAST) {
             BankPath path{};
             if (RecentBankToOpen(window, static_cast<int>(command - IDM_RECENT_FIRST), path))
@@ -327,6 +337,22 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case kWmDpiChanged: return OnDpiChanged(window, wParam, lParam);
     case kRefreshBankViewMessage: Show(*state); return 0;
+    case WM_MEASUREITEM: {
+        auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (measure->CtlType != ODT_LISTBOX) break;
+        measure->itemHeight = static_cast<UINT>(MeasureListingItem());
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_LISTBOX || item->hwndItem != ListingWindow()) break;
+        DrawListingItem(*item, state->document);
+        return TRUE;
+    }
+    case WM_SETFOCUS:
+        // The keys that move the selection go to the listing.
+        if (ListingWindow() != nullptr) SetFocus(ListingWindow());
+        return 0;
     default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);

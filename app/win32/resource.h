@@ -12,6 +12,8 @@
 #define IDR_ACCELERATORS 104
 #define IDD_OPTIONS      106
 #define IDD_CHOOSEBANK   107
+#define IDD_SLOTTEXT     108
+#define IDD_PATCHTONES   109
 #define IDD_LOGWINDOW    898
 #define IDC_LOGLIST      899
 
@@ -34,6 +36,18 @@
 #define IDM_RECENT_FIRST 40020
 #define IDM_RECENT_LAST  40023
 
+/* File > New, and the Edit menu. */
+#define IDM_NEW_M16C   40030
+#define IDM_NEW_M64C   40031
+#define IDM_UNDO       40040
+#define IDM_REDO       40041
+#define IDM_CUT        40042
+#define IDM_COPY       40043
+#define IDM_PASTE      40044
+#define IDM_RENAME     40045
+#define IDM_PASTEFILES 40046
+#define IDM_SWAPWITH   40047
+
 /* Options dialog controls. */
 #define IDC_SYNTH_JX10    1009
 #define IDC_SYNTH_MKS70   1010
@@ -49,5 +63,11 @@
 
 /* Choose a Bank dialog controls. */
 #define IDC_BANKLIST 1031
+
+/* The one-field dialog of Rename and Swap With, and the patch-tones box. */
+#define IDC_SLOTTEXT_LABEL 1050
+#define IDC_SLOTTEXT_EDIT  1051
+#define IDC_PATCHTONES_TEXT 1052
+#define IDC_KEEPTONES      1053
 
 #endif

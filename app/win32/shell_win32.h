@@ -13,8 +13,9 @@ struct ShellHandles {
     HACCEL accelerators = nullptr;
     HMENU mainMenu = nullptr;
     HMENU fileMenu = nullptr;  // menu bar position 0
-    HMENU midiMenu = nullptr;  // position 1
-    HMENU viewMenu = nullptr;  // position 2
+    HMENU editMenu = nullptr;  // position 1
+    HMENU midiMenu = nullptr;  // position 2
+    HMENU viewMenu = nullptr;  // position 3
 };
 
 // The start-up records the handles once, before the worker starts.

@@ -14,6 +14,7 @@
 #include "app/win32/hand_over.h"
 #include "app/win32/listing_view.h"
 #include "app/win32/log_window.h"
+#include "app/win32/edit_commands.h"
 #include "app/win32/main_window.h"
 #include "app/win32/registry_settings.h"
 #include "app/win32/recent_menu.h"
@@ -44,8 +45,9 @@ constexpr std::array<int32_t, 4> kStartupPaneWidths = {320, 64, 64, 64};
 void LoadMenusAndAccelerators(ShellHandles& handles, HINSTANCE instance) {
     handles.mainMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
     handles.fileMenu = GetSubMenu(handles.mainMenu, 0);
-    handles.midiMenu = GetSubMenu(handles.mainMenu, 1);
-    handles.viewMenu = GetSubMenu(handles.mainMenu, 2);
+    handles.editMenu = GetSubMenu(handles.mainMenu, 1);
+    handles.midiMenu = GetSubMenu(handles.mainMenu, 2);
+    handles.viewMenu = GetSubMenu(handles.mainMenu, 3);
     handles.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
 }
 
@@ -90,13 +92,15 @@ void StartMainTimer(HWND window) {
 
 // Accelerators are offered every message of the thread, whichever of its
 // windows has the focus: the log window gets no dialog keyboard handling,
-// so Esc is Stop even when the log window is active.
+// so Esc is Stop even when the log window is active. An edit field with the
+// focus keeps its keys (Ctrl+C, Ctrl+V, Esc, F2 work there as anywhere).
 int RunMessageLoop() {
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         HWND window = MainWindowHandle();
         HACCEL accelerators = Handles().accelerators;
-        if (window != nullptr && accelerators != nullptr &&
+        const bool key = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+        if (window != nullptr && accelerators != nullptr && !(key && FocusIsEditField()) &&
             TranslateAcceleratorA(window, accelerators, &message))
             continue;
         TranslateMessage(&message);

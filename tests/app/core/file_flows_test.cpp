@@ -59,7 +59,6 @@ FileFlowUi UiOver(Script& script) {
         Of(c).events.push_back("choose of " + std::to_string(found.banks.size()));
         return Of(c).bankChoice;
     };
-    ui.queueSaveAs = [](void* c) { Of(c).events.push_back("Save As queued"); };
     ui.isBusy = [](void* c) { return Of(c).busy; };
     ui.showDocument = [](void* c, const BankDocument&) { Of(c).events.push_back("shown"); };
     ui.rememberRecent = [](void* c, const char* path) {
@@ -119,40 +118,81 @@ class Flows : public ::testing::Test {
 const std::string kQuestion = std::string("Open Bank: ") + kChangedBankText;
 const std::string kCloseQuestion = std::string("Exit Vexa: ") + kChangedBankText;
 
-TEST_F(Flows, TheChangedBankQuestionOnOpenAndOnClose) {
+// The changed-bank question before every command that replaces or closes
+// the bank. Yes saves first and goes on with the command once the bank is
+// saved; a cancelled save dialog stops it.
+TEST_F(Flows, TheChangedBankQuestionGuardsOpenNewAndClose) {
     const std::string recent = "recent " + m64cFile;
+    const std::string saved = folder.File("saved.syx");
+    const std::string savedRecent = "recent " + saved;
+    const std::string kNewQuestion = std::string("New Bank: ") + kChangedBankText;
+    enum Command { Open, New, Close };
     const struct {
         const char* name;
-        bool close;  // else open
+        Command command;
         bool changed;
         int answer;
+        std::vector<std::string> picks;
         Events events;
-        bool goesOn;  // closing may go on / the file was opened
+        bool goesOn;     // the command went on (closing may go on, a bank came in)
+        bool savedFile;  // the bank in memory was written to saved.syx first
     } cases[] = {
-        {"open, Yes", false, true, kIdYes, {kQuestion, "Save As queued"}, false},
-        {"open, No", false, true, kIdNo, {kQuestion, "open dialog", "shown", recent}, true},
-        {"open, Cancel", false, true, kIdCancel, {kQuestion}, false},
-        {"open, nothing unsaved", false, false, kIdCancel, {"open dialog", "shown", recent}, true},
-        {"close, Yes", true, true, kIdYes, {kCloseQuestion, "Save As queued"}, false},
-        {"close, No", true, true, kIdNo, {kCloseQuestion}, true},
-        {"close, Cancel", true, true, kIdCancel, {kCloseQuestion}, false},
-        {"close, nothing unsaved", true, false, kIdCancel, {}, true},
+        {"open, Yes", Open, true, kIdYes, {saved, m64cFile},
+         {kQuestion, "save dialog", "shown", savedRecent, "open dialog", "shown", recent}, true, true},
+        {"open, Yes, save cancelled", Open, true, kIdYes, {""}, {kQuestion, "save dialog"}, false,
+         false},
+        {"open, No", Open, true, kIdNo, {m64cFile}, {kQuestion, "open dialog", "shown", recent}, true,
+         false},
+        {"open, Cancel", Open, true, kIdCancel, {m64cFile}, {kQuestion}, false, false},
+        {"open, nothing unsaved", Open, false, kIdCancel, {m64cFile},
+         {"open dialog", "shown", recent}, true, false},
+        {"new, Yes", New, true, kIdYes, {saved},
+         {kNewQuestion, "save dialog", "shown", savedRecent, "shown"}, true, true},
+        {"new, Yes, save cancelled", New, true, kIdYes, {""}, {kNewQuestion, "save dialog"}, false,
+         false},
+        {"new, No", New, true, kIdNo, {}, {kNewQuestion, "shown"}, true, false},
+        {"new, Cancel", New, true, kIdCancel, {}, {kNewQuestion}, false, false},
+        {"close, Yes", Close, true, kIdYes, {saved},
+         {kCloseQuestion, "save dialog", "shown", savedRecent}, true, true},
+        {"close, Yes, save cancelled", Close, true, kIdYes, {""}, {kCloseQuestion, "save dialog"},
+         false, false},
+        {"close, No", Close, true, kIdNo, {}, {kCloseQuestion}, true, false},
+        {"close, Cancel", Close, true, kIdCancel, {}, {kCloseQuestion}, false, false},
+        {"close, nothing unsaved", Close, false, kIdCancel, {}, {}, true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        std::remove(saved.c_str());
         BankDocument document = DocumentOf(MakeExampleM16CImage(), kM16CKind, c.changed);
-        Script script({c.answer}, {m64cFile});
+        const BankId before = document.id;
+        Script script({c.answer}, c.picks);
         bool goesOn = false;
-        if (c.close) {
-            goesOn = ConfirmDiscard(document, UiOver(script));
-        } else {
-            OpenBank(document, names, UiOver(script));
+        switch (c.command) {
+        case Close: goesOn = ConfirmDiscard(document, AppSettings{}, names, UiOver(script)); break;
+        case Open:
+            OpenBank(document, AppSettings{}, names, UiOver(script));
             goesOn = document.kind == kM64CKind;
+            break;
+        case New:
+            NewBank(document, AppSettings{}, names, UiOver(script), kM64CKind);
+            goesOn = document.kind == kM64CKind;
+            break;
         }
         EXPECT_EQ(script.events, c.events);
         EXPECT_EQ(goesOn, c.goesOn);
-        // An opened bank equals its file; anything else leaves the change.
-        EXPECT_EQ(HasUnsavedChanges(document), c.changed && !(goesOn && !c.close));
+        // The bank that was protected is the one in the file: the M-16C one.
+        const Bytes file = ReadBytes(saved);
+        EXPECT_EQ(!file.empty(), c.savedFile);
+        if (c.savedFile) {
+            const auto channel = static_cast<uint8_t>(AppSettings{}.midiChannel);
+            EXPECT_EQ(file, BuildJx8pBankStream(MakeExampleM16CImage(), channel));
+        }
+        // A bank that came in starts unchanged; a stopped command leaves the
+        // old bank, its change and its id.
+        if (c.command != Close) {
+            EXPECT_EQ(HasUnsavedChanges(document), c.changed && !c.goesOn);
+            EXPECT_EQ(document.id != before, c.goesOn);
+        }
     }
 }
 
@@ -195,7 +235,7 @@ TEST_F(Flows, OpenRefusalsLeaveTheDocument) {
         const BankDocument before = document;
         Script script(c.answers, c.picks);
         script.busy = c.busy;
-        OpenBank(document, names, UiOver(script));
+        OpenBank(document, AppSettings{}, names, UiOver(script));
         EXPECT_EQ(script.events, c.events);
         EXPECT_EQ(document.kind, c.opened ? kM64CKind : kM16CKind);
         if (!c.opened) {
@@ -207,7 +247,7 @@ TEST_F(Flows, OpenRefusalsLeaveTheDocument) {
 TEST_F(Flows, ANamedFileOpensWithoutTheDialogAndBecomesTheDialogsName) {
     BankDocument document;
     Script script;
-    OpenBank(document, names, UiOver(script), m64cFile.c_str());
+    OpenBank(document, AppSettings{}, names, UiOver(script), m64cFile.c_str());
     EXPECT_EQ(script.events, (Events{"shown", "recent " + m64cFile}));
     EXPECT_EQ(document.kind, kM64CKind);
     EXPECT_STREQ(document.file.data(), m64cFile.c_str());
@@ -215,7 +255,7 @@ TEST_F(Flows, ANamedFileOpensWithoutTheDialogAndBecomesTheDialogsName) {
     // A name too long to keep is refused before anything is asked.
     const std::string tooLong(kBankPathSize, 'x');
     Script refused;
-    OpenBank(document, names, UiOver(refused), tooLong.c_str());
+    OpenBank(document, AppSettings{}, names, UiOver(refused), tooLong.c_str());
     EXPECT_EQ(refused.events, (Events{"Open Bank: Unable to read data from the file !\n\n"}));
     EXPECT_STREQ(names.open.data(), m64cFile.c_str());
 }
@@ -234,7 +274,7 @@ TEST_F(Flows, OfSeveralBanksTheChosenOneIsOpened) {
         BankDocument document = DocumentOf(MakeExampleM64CImage(), kM64CKind, false);
         Script script({}, {path});
         script.bankChoice = choice;
-        OpenBank(document, names, UiOver(script));
+        OpenBank(document, AppSettings{}, names, UiOver(script));
         EXPECT_EQ(script.events.at(1), "choose of 2");
         EXPECT_EQ(document.kind, choice < 0 ? kM64CKind : kM16CKind);
         if (choice >= 0) {
@@ -252,7 +292,7 @@ TEST_F(Flows, WhatABankFileHeldBesideTheBankIsSaid) {
     WriteBytes(path, file);
     BankDocument document;
     Script script;
-    OpenBank(document, names, UiOver(script), path.c_str());
+    OpenBank(document, AppSettings{}, names, UiOver(script), path.c_str());
     ASSERT_EQ(script.events.size(), 4u);
     EXPECT_EQ(script.events[0], "shown");
     EXPECT_EQ(script.events[1].rfind("log " + path + ": Skipped: 5 JX-8P tones", 0), 0u)
@@ -329,8 +369,8 @@ TEST_F(Flows, TwoDocumentsAtOnce) {
     BankDocument first;
     BankDocument second;
     Script script({}, {m64cFile, jx8pFile});
-    OpenBank(first, names, UiOver(script));
-    OpenBank(second, names, UiOver(script));
+    OpenBank(first, AppSettings{}, names, UiOver(script));
+    OpenBank(second, AppSettings{}, names, UiOver(script));
     ASSERT_EQ(first.kind, kM64CKind);
     ASSERT_EQ(second.kind, kM16CKind);
     const BankDocument firstBefore = first;
@@ -345,8 +385,8 @@ TEST_F(Flows, TwoDocumentsAtOnce) {
     EXPECT_TRUE(first.image == firstBefore.image);
     EXPECT_STREQ(first.file.data(), m64cFile.c_str());
     Script closing({kIdCancel});
-    EXPECT_TRUE(ConfirmDiscard(first, UiOver(closing)));
-    EXPECT_FALSE(ConfirmDiscard(second, UiOver(closing)));
+    EXPECT_TRUE(ConfirmDiscard(first, AppSettings{}, names, UiOver(closing)));
+    EXPECT_FALSE(ConfirmDiscard(second, AppSettings{}, names, UiOver(closing)));
     EXPECT_EQ(closing.events, (Events{kCloseQuestion}));
     EXPECT_EQ(second.kind, kM64CKind);
     EXPECT_STREQ(second.file.data(), "");

@@ -306,51 +306,61 @@ TEST_F(FileFlows, AFileThatCannotBeOpenedOffersAnotherChoice) {
     CloseHandle(hold);
 }
 
-struct PromptCase {
-    int button;
-    bool dialogShown;
-    bool saveAsPosted;
-};
-
 TEST_F(FileFlows, OpenPromptAfterAChange) {
-    const PromptCase cases[] = {
-        {IDYES, false, true},
-        {IDCANCEL, false, false},
-    };
-    for (const PromptCase& c : cases) {
-        SCOPED_TRACE(c.button);
+    // Yes brings up the save dialog; cancelling it stops the open too.
+    for (const int button : {IDYES, IDCANCEL}) {
+        SCOPED_TRACE(button);
         SetBank(SampleM16C(), kM16CKind, true, true);
         Box prompt;
-        const auto leftOpen = driver::RunWithScript(
-            [&] { OpenBankCommand(owner); }, [&] { prompt = Answer("Open Bank", c.button); });
+        bool saveShown = false;
+        const auto leftOpen = driver::RunWithScript([&] { OpenBankCommand(owner); },
+                                                    [&] {
+                                                        prompt = Answer("Open Bank", button);
+                                                        if (button != IDYES) return;
+                                                        const HWND save = driver::FindDialog(
+                                                            "Save Bank", owner,
+                                                            driver::DialogKind::FileDialog);
+                                                        saveShown = save != nullptr;
+                                                        if (!saveShown) return;
+                                                        driver::Press(save, IDCANCEL);
+                                                        driver::WaitGone(save);
+                                                    });
         EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
         EXPECT_EQ(prompt.text, kChanged);
-        const auto posted = driver::TakePostedCommands(owner);
-        EXPECT_EQ(posted, c.saveAsPosted ? std::vector<WPARAM>{IDM_SAVEAS} : std::vector<WPARAM>{});
+        EXPECT_EQ(saveShown, button == IDYES);
+        EXPECT_TRUE(driver::TakePostedCommands(owner).empty());
         EXPECT_TRUE(state.document.changed);
+        EXPECT_EQ(state.document.kind, kM16CKind);
     }
 }
 
 TEST_F(FileFlows, ClosePromptAfterAChange) {
+    // Yes saves through the save dialog, then closing goes on.
     const struct {
         int button;
         bool mayClose;
-        bool saveAsPosted;
-    } cases[] = {{IDYES, false, true}, {IDNO, true, false}, {IDCANCEL, false, false}};
+        bool saves;
+    } cases[] = {{IDYES, true, true}, {IDNO, true, false}, {IDCANCEL, false, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.button);
         SetBank(SampleM64C(), kM64CKind, true, true);
+        const std::string path = TempFile("closing.syx");
+        DeleteFileA(path.c_str());
         Box prompt;
         bool mayClose = !c.mayClose;
         const auto leftOpen =
             driver::RunWithScript([&] { mayClose = ConfirmDiscard(owner); },
-                                  [&] { prompt = Answer("Exit Vexa", c.button); });
+                                  [&] {
+                                      prompt = Answer("Exit Vexa", c.button);
+                                      if (c.saves) PickFile("Save Bank", path);
+                                  });
         EXPECT_TRUE(leftOpen.empty()) << leftOpen.front();
         EXPECT_EQ(prompt.text, kChanged);
         EXPECT_EQ(prompt.buttons, "Yes No Cancel");
         EXPECT_EQ(mayClose, c.mayClose);
-        const auto posted = driver::TakePostedCommands(owner);
-        EXPECT_EQ(posted, c.saveAsPosted ? std::vector<WPARAM>{IDM_SAVEAS} : std::vector<WPARAM>{});
+        EXPECT_EQ(GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES, c.saves);
+        EXPECT_EQ(state.document.changed, !c.saves);
+        EXPECT_TRUE(driver::TakePostedCommands(owner).empty());
     }
     // Nothing unsaved: no question at all.
     SetBank(SampleM64C(), kM64CKind, true, false);

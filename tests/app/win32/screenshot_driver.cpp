@@ -1,6 +1,7 @@
 // Drives a real Vexa.exe for tools/screenshots.sh as a person would: opens
-// banks through the File > Open dialog, opens the Options dialog and the
-// About box, and says
+// banks through the File > Open dialog, moves the selection with the arrow
+// keys and opens the Edit menu, opens the Options dialog and the About box,
+// and says
 // on its standard output when a window is ready to be photographed:
 //   SHOT name left top width height
 // then waits for a line on its standard input before it goes on.
@@ -37,11 +38,14 @@ bool WaitGone(HWND w) {
     return !IsWindow(w);
 }
 
-void Shot(const char* name, HWND w) {
+void Shot(const char* name, HWND w, HWND also = nullptr) {
     RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
     Sleep(300);
     RECT r{};
     GetWindowRect(w, &r);
+    // A popup menu over the window: the picture takes in both.
+    RECT other{};
+    if (also != nullptr && GetWindowRect(also, &other)) UnionRect(&r, &r, &other);
     std::printf("SHOT %s %ld %ld %ld %ld\n", name, r.left, r.top, r.right - r.left,
                 r.bottom - r.top);
     std::fflush(stdout);
@@ -98,6 +102,25 @@ int main(int argc, char** argv) {
     Shot("main-m64c", main);
     if (!OpenBank(main, listing, argv[3], 13)) return Fail("M-16C bank not listed");
     Shot("main-m16c", main);
+
+    // A selection moved by the keys, a copy on the clipboard, the Edit menu.
+    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RIGHT}) {
+        PostMessageA(listing, WM_KEYDOWN, key, 0);
+        PostMessageA(listing, WM_KEYUP, key, 0);
+    }
+    PostMessageA(main, WM_COMMAND, IDM_COPY, 0);
+    Sleep(300);
+    Shot("edit-selection", main);
+    PostMessageA(main, WM_SYSCOMMAND, SC_KEYMENU, 'e');
+    HWND menu = WaitWindow("#32768", nullptr, nullptr);
+    if (menu == nullptr) return Fail("no Edit menu");
+    Shot("edit-menu", main, menu);
+    for (int i = 0; i < 2; ++i) {
+        PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        Sleep(200);
+    }
+    PostMessageA(main, WM_CANCELMODE, 0, 0);
+    Sleep(300);
 
     PostMessageA(main, WM_COMMAND, kOptions, 0);
     HWND options = WaitWindow("#32770", "Options", main);

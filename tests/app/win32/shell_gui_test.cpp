@@ -174,7 +174,7 @@ TEST_F(ShellGui, StartsWithReadyTheSettingsAndTheLogOpen) {
 TEST_F(ShellGui, MenusWhileIdleWithoutABank) {
     ASSERT_FALSE(gui::Document().loaded);
     ExpectMenu(0, {{IDM_OPEN, false}, {IDM_SAVEAS, true}, {IDM_EXIT, false}}, "idle, no bank");
-    ExpectMenu(1,
+    ExpectMenu(2,
                {{IDM_TRANSMIT, true},
                 {IDM_RECEIVE, false},
                 {IDM_TEST, true},
@@ -193,7 +193,7 @@ TEST_F(ShellGui, MenusWhileIdleWithoutABank) {
 // The menu opened from the keyboard, as a person does: the window system
 // itself asks the main window for the popup's states.
 TEST_F(ShellGui, MidiMenuOpenedWithAltM) {
-    HMENU midi = gui::MenuBarPopup(1);
+    HMENU midi = gui::MenuBarPopup(2);
     ASSERT_NE(midi, nullptr);
     // Start from states the menu's opening has to change.
     EnableMenuItem(midi, IDM_RECEIVE, MF_BYCOMMAND | MF_GRAYED);
@@ -219,7 +219,7 @@ TEST_F(ShellGui, MenusWhileBusyAndEscStops) {
     StartWatch();
     ASSERT_EQ(lastCommand.load(), kCommandWatch);
     ExpectMenu(0, {{IDM_OPEN, true}, {IDM_SAVEAS, true}}, "busy");
-    ExpectMenu(1,
+    ExpectMenu(2,
                {{IDM_TRANSMIT, true},
                 {IDM_RECEIVE, true},
                 {IDM_TEST, true},
@@ -236,7 +236,7 @@ TEST_F(ShellGui, MenusWhileBusyAndEscStops) {
     gui::PressKey(VK_ESCAPE);
     EXPECT_TRUE(gui::WaitFor([] { return !operationRunning.load() && IsBusy() == 0; }));
     EXPECT_EQ(lastCommand.load(), kCommandStop);
-    ExpectMenu(1, {{IDM_STOP, true}, {IDM_WATCH, false}}, "idle again");
+    ExpectMenu(2, {{IDM_STOP, true}, {IDM_WATCH, false}}, "idle again");
 }
 
 TEST_F(ShellGui, EscIsStopAlsoWhenTheLogWindowIsActive) {
@@ -255,9 +255,9 @@ TEST_F(ShellGui, EscIsStopAlsoWhenTheLogWindowIsActive) {
 }
 
 TEST_F(ShellGui, LogWindowToggleCheckMarkAndCap) {
-    HMENU view = gui::MenuBarPopup(2);
+    HMENU view = gui::MenuBarPopup(3);
     auto checked = [&] {
-        gui::PrepareMenuPopup(view, 2);
+        gui::PrepareMenuPopup(view, 3);
         return gui::MenuState(view, IDM_LOGWINDOW).checked;
     };
     ASSERT_TRUE(IsLogWindowOpen());
@@ -346,8 +346,9 @@ TEST_F(ShellGui, MenuHelpTexts) {
     };
     const Case cases[] = {
         {MAKEWPARAM(0, MF_POPUP | MF_HILITE), GetMenu(window), "File related functions."},
-        {MAKEWPARAM(1, MF_POPUP | MF_HILITE), GetMenu(window), "MIDI related functions."},
-        {MAKEWPARAM(3, MF_POPUP | MF_HILITE), GetMenu(window), "Help functions."},
+        {MAKEWPARAM(1, MF_POPUP | MF_HILITE), GetMenu(window), "Edit the sounds of the current bank."},
+        {MAKEWPARAM(2, MF_POPUP | MF_HILITE), GetMenu(window), "MIDI related functions."},
+        {MAKEWPARAM(4, MF_POPUP | MF_HILITE), GetMenu(window), "Help functions."},
         {MAKEWPARAM(IDM_TRANSMIT, MF_HILITE), Handles().midiMenu,
          "Transmit the current bank of sounds to the synthesizer."},
         {MAKEWPARAM(IDM_LOGWINDOW, MF_HILITE), Handles().viewMenu,
@@ -434,7 +435,7 @@ TEST_F(ShellGui, OpenedExampleBanksAreListedWithBoxGlyphs) {
         ReleaseDC(list, dc);
     });
     ExpectMenu(0, {{IDM_OPEN, false}, {IDM_SAVEAS, false}}, "idle with a bank");
-    ExpectMenu(1, {{IDM_TRANSMIT, false}}, "idle with a bank");
+    ExpectMenu(2, {{IDM_TRANSMIT, false}}, "idle with a bank");
 }
 
 }  // namespace
