@@ -90,7 +90,8 @@ bool CanEdit(const BankDocument& document, const Clipboard& clipboard, EditComma
     case EditCommand::Cut:
     case EditCommand::Copy:
     case EditCommand::Rename:
-    case EditCommand::SwapWith: return selected;
+    case EditCommand::SwapWith:
+    case EditCommand::PasteFiles: return selected;
     }
     return false;
 }
@@ -171,6 +172,45 @@ bool PasteCommand(BankDocument& document, const Clipboard& clipboard, const Edit
     document.selection = {at, clipboard.count};
     document.anchor = at;
     Edited(document);
+    return true;
+}
+
+bool PasteFilesCommand(BankDocument& document, const FilesPaste& files, const EditUi& ui,
+                       std::vector<std::string>& log) {
+    if (!Editable(document)) return false;
+    for (const std::string& refused : files.refused) log.push_back(refused + ": not pasted");
+    const bool patches = document.selection.first.table == SlotTable::Patch;
+    const Clipboard& clipboard = patches ? files.patches : files.tones;
+    const int otherCount = patches ? files.toneCount : files.patchCount;
+    if (files.status == EditStatus::TooManySounds) {
+        const int count = patches ? files.patchCount : files.toneCount;
+        Refuse(ui,
+               "The files hold " + SoundsText(count) + " of this kind, more than a bank has.\n\n"
+               "Nothing was pasted.",
+               kPasteFilesCaption);
+        return false;
+    }
+    if (clipboard.count == 0) {
+        Refuse(ui,
+               patches ? "The files hold no patch. Select a tone slot to paste their tones."
+                       : "The files hold no tone. Select a patch slot to paste their patches.",
+               kPasteFilesCaption);
+        return false;
+    }
+    if (!PasteCommand(document, clipboard, ui)) return false;
+    if (otherCount > 0) {
+        log.push_back(std::to_string(otherCount) + (patches ? " tones" : " patches") +
+                      " of the files not pasted: select a " + (patches ? "tone" : "patch") +
+                      " slot to paste them");
+    }
+    if (patches) {
+        for (int i = 0; i < clipboard.count; ++i) {
+            const int slot = document.selection.first.index + i;
+            const PlanText note =
+                LoosePatchNote(document.image, clipboard.sounds[static_cast<size_t>(i)], slot);
+            if (!note.view().empty()) log.emplace_back(note.view());
+        }
+    }
     return true;
 }
 

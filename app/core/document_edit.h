@@ -8,14 +8,18 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/core/bank_document.h"
 #include "app/core/bank_edit.h"
+#include "app/core/paste_files.h"
 #include "app/core/slot_layout.h"
 
 inline constexpr const char* kCutCaption = "Cut";
 inline constexpr const char* kPasteCaption = "Paste";
+inline constexpr const char* kPasteFilesCaption = "Paste from Files";
 inline constexpr const char* kSwapCaption = "Swap With";
 inline constexpr const char* kRenameCaption = "Rename";
 inline constexpr const char* kDragCaption = "Move Sound";
@@ -32,7 +36,7 @@ struct EditUi {
     void (*putNames)(void* context, std::string_view text);
 };
 
-enum class EditCommand : uint8_t { Undo, Redo, Cut, Copy, Paste, Rename, SwapWith };
+enum class EditCommand : uint8_t { Undo, Redo, Cut, Copy, Paste, Rename, SwapWith, PasteFiles };
 
 // Whether a command can act now: a bank is loaded, no transfer runs, and
 // the command has something to act on (a selection, a clipboard, a step).
@@ -49,6 +53,13 @@ void MoveSelection(BankDocument& document, SlotMove move, bool extend);
 bool CopyCommand(const BankDocument& document, Clipboard& clipboard, const EditUi& ui);
 bool CutCommand(BankDocument& document, Clipboard& clipboard, const EditUi& ui);
 bool PasteCommand(BankDocument& document, const Clipboard& clipboard, const EditUi& ui);
+// Edit > Paste from Files...: the gathered sounds of the selected slot's
+// table go in as Paste puts them, one undo step. What is not pasted is said
+// in `log`, one line each: the files that gave no sound, the sounds of the
+// other table (select a slot of that table to paste them), and the patches
+// that came without their tones with the tones of this bank they play.
+bool PasteFilesCommand(BankDocument& document, const FilesPaste& files, const EditUi& ui,
+                       std::vector<std::string>& log);
 // Exchanges the selected slot with the one named ("T7", "C4").
 bool SwapWithCommand(BankDocument& document, std::string_view slotName, const EditUi& ui);
 // A slot dropped onto another: a swap, or with copy (Ctrl held) a copy.

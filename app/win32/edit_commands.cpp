@@ -16,6 +16,8 @@
 #include "app/win32/main_window.h"
 #include "ground/mailbox.h"
 #include "app/win32/resource.h"
+#include "app/win32/log_window.h"
+#include "app/win32/file_flows.h"
 #include "ground/shell.h"
 
 namespace {
@@ -247,6 +249,19 @@ bool Rename(HWND window, AppState& state) {
     return RenameCommand(state.document, request.text.data(), EditUiFor(window));
 }
 
+// The files' sounds, sorted by name, go in at the selection; what was not
+// pasted goes to the log, kept there until the log window shows it.
+bool PasteFiles(HWND window, AppState& state) {
+    const std::vector<std::string> chosen = ChooseSoundFiles(window);
+    if (chosen.empty()) return false;
+    const std::vector<std::string> sorted = SortedByName(chosen);
+    const FilesPaste files = GatherFiles(sorted);
+    std::vector<std::string> log;
+    const bool changed = PasteFilesCommand(state.document, files, EditUiFor(window), log);
+    for (const std::string& line : log) KeepLogLine(line.c_str());
+    return changed;
+}
+
 bool SwapWith(HWND window, AppState& state) {
     SlotTextRequest request;
     request.caption = kSwapCaption;
@@ -355,7 +370,7 @@ struct MenuCommand {
     UINT id;
     EditCommand command;
 };
-constexpr std::array<MenuCommand, 7> kMenuCommands = {{
+constexpr std::array<MenuCommand, 8> kMenuCommands = {{
     {IDM_UNDO, EditCommand::Undo},
     {IDM_REDO, EditCommand::Redo},
     {IDM_CUT, EditCommand::Cut},
@@ -363,6 +378,7 @@ constexpr std::array<MenuCommand, 7> kMenuCommands = {{
     {IDM_PASTE, EditCommand::Paste},
     {IDM_RENAME, EditCommand::Rename},
     {IDM_SWAPWITH, EditCommand::SwapWith},
+    {IDM_PASTEFILES, EditCommand::PasteFiles},
 }};
 
 }  // namespace
@@ -378,15 +394,12 @@ void HandleListingInput(HWND list) {
 void UpdateEditMenu(HMENU popup, const AppState& state, bool busy) {
     for (const MenuCommand& item : kMenuCommands)
         EnableCommand(popup, item.id, CanEdit(state.document, state.clipboard, item.command, busy));
-    // Reading sounds from files is not built yet; its help text says so.
-    EnableCommand(popup, IDM_PASTEFILES, false);
 }
 
 bool RunEditCommand(HWND window, UINT command, AppState& state) {
     const MenuCommand* found = nullptr;
     for (const MenuCommand& item : kMenuCommands)
         if (item.id == command) found = &item;
-    if (command == IDM_PASTEFILES) return true;
     if (found == nullptr) return false;
     // An accelerator may arrive while its menu item would be gray.
     if (!CanEdit(state.document, state.clipboard, found->command, IsBusy() != 0)) return true;
@@ -400,6 +413,7 @@ bool RunEditCommand(HWND window, UINT command, AppState& state) {
     case EditCommand::Paste: changed = PasteCommand(state.document, state.clipboard, ui); break;
     case EditCommand::Rename: changed = Rename(window, state); break;
     case EditCommand::SwapWith: changed = SwapWith(window, state); break;
+    case EditCommand::PasteFiles: changed = PasteFiles(window, state); break;
     }
     if (changed) ShowChanged(state);
     return true;

@@ -130,6 +130,37 @@ bool ChooseSaveFile(HWND owner, BankPath& name) {
     return RunFileDialog(saveDialogRecord, owner, kSaveFlags, name, GetSaveFileNameA, "save");
 }
 
+std::vector<std::string> ChooseSoundFiles(HWND owner) {
+    // Explorer style with several files: the folder, then each file name,
+    // each ended by a zero, the list by a second one; a single file comes
+    // back as one whole path. 64 KiB holds hundreds of names.
+    std::vector<char> buffer(65536, '\0');
+    OPENFILENAMEA record{};
+    record.lStructSize = kRecordSize;
+    record.hwndOwner = owner;
+    record.lpstrFilter = kOpenFilter;
+    record.lpstrFile = buffer.data();
+    record.nMaxFile = static_cast<DWORD>(buffer.size());
+    record.lpstrTitle = "Paste from Files";
+    record.lpfnHook = FileDialogHook;
+    record.Flags = kOpenFlags | OFN_ALLOWMULTISELECT;
+    std::vector<std::string> paths;
+    if (GetOpenFileNameA(&record) == FALSE) {
+        LogDialogFailure("paste from files");
+        return paths;
+    }
+    const std::string first(buffer.data());
+    const char* name = buffer.data() + first.size() + 1;
+    if (*name == '\0') {
+        paths.push_back(first);
+        return paths;
+    }
+    const bool rooted = !first.empty() && (first.back() == '\\' || first.back() == '/');
+    for (; *name != '\0'; name += std::strlen(name) + 1)
+        paths.push_back(first + (rooted ? "" : "\\") + name);
+    return paths;
+}
+
 UINT_PTR CALLBACK FileDialogHook(HWND hook, UINT message, WPARAM, LPARAM lParam) {
     // The hook's window is a child of the Explorer-style box; the box is
     // what gets centred, over the box's owner.

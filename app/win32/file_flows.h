@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "app/core/app_state.h"
 #include "app/core/file_flows.h"
 
@@ -14,6 +17,9 @@ void InitFileDialogs();
 // The open / save dialog over owner, starting from name; true with the
 // chosen path in name, false on Cancel or when the dialog failed (logged).
 bool ChooseOpenFile(HWND owner, BankPath& name);
+// The open dialog with several files allowed (Edit > Paste from Files...):
+// the chosen files' whole paths, empty on Cancel or when the dialog failed.
+std::vector<std::string> ChooseSoundFiles(HWND owner);
 bool ChooseSaveFile(HWND owner, BankPath& name);
 // Hook of both file dialogs: centres the dialog over its owner when it is
 // ready; returns 0 for every message (default processing).

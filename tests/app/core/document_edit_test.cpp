@@ -296,3 +296,63 @@ TEST(Edits, WhatTheMenuOffers) {
 }
 
 }  // namespace
+
+namespace {
+
+// The sounds of some files as GatherFiles leaves them: three tones and two
+// patches of a source bank, and a file that gave nothing.
+FilesPaste SomeFiles(bool withPatches) {
+    const TestBank source = MakeTestBank(kM64CKind, "F", 40);
+    FilesPaste files;
+    EXPECT_EQ(CopySlots(source.bytes, source.kind, kFileSoundsBank, {T(1), 3}, files.tones),
+              EditStatus::Ok);
+    files.toneCount = 3;
+    if (withPatches) {
+        EXPECT_EQ(CopySlots(source.bytes, source.kind, kFileSoundsBank, {P(0), 2}, files.patches),
+                  EditStatus::Ok);
+        files.patchCount = 2;
+    }
+    files.refused = {"notes.txt: unknown format"};
+    return files;
+}
+
+}  // namespace
+
+// Paste from Files puts in the sounds of the selection's table and says what
+// it left: the files that gave nothing and the other table's sounds.
+TEST(PasteFiles, TheSelectionsTableGoesInAndTheRestIsSaid) {
+    const struct {
+        const char* name;
+        Slot at;
+        bool withPatches;
+        bool changed;
+        std::vector<std::string> boxes;
+        std::vector<std::string> log;
+    } rows[] = {
+        {"tones at T41, where no patch plays", T(41), true, true, {},
+         {"notes.txt: unknown format: not pasted",
+          "2 patches of the files not pasted: select a patch slot to paste them"}},
+        {"no patch for a patch slot", P(3), false, false,
+         {"Paste from Files: The files hold no patch. Select a tone slot to paste their tones."},
+         {"notes.txt: unknown format: not pasted"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TestBank target = MakeTestBank(kM64CKind, "T", 1);
+        BankDocument document = Opened(target);
+        SelectSlot(document, row.at, false);
+        Script script;
+        std::vector<std::string> log;
+        EXPECT_EQ(PasteFilesCommand(document, SomeFiles(row.withPatches), UiOver(script), log),
+                  row.changed);
+        EXPECT_EQ(script.boxes, row.boxes);
+        EXPECT_EQ(log, row.log);
+        EXPECT_EQ(document.changed, row.changed);
+        if (row.changed) {
+            EXPECT_EQ(Text(TestBank{document.kind, document.image}, ToneAt(40), 2), "F0");
+            EXPECT_EQ(Text(TestBank{document.kind, document.image}, ToneAt(42), 2), "F2");
+            EXPECT_TRUE(UndoCommand(document));  // the whole paste is one step
+            EXPECT_TRUE(document.image == target.bytes);
+        }
+    }
+}

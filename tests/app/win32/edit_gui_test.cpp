@@ -1,8 +1,9 @@
 // Building a bank in the running shell, as a person does it: File > New >
-// JX-8P Bank, F2 to rename tone 1 (a character the synthesizer cannot show
+// JX-8P Bank, Edit > Paste from Files... with 32 single-tone files, F2 to
+// rename tone 1 (a character the synthesizer cannot show
 // refused as it is typed), a drag of tone 1 onto tone 5, Ctrl+Z twice, and
 // Save As; the saved file must hold exactly the stream the test writes from
-// the JX-8P layout for 32 INIT tones. On the way: the selection drawn
+// the JX-8P layout for the 32 files' tones. On the way: the selection drawn
 // inverted, the listing shown from its top, the Edit menu's states, and
 // Ctrl+C's names on the system clipboard.
 #include <windows.h>
@@ -32,15 +33,42 @@ std::string ToneName(const BankDocument& document, int tone) {
     return std::string(document.image.begin() + at, document.image.begin() + at + 10);
 }
 
-// A new JX-8P bank as the layout describes it: 32 tone records of 59 bytes,
-// each the name "INIT" padded with blanks, byte 10 a blank, the rest zero.
-Bytes InitM16CImage() {
-    Bytes image(kBankStorageSize, 0);
+// Tone t (from 0) of the single-tone files: name "TONE nn" (nn = t + 1) padded with blanks, byte
+// 10 a blank, parameters that differ from tone to tone, every byte 7-bit.
+Bytes FileTone(size_t t) {
+    Bytes record(kToneRecordSize, ' ');
+    const std::string name = "TONE " + std::to_string((t + 1) / 10) + std::to_string((t + 1) % 10);
+    std::copy(name.begin(), name.end(), record.begin());
+    for (size_t i = 11; i < kToneRecordSize; ++i) record[i] = static_cast<uint8_t>((t * 7 + i) & 0x7F);
+    return record;
+}
+
+// 32 files of one Jx8pToneMessage each, named with mixed case ("Tone01.syx",
+// "tone02.syx", ...) so the order they go in is by name without regard to
+// case; and the image the bank holds afterwards.
+std::string WriteToneFiles(Bytes& image) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "vexa_tone_files";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string names;
+    image = Bytes(kM16CImageSize, 0);
     for (size_t t = 0; t < 32; ++t) {
-        const size_t at = kToneOffset + kToneRecordSize * t;
-        for (size_t i = 0; i < 11; ++i) image[at + i] = i < 4 ? "INIT"[i] : ' ';
+        const Bytes record = FileTone(t);
+        Bytes message;
+        PutJx8pTone(message, 0, record.data());
+        const std::string name = std::string(t % 2 == 0 ? "Tone" : "tone") +
+                                 std::to_string((t + 1) / 10) + std::to_string((t + 1) % 10) +
+                                 ".syx";
+        std::ofstream(folder + "\\" + name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(message.data()),
+                   static_cast<std::streamsize>(message.size()));
+        names += "\"" + name + "\" ";
+        std::copy(record.begin(), record.end(),
+                  image.begin() + static_cast<std::ptrdiff_t>(kToneOffset + kToneRecordSize * t));
     }
-    return image;
+    image = CanonicalImage(image);
+    return folder + "|" + names;
 }
 
 std::wstring ClipboardText() {
@@ -112,7 +140,29 @@ TEST(EditGui, NewBankRenameDragUndoAndSave) {
     EXPECT_LT(DarkShare(t5), 0.5);
     EXPECT_TRUE(Grayed(IDM_UNDO));
     EXPECT_FALSE(Grayed(IDM_RENAME));
-    EXPECT_TRUE(Grayed(IDM_PASTEFILES));
+    EXPECT_FALSE(Grayed(IDM_PASTEFILES));
+
+    // Paste from Files: into the folder, then all 32 names at once.
+    Bytes pasted;
+    const std::string files = WriteToneFiles(pasted);
+    const std::string toneFolder = files.substr(0, files.find('|'));
+    gui::PostMenuCommand(IDM_PASTEFILES);
+    HWND paste = gui::FindDialog("Paste from Files", gui::MainWindow());
+    ASSERT_NE(paste, nullptr);
+    ASSERT_TRUE(gui::EnterFileName(paste, toneFolder));
+    gui::PressButton(paste, IDOK);
+    Sleep(500);
+    ASSERT_TRUE(gui::EnterFileName(paste, files.substr(files.find('|') + 1)));
+    gui::PressButton(paste, IDOK);
+    ASSERT_TRUE(gui::WaitWindowGone(paste));
+    ASSERT_TRUE(gui::WaitFor([] { return ToneName(gui::Document(), 31) == "TONE 32   "; }))
+        << ToneName(gui::Document(), 0);
+    EXPECT_EQ(ToneName(gui::Document(), 0), "TONE 01   ");
+    EXPECT_TRUE(std::equal(pasted.begin(), pasted.end(), gui::Document().image.begin()));
+    // A click on tone 1 selects it alone.
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, Middle(CellOf(t1)));
+    PostMessageA(list, WM_LBUTTONUP, 0, Middle(CellOf(t1)));
+    ASSERT_TRUE(gui::WaitFor([] { return gui::Document().selection.count == 1; }));
 
     // F2, as typed; the field takes the name's characters and refuses 'é'.
     gui::PressKey(VK_F2);
@@ -138,15 +188,14 @@ TEST(EditGui, NewBankRenameDragUndoAndSave) {
     PostMessageA(list, WM_MOUSEMOVE, MK_LBUTTON, Middle(CellOf(t5)));
     PostMessageA(list, WM_LBUTTONUP, 0, Middle(CellOf(t5)));
     ASSERT_TRUE(gui::WaitFor([] { return ToneName(gui::Document(), 4) == "BRASS 1   "; }));
-    EXPECT_EQ(ToneName(gui::Document(), 0), "INIT      ");
+    EXPECT_EQ(ToneName(gui::Document(), 0), "TONE 05   ");
     EXPECT_EQ(gui::Document().selection.first, t5);
 
     gui::PressKey('Z', {VK_CONTROL});
     ASSERT_TRUE(gui::WaitFor([] { return ToneName(gui::Document(), 0) == "BRASS 1   "; }));
     gui::PressKey('Z', {VK_CONTROL});
-    ASSERT_TRUE(gui::WaitFor([] { return !CanUndo(gui::Document().history); }));
-    EXPECT_EQ(ToneName(gui::Document(), 0), "INIT      ");
-    EXPECT_EQ(ToneName(gui::Document(), 4), "INIT      ");
+    ASSERT_TRUE(gui::WaitFor([] { return ToneName(gui::Document(), 0) == "TONE 01   "; }));
+    EXPECT_EQ(ToneName(gui::Document(), 4), "TONE 05   ");
 
     char folder[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, folder);
@@ -162,7 +211,7 @@ TEST(EditGui, NewBankRenameDragUndoAndSave) {
 
     std::ifstream file(path, std::ios::binary);
     const Bytes saved((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(saved, BuildJx8pBankStream(InitM16CImage(), 0));
+    EXPECT_EQ(saved, BuildJx8pBankStream(pasted, 0));
     file.close();
     DeleteFileA(path.c_str());
 }
