@@ -9,6 +9,7 @@
 #include "ground/shell.h"
 #include "app/win32/about_dialog.h"
 #include "app/win32/file_flows.h"
+#include "app/win32/help_command.h"
 #include "app/win32/listing_view.h"
 #include "app/win32/log_window.h"
 #include "app/win32/options_dialog.h"
@@ -168,10 +169,7 @@ bool OnCommand(HWND window, UINT command) {
         DialogBoxParamA(shellHandles.instance, MAKEINTRESOURCEA(IDD_OPTIONS), window,
                         OptionsDialogProc, 0);
         return true;
-    case IDM_HELPTOPICS:
-        MessageBoxA(window, "Sorry, there is no help available at this time.\n", "Vexa",
-                    MB_ICONEXCLAMATION);
-        return true;
+    case IDM_HELPTOPICS: ShowHelpTopics(window); return true;
     default:
         if (command >= IDM_RECENT_FIRST && command <= IDM_RECENT_LAST) {
             OpenRecentCommand(window, static_cast<int>(command - IDM_RECENT_FIRST));

@@ -1,7 +1,9 @@
-// The two shell calls that belong to no window of their own: posting to the
-// main window and showing message boxes on it. Holds the process-wide
-// handles.
+// The shell calls that belong to no window of their own: posting to the
+// main window, showing message boxes on it and opening a document in its
+// own program. Holds the process-wide handles.
 #include "app/win32/shell_win32.h"
+
+#include <shellapi.h>
 
 std::atomic<HWND> mainWindow{nullptr};
 ShellHandles shellHandles;
@@ -19,4 +21,11 @@ int ShowMessageBoxOnMain(uintptr_t owner, const char* text, const char* caption,
     HWND ownerWindow =
         owner != 0 ? reinterpret_cast<HWND>(owner) : mainWindow.load(std::memory_order_acquire);
     return MessageBoxA(ownerWindow, text, caption, style);
+}
+
+bool OpenDocumentWithShell(const char* path) {
+    // ShellExecute reports success as a value above 32.
+    const HINSTANCE result = ShellExecuteA(mainWindow.load(std::memory_order_acquire), "open",
+                                           path, nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
 }

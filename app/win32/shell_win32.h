@@ -27,3 +27,5 @@ extern ShellHandles shellHandles;
 // The shell table's postToMainWindow and showMessageBox (ground/shell.h).
 bool PostToMainWindowNow(uint32_t message, uintptr_t wParam, intptr_t lParam);
 int ShowMessageBoxOnMain(uintptr_t owner, const char* text, const char* caption, uint32_t style);
+// The shell table's openDocument: ShellExecute's "open" of the file.
+bool OpenDocumentWithShell(const char* path);

@@ -33,7 +33,8 @@ constexpr ShellOps kWin32Shell{ShowStatusOnBar,
                                RefreshBankViewFromAnyThread,
                                PostToMainWindowNow,
                                ShowMessageBoxOnMain,
-                               ShowProgressOnBar};
+                               ShowProgressOnBar,
+                               OpenDocumentWithShell};
 
 constexpr std::array<int32_t, 4> kStartupPaneWidths = {320, 64, 64, 64};
 
