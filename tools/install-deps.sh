@@ -2,7 +2,8 @@
 # Installs everything Vexa needs to build and test on Debian 12: the native
 # tool chain, GoogleTest, clang (for the fuzzer), mingw-w64 for the Windows
 # exes, Wine (64- and 32-bit) with Xvfb to run them, and NSIS and zip for the
-# packages (tools/package.sh). Idempotent: packages
+# packages (tools/package.sh), and python3-markdown, which makes the user
+# guide's HTML page (the program's help) at build time. Idempotent: packages
 # already present are left alone, and nothing is done when all are there.
 set -eu
 
@@ -11,7 +12,7 @@ if [ "$(id -u)" != "0" ]; then SUDO="sudo"; fi
 
 PACKAGES="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest libbenchmark-dev \
 mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
-wine64 wine32:i386 fonts-wine xvfb x11-apps imagemagick python3 file nsis zip"
+wine64 wine32:i386 fonts-wine xvfb x11-apps imagemagick python3 python3-markdown file nsis zip"
 
 missing=""
 for p in $PACKAGES; do
