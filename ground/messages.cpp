@@ -38,7 +38,7 @@ constexpr std::array<BoxMessage, 18> kTable{{
      "FILE"},
     {HelpNotShown, "Vexa", "Unable to show the user guide FILE in your web browser !", "FILE"},
     {NotAnswering, "Vexa",
-     "Vexa is already running but did not answer.\n\nTry again when it is idle.", nullptr},
+     "Vexa is already running but did not answer. Try again when it is idle.", nullptr},
     {NoTimer, "Vexa Error",
      "Unable to alloacte timer. All timers are in use.\n\n"
      "Please close another application and retry, or cancel.",
