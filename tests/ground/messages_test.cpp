@@ -10,7 +10,6 @@
 #include <sstream>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "ground/messages.h"
 
@@ -19,85 +18,48 @@ namespace {
 using Box = std::pair<std::string, std::string>;  // caption, text
 
 std::string Collapsed(std::string_view text) {
+    std::istringstream words{std::string(text)};
     std::string out;
-    for (const char c : text) {
-        const bool space = c == ' ' || c == '\t' || c == '\n' || c == '\r';
-        if (!space) {
-            out.push_back(c);
-        } else if (!out.empty() && out.back() != ' ') {
-            out.push_back(' ');
-        }
-    }
-    if (!out.empty() && out.back() == ' ') out.pop_back();
+    std::string word;
+    while (words >> word) out += (out.empty() ? "" : " ") + word;
     return out;
 }
 
-// The cells of one Markdown table row, trimmed; empty for a line that is
-// not a row. A "\|" inside a cell is a bar of the text.
-std::vector<std::string> Cells(const std::string& line) {
-    std::vector<std::string> cells;
-    if (line.empty() || line.front() != '|') return cells;
-    std::string cell;
-    for (size_t i = 1; i < line.size(); ++i) {
-        if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] == '|') {
-            cell.push_back('|');
-            ++i;
-        } else if (line[i] == '|') {
-            cells.push_back(Collapsed(cell));
-            cell.clear();
-        } else {
-            cell.push_back(line[i]);
-        }
-    }
-    return cells;
-}
-
-// The (title, message) rows of the table under the guide's heading, or
-// nothing when the heading or the table is missing.
+// The first two cells of each row of the table under the guide's heading,
+// header and rule left out.
 std::set<Box> GuideBoxes(std::istream& guide) {
     std::set<Box> boxes;
     std::string line;
     while (std::getline(guide, line) && line != "## Messages and what to do") {}
-    bool inTable = false;
-    while (std::getline(guide, line)) {
-        if (line.rfind("## ", 0) == 0) break;
-        const std::vector<std::string> cells = Cells(line);
-        if (cells.size() < 2) {
-            if (inTable) break;  // the table's end
-            continue;
-        }
-        const bool header = !inTable;
-        inTable = true;
-        if (header || cells[0].find_first_not_of("-: ") == std::string::npos) continue;
-        boxes.emplace(cells[0], cells[1]);
+    int row = 0;
+    while (std::getline(guide, line) && line.rfind("## ", 0) != 0) {
+        if (line.empty() || line[0] != '|') continue;
+        const size_t second = line.find('|', 1);
+        const size_t third = line.find('|', second + 1);
+        if (++row <= 2 || third == std::string::npos) continue;
+        boxes.emplace(Collapsed(line.substr(1, second - 1)),
+                      Collapsed(line.substr(second + 1, third - second - 1)));
     }
     return boxes;
 }
 
-std::string Describe(const std::set<Box>& boxes) {
-    std::ostringstream out;
-    for (const Box& box : boxes) out << "\n  " << box.first << " | " << box.second;
-    return out.str();
+std::string OnlyIn(const std::set<Box>& these, const std::set<Box>& others) {
+    std::string out;
+    for (const Box& box : these)
+        if (!others.contains(box)) out += "\n  " + box.first + " | " + box.second;
+    return out;
 }
 
 TEST(MessageBoxes, MatchTheUserGuideTable) {
     std::ifstream guide(VEXA_USER_GUIDE);
     ASSERT_TRUE(guide) << VEXA_USER_GUIDE;
     const std::set<Box> documented = GuideBoxes(guide);
-
     std::set<Box> program;
     for (const BoxMessage& message : AllBoxMessages())
         program.emplace(Collapsed(message.caption), Collapsed(message.text));
     ASSERT_EQ(program.size(), AllBoxMessages().size()) << "two boxes with one caption and text";
-
-    std::set<Box> undocumented;
-    std::set<Box> unknown;
-    for (const Box& box : program)
-        if (!documented.contains(box)) undocumented.insert(box);
-    for (const Box& box : documented)
-        if (!program.contains(box)) unknown.insert(box);
-    EXPECT_TRUE(undocumented.empty()) << "boxes missing from the guide:" << Describe(undocumented);
-    EXPECT_TRUE(unknown.empty()) << "guide rows no box shows:" << Describe(unknown);
+    EXPECT_EQ(OnlyIn(program, documented), "") << "boxes missing from the guide";
+    EXPECT_EQ(OnlyIn(documented, program), "") << "guide rows that no box shows";
 }
 
 TEST(MessageBoxes, VariablePartFilledIn) {
@@ -114,9 +76,8 @@ TEST(MessageBoxes, VariablePartFilledIn) {
         {MessageId::HelpMissing, "C:\\Vexa\\docs\\user-guide.html",
          "Sorry, there is no help available at this time.\n\n"
          "The user guide C:\\Vexa\\docs\\user-guide.html is missing."},
-        // A value holding the blank's own word is put in once, as it is.
-        {MessageId::HelpNotShown, "FILE",
-         "Unable to show the user guide FILE in your web browser !"},
+        // A value holding the blank's own word, or printf's, is put in once, as it is.
+        {MessageId::HelpNotShown, "FILE", "Unable to show the user guide FILE in your web browser !"},
         {MessageId::HelpNotShown, "%s%n", "Unable to show the user guide %s%n in your web browser !"},
         {MessageId::SaveFailed, "ignored", "Error saving file !\n\n"},
     };

@@ -439,8 +439,8 @@ TEST_F(ShellGui, OpenedExampleBanksAreListedWithBoxGlyphs) {
     ExpectMenu(1, {{IDM_TRANSMIT, false}}, "idle with a bank");
 }
 
-// What the Help command asked the shell table to open (the UI thread
-// writes, the test thread reads after the count says so).
+// What the Help command asked the shell table to open: written on the UI
+// thread, read here once the count says it is there.
 std::mutex guideLock;
 std::vector<std::string> guidesOpened;
 std::atomic<bool> guideOpens{true};
@@ -464,17 +464,16 @@ TEST_F(ShellGui, F1ShowsTheUserGuideBesideTheProgram) {
     ASSERT_GT(GetModuleFileNameA(nullptr, program, MAX_PATH), 0u);
     const std::string guide = UserGuidePath(program);
     const std::string folder = guide.substr(0, guide.find_last_of('\\'));
-    // Static: the table must outlive any early return of a failed assertion.
+    // Static: the table must outlive an early return of a failed assertion.
     static ShellOps recording;
-    recording = Shell();
-    recording.openDocument = RecordGuide;
     const ShellOps* before = &Shell();
+    recording = *before;
+    recording.openDocument = RecordGuide;
     SetShell(&recording);
-
     struct Case {
         bool guidePresent;
         bool opens;
-        const char* box;  // the start of the box's text, or nullptr for none
+        const char* box;  // the start of the box's text; nullptr: no box
         size_t opened;    // documents asked for so far
     };
     const Case cases[] = {
@@ -483,15 +482,12 @@ TEST_F(ShellGui, F1ShowsTheUserGuideBesideTheProgram) {
         {true, false, "Unable to show the user guide", 2},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.guidePresent ? "guide present" : "guide missing");
+        SCOPED_TRACE(c.opened);
+        DeleteFileA(guide.c_str());
         if (c.guidePresent) {
             CreateDirectoryA(folder.c_str(), nullptr);
-            HANDLE file = CreateFileA(guide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-            ASSERT_NE(file, INVALID_HANDLE_VALUE);
-            CloseHandle(file);
-        } else {
-            DeleteFileA(guide.c_str());
+            CloseHandle(CreateFileA(guide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
         }
         guideOpens.store(c.opens);
         gui::PressKey(VK_F1);
@@ -505,10 +501,7 @@ TEST_F(ShellGui, F1ShowsTheUserGuideBesideTheProgram) {
         }
         EXPECT_EQ(GuidesOpened(), c.opened);
     }
-    {
-        std::lock_guard<std::mutex> hold(guideLock);
-        for (const std::string& path : guidesOpened) EXPECT_EQ(path, guide);
-    }
+    for (const std::string& path : guidesOpened) EXPECT_EQ(path, guide);
     SetShell(before);
     DeleteFileA(guide.c_str());
     RemoveDirectoryA(folder.c_str());
