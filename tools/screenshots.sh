@@ -69,7 +69,8 @@ REG
 printf '\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n' "$dpi" >>"$work/x11.reg"
 if [ -n "$cable" ]; then
     # The virtual MIDI driver as the prefix's audio driver, and its two
-    # ports in Vexa's settings (JX-10 on channel 1 is the settings' start).
+    # ports in Vexa's settings, with JX-10 on channel 1 (the Options block:
+    # marker, synthesizer, channel).
     loader_dir=system32
     [ "$(vexa_wine_loader "$vexa")" = "$VEXA_WINE" ] && loader_dir=syswow64
     cp "$vmidi" "$prefix/drive_c/windows/$loader_dir/winevtest.drv"
@@ -81,6 +82,7 @@ if [ -n "$cable" ]; then
 [HKEY_CURRENT_USER\Software\Bramwick\Vexa]
 "InputDevice"="Vexa Virtual MIDI In"
 "OutputDevice"="Vexa Virtual MIDI Out"
+"Options"=hex:01,00,00,00
 REG
     rm -f "$work/port"
     "$farside" --port-file "$work/port" --files "$work" >"$work/farside.log" 2>&1 &
