@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ground/messages.h"
 #include "ground/platform.h"
 #include "ground/shell.h"
 #include "midi/input_ring.h"
@@ -24,11 +25,10 @@ constexpr uint32_t kTeardownWaitMs = 1000;
 
 constexpr uint32_t kHeaderSize = sizeof(MidiHeader);
 
-const char kInputErrorText[] =
-    "Unable to open MIDI input device.\n\nPlease check the settings in your MIDI options.";
-const char kOutputErrorText[] =
-    "Unable to open MIDI output device.\n\nPlease check the settings in your MIDI options.";
-const char kErrorCaption[] = "Vexa Error";
+void ShowDeviceFailure(uintptr_t ownerWindow, MessageId message) {
+    ShowMessageBox(ownerWindow, BoxMessageFor(message).text, MessageCaption(message),
+                   kMbOk | kMbIconError);
+}
 
 // Threads: the worker owns every field except these three families of flags,
 // which the callbacks also write: inputBusy (set by the worker when a slot
@@ -363,7 +363,7 @@ int32_t OpenMidiPorts(uintptr_t ownerWindow, const char* inputName, const char* 
             opened = OpenInput(index);
         }
         if (!opened) {
-            ShowMessageBox(ownerWindow, kInputErrorText, kErrorCaption, kMbOk | kMbIconError);
+            ShowDeviceFailure(ownerWindow, MessageId::MidiInputFailed);
             CloseMidiPorts();
             return 0;
         }
@@ -372,7 +372,7 @@ int32_t OpenMidiPorts(uintptr_t ownerWindow, const char* inputName, const char* 
         const int32_t index = FindDevice(port.outputDeviceCaps, port.outputDeviceCount, outputName);
         const bool opened = index >= 0 && OpenOutput(index);
         if (!opened) {
-            ShowMessageBox(ownerWindow, kOutputErrorText, kErrorCaption, kMbOk | kMbIconError);
+            ShowDeviceFailure(ownerWindow, MessageId::MidiOutputFailed);
             CloseMidiPorts();
             return 0;
         }

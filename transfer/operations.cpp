@@ -5,6 +5,7 @@
 // on the worker; reaches the shell only through ground/shell.h.
 #include "ground/commands.h"
 #include "ground/mailbox.h"
+#include "ground/messages.h"
 #include "ground/settings.h"
 #include "ground/shell.h"
 #include "bank/bank_image.h"
@@ -54,10 +55,8 @@ bool TransmitNeedsChannel() {
 
 void RunTransmit(const TransferJob& job) {
     if (TransmitNeedsChannel()) {
-        ShowMessageBox(
-            kMainWindowOwner,
-            "Please select the synthesizer's MIDI channel in the Options dialog first !\n", "Vexa",
-            kMbOk | kMbIconExclamation);
+        ShowMessageBox(kMainWindowOwner, BoxMessageFor(MessageId::ChooseChannelFirst).text,
+                       MessageCaption(MessageId::ChooseChannelFirst), kMbOk | kMbIconExclamation);
         return;
     }
     ShowStatus("Transmitting ...");

@@ -17,6 +17,7 @@
 #include "app/win32/bank_chooser.h"
 #include "app/win32/center_window.h"
 #include "app/win32/recent_menu.h"
+#include "app/win32/shell_win32.h"
 #include "bank/bank_file.h"
 #include "bank/bank_image.h"
 #include "bank/bank_stream.h"
@@ -48,7 +49,6 @@ static_assert(kOpenFlags == 0x81824 && kSaveFlags == 0x80826);
 constexpr DWORD kRecordSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
 static_assert(sizeof(void*) != 4 || kRecordSize == 76);
 
-constexpr const char* kChangedPrompt = "The current bank has changed.\n\nSave it now ?";
 constexpr const char* kOpenCaption = "Open Bank";
 constexpr const char* kSaveCaption = "Save Bank";
 
@@ -72,8 +72,8 @@ void LogDialogFailure(const char* which) {
     }
 }
 
-void ShowError(HWND window, const char* text, const char* caption) {
-    MessageBoxA(window, text, caption, MB_ICONERROR);
+void ShowError(HWND window, MessageId message, std::string_view value = {}) {
+    ShowMessage(window, message, MB_ICONERROR, value);
 }
 
 // Encodes the bank as the stream Save As writes for its kind and the
@@ -136,7 +136,7 @@ bool ConfirmDiscard(HWND window) {
         !bankModified.load(std::memory_order_acquire)) {
         return true;
     }
-    switch (MessageBoxA(window, kChangedPrompt, "Exit Vexa", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    switch (ShowMessage(window, MessageId::ExitChangedBank, MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:
         // The program stays open and the save dialog comes up; the user
         // closes again once the bank is saved.
@@ -161,7 +161,7 @@ bool MayOpen(HWND window) {
     if (bankLoaded.load(std::memory_order_acquire) &&
         bankModified.load(std::memory_order_acquire)) {
         const int answer =
-            MessageBoxA(window, kChangedPrompt, kOpenCaption, MB_YESNOCANCEL | MB_ICONQUESTION);
+            ShowMessage(window, MessageId::OpenChangedBank, MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDYES) {
             PostMessageA(window, WM_COMMAND, IDM_SAVEAS, 0);
             return false;
@@ -188,22 +188,21 @@ void OpenFlow(HWND window, bool haveName) {
         if (result != OpenBankResult::CannotOpen) {
             break;
         }
-        if (MessageBoxA(window, "Unable to open selected file.\n\nSelect another file ?",
-                        kOpenCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
+        if (ShowMessage(window, MessageId::CannotOpenFile, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
             return;
         }
     }
     switch (result) {
     case OpenBankResult::Opened: break;
     case OpenBankResult::TooLarge:
-        ShowError(window, "Unknown bank format !\n\n", kOpenCaption);
+        ShowError(window, MessageId::FileTooLarge);
         return;
     case OpenBankResult::CannotRead:
     case OpenBankResult::CannotOpen:
-        ShowError(window, "Unable to read data from the file !\n\n", kOpenCaption);
+        ShowError(window, MessageId::CannotReadFile);
         return;
     case OpenBankResult::NotABank:
-        ShowError(window, NoBankText(opened.found).c_str(), kOpenCaption);
+        ShowError(window, MessageId::NoBankInFile, RefusalReason(opened.found));
         return;
     }
     // Of several banks the user takes one; Cancel leaves the bank in memory
@@ -236,7 +235,7 @@ void OpenNamedBank(HWND window, const char* path) {
     if (path == nullptr || path[0] == '\0') return;
     const size_t length = std::strlen(path);
     if (length >= sizeof openFileName) {
-        ShowError(window, "Unable to read data from the file !\n\n", kOpenCaption);
+        ShowError(window, MessageId::CannotReadFile);
         return;
     }
     if (!MayOpen(window)) return;
@@ -253,14 +252,14 @@ void SaveBankCommand(HWND window) {
     // Encoding uses TransferBuffer, which a running receive is filling (the
     // close prompt's Yes can bring us here mid-operation): refuse instead.
     if (IsBusy()) {
-        ShowError(window, "Error saving file !\n\n", kSaveCaption);
+        ShowError(window, MessageId::SaveFailed);
         return;
     }
     if (!ChooseSaveFile(window)) {
         return;
     }
     if (IsBusy() || EncodeAndWrite(saveFileName) < 0) {
-        ShowError(window, "Error saving file !\n\n", kSaveCaption);
+        ShowError(window, MessageId::SaveFailed);
         return;
     }
     bankModified.store(0, std::memory_order_release);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/view/user_guide.h"
-#include "ground/messages.h"
+#include "app/win32/shell_win32.h"
 #include "ground/shell.h"
 
 void ShowHelpTopics(HWND window) {
@@ -17,14 +17,12 @@ void ShowHelpTopics(HWND window) {
     const bool havePath = length > 0 && length < MAX_PATH;
     const std::string guide = havePath ? UserGuidePath(program) : std::string();
     if (guide.empty() || GetFileAttributesA(guide.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        MessageBoxA(window, MessageText(MessageId::HelpMissing, guide).c_str(),
-                    MessageCaption(MessageId::HelpMissing), MB_ICONEXCLAMATION);
+        ShowMessage(window, MessageId::HelpMissing, MB_ICONEXCLAMATION, guide);
         return;
     }
     if (!OpenDocument(guide.c_str())) {
         LogPrintf("The user guide %s could not be shown (error %lu).\n", guide.c_str(),
                   static_cast<unsigned long>(GetLastError()));
-        MessageBoxA(window, MessageText(MessageId::HelpNotShown, guide).c_str(),
-                    MessageCaption(MessageId::HelpNotShown), MB_ICONEXCLAMATION);
+        ShowMessage(window, MessageId::HelpNotShown, MB_ICONEXCLAMATION, guide);
     }
 }

@@ -241,15 +241,15 @@ LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
 
 bool OnTransferComplete(HWND window, WPARAM result) {
     if (result == kReceiveSucceeded) CommitReceivedBank();
-    const char* text = nullptr;
+    MessageId message{};
     switch (result) {
-    case kReceiveSucceeded: text = "Bank successfully received !\n"; break;
+    case kReceiveSucceeded: message = MessageId::BankReceived; break;
     case kReceiveFailed:
-    case kTransmitFailed: text = "Operation cancelled or an error occurred !\n"; break;
-    case kTransmitSucceeded: text = "Bank successfully transmitted !\n"; break;
+    case kTransmitFailed: message = MessageId::OperationFailed; break;
+    case kTransmitSucceeded: message = MessageId::BankTransmitted; break;
     default: return false;
     }
-    MessageBoxA(window, text, "Vexa", MB_ICONEXCLAMATION);
+    ShowMessage(window, message, MB_ICONEXCLAMATION);
     return true;
 }
 

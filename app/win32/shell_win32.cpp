@@ -23,6 +23,10 @@ int ShowMessageBoxOnMain(uintptr_t owner, const char* text, const char* caption,
     return MessageBoxA(ownerWindow, text, caption, style);
 }
 
+int ShowMessage(HWND owner, MessageId id, UINT style, std::string_view value) {
+    return MessageBoxA(owner, MessageText(id, value).c_str(), MessageCaption(id), style);
+}
+
 bool OpenDocumentWithShell(const char* path) {
     // ShellExecute reports success as a value above 32.
     const HINSTANCE result = ShellExecuteA(mainWindow.load(std::memory_order_acquire), "open",

@@ -7,6 +7,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string_view>
+
+#include "ground/messages.h"
 
 // The one top-level window; posted to by the worker. Written once by the UI
 // thread after CreateWindow returns (release), read by the worker (acquire);
@@ -27,5 +30,8 @@ extern ShellHandles shellHandles;
 // The shell table's postToMainWindow and showMessageBox (ground/shell.h).
 bool PostToMainWindowNow(uint32_t message, uintptr_t wParam, intptr_t lParam);
 int ShowMessageBoxOnMain(uintptr_t owner, const char* text, const char* caption, uint32_t style);
+// The box of the message table with its caption and text (the blank filled
+// with value) on the owner; the button pressed.
+int ShowMessage(HWND owner, MessageId id, UINT style, std::string_view value = {});
 // The shell table's openDocument: ShellExecute's "open" of the file.
 bool OpenDocumentWithShell(const char* path);

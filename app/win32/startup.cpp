@@ -76,10 +76,7 @@ void HandOverFile(HWND other, const char* file) {
 // closing sequence.
 void StartMainTimer(HWND window) {
     while (SetTimer(window, kMainTimerId, kMainTimerPeriodMs, nullptr) == 0) {
-        const int answer = MessageBoxA(window,
-                                       "Unable to alloacte timer. All timers are in use.\n\n"
-                                       "Please close another application and retry, or cancel.",
-                                       "Vexa Error", MB_RETRYCANCEL | MB_ICONERROR);
+        const int answer = ShowMessage(window, MessageId::NoTimer, MB_RETRYCANCEL | MB_ICONERROR);
         if (answer != IDRETRY) {
             PostMessageA(window, WM_CLOSE, 0, 0);
             return;
