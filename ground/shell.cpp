@@ -14,9 +14,10 @@ void NoRefresh() {}
 bool NoPost(uint32_t, uintptr_t, intptr_t) { return false; }
 int NoMessageBox(uintptr_t, const char*, const char*, uint32_t) { return 0; }
 void NoProgress(int32_t, int32_t) {}
+bool NoDocument(const char*) { return false; }
 
-constexpr ShellOps kNoShell{NoStatus,  NoField, NoLogLine,    NoLogWindow,
-                            NoRefresh, NoPost,  NoMessageBox, NoProgress};
+constexpr ShellOps kNoShell{NoStatus,  NoField, NoLogLine,    NoLogWindow, NoRefresh,
+                            NoPost,    NoMessageBox, NoProgress, NoDocument};
 
 // Read by the UI thread, the worker and the MIDI callback threads on every
 // call; written by SetShell (at start, or by tests between runs). The
@@ -61,4 +62,10 @@ int ShowMessageBox(uintptr_t owner, const char* text, const char* caption, uint3
 
 void ShowTransferProgress(int32_t done, int32_t total) {
     Shell().showTransferProgress(done, total);
+}
+
+bool OpenDocument(const char* path) {
+    // A table made before the entry existed leaves it empty.
+    const ShellOps& shell = Shell();
+    return shell.openDocument != nullptr && shell.openDocument(path);
 }

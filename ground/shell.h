@@ -1,7 +1,9 @@
 // What the worker-side code (MIDI layer, transfer procedures, worker loop)
 // asks of the application shell: status texts, log lines, the bank view's
-// refresh, posting to the main window and message boxes. One table of
-// functions with a do-nothing default; the program installs the Win32 shell's
+// refresh, posting to the main window and message boxes; and, for the UI
+// thread's Help command, showing a document in the user's own program for it
+// (so tests can see what would be opened without starting a browser). One
+// table of functions with a do-nothing default; the program installs the Win32 shell's
 // table at start, host tests install their recorder. Portable: no platform
 // headers, window handles are opaque integers; knows nothing of windows.
 #pragma once
@@ -29,6 +31,9 @@ struct ShellOps {
     // The share of a transfer done: done of total items (blocks, messages or
     // tones). A total of 0 or less ends the progress display.
     void (*showTransferProgress)(int32_t done, int32_t total);
+    // Shows the file (the user guide's HTML page) in the program the desktop
+    // opens such files with; false when it could not be shown.
+    bool (*openDocument)(const char* path);
 };
 
 // The table in use: the do-nothing table until one is installed.
@@ -52,6 +57,7 @@ void RefreshBankView();
 bool PostToMainWindow(uint32_t message, uintptr_t wParam, intptr_t lParam);
 int ShowMessageBox(uintptr_t owner, const char* text, const char* caption, uint32_t style);
 void ShowTransferProgress(int32_t done, int32_t total);
+bool OpenDocument(const char* path);
 
 // The message box styles and answers the core uses (winuser.h values).
 inline constexpr uint32_t kMbOk = 0x0;

@@ -49,7 +49,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 Bramwick"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Vexa.exe"
-!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\docs\user-guide.md"
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\docs\user-guide.html"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "Show the user guide"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 

@@ -1,12 +1,14 @@
 #!/bin/sh
 # Installs everything Vexa needs to build and test on Debian 12: the native
 # tool chain, GoogleTest, SQLite, clang (for the fuzzer), mingw-w64 for the
-# Windows exes, Wine (64- and 32-bit) with Xvfb to run them, and NSIS and zip
-# for the packages (tools/package.sh). Then it fetches Debian's own source
-# package of SQLite, from which the Windows builds make their static library
-# (cmake/VexaSqlite.cmake), into $VEXA_SQLITE_SOURCE_ROOT (by default
-# ~/.cache/vexa/sqlite3), outside the repository. Idempotent: packages already
-# present are left alone, and a source already unpacked is not fetched again.
+# Windows exes, Wine (64- and 32-bit) with Xvfb to run them, NSIS and zip
+# for the packages (tools/package.sh), and python3-markdown, which makes the
+# user guide's HTML page (the program's help) at build time. Then it fetches
+# Debian's own source package of SQLite, from which the Windows builds make
+# their static library (cmake/VexaSqlite.cmake), into
+# $VEXA_SQLITE_SOURCE_ROOT (by default ~/.cache/vexa/sqlite3), outside the
+# repository. Idempotent: packages already present are left alone, and a
+# source already unpacked is not fetched again.
 set -eu
 
 SUDO=""
@@ -15,7 +17,7 @@ if [ "$(id -u)" != "0" ]; then SUDO="sudo"; fi
 PACKAGES="cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest libbenchmark-dev \
 libsqlite3-dev tcl dpkg-dev \
 mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
-wine64 wine32:i386 fonts-wine xvfb x11-apps imagemagick python3 file nsis zip"
+wine64 wine32:i386 fonts-wine xvfb x11-apps imagemagick python3 python3-markdown file nsis zip"
 
 export DEBIAN_FRONTEND=noninteractive
 updated=0

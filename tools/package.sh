@@ -4,7 +4,8 @@
 #   dist/Vexa-<version>-win32.zip    the portable form: unpack anywhere, run
 #   dist/Vexa-<version>-setup.exe    the per-user installer (NSIS)
 # Both carry Vexa.exe, vexa-cli.exe, README.md, LICENSE.txt, the user guide
-# (docs/) and the example banks (examples/). The version is the CMake
+# (docs/: the Markdown, and the HTML page with its pictures that the
+# program's help opens) and the example banks (examples/). The version is the CMake
 # project's.
 #   tools/package.sh [--from BUILD_DIR] [--dist DIR]
 # Without --from it configures and builds its own release build in
@@ -64,6 +65,11 @@ cp "$vexa" "$cli" "$stage/"
 cp "$root/README.md" "$stage/README.md"
 cp "$root/LICENSE" "$stage/LICENSE.txt"
 cp "$root/docs/user-guide.md" "$stage/docs/"
+# The help page that Help > Help Topics opens, made by the build beside
+# Vexa.exe; its pictures are the ones copied next.
+guide_html="$build/app/win32/docs/user-guide.html"
+[ -f "$guide_html" ] || { echo "package.sh: missing $guide_html (python3-markdown; tools/install-deps.sh)" >&2; exit 1; }
+cp "$guide_html" "$stage/docs/"
 for picture in "$root"/docs/*.png; do
     [ -f "$picture" ] && cp "$picture" "$stage/docs/"
 done

@@ -6,6 +6,7 @@
 // worker; reaches the shell only through ground/shell.h.
 #include "ground/commands.h"
 #include "ground/mailbox.h"
+#include "ground/messages.h"
 #include "ground/settings.h"
 #include "ground/shell.h"
 #include "bank/bank_image.h"
@@ -22,20 +23,16 @@ namespace {
 // The boxes of the transfers are owned by the main window.
 constexpr uintptr_t kMainWindowOwner = 0;
 
-const char kInputErrorText[] =
-    "Unable to open MIDI input device.\n\nPlease check the settings in your MIDI options.";
-const char kOutputErrorText[] =
-    "Unable to open MIDI output device.\n\nPlease check the settings in your MIDI options.";
-const char kErrorCaption[] = "Vexa Error";
-
 // Opens both devices the settings name. A device that cannot be opened is
 // told in its box here, on the worker, before the operation goes on; the
 // device layer has already closed everything again.
 bool OpenPorts(const AppSettings& settings) {
     const int32_t result = OpenMidiPorts(settings.inputDeviceName, settings.outputDeviceName);
     if (result == kMidiPortsOpen) return true;
-    const char* text = result == kMidiInputOpenFailed ? kInputErrorText : kOutputErrorText;
-    ShowMessageBox(kMainWindowOwner, text, kErrorCaption, kMbOk | kMbIconError);
+    const MessageId message =
+        result == kMidiInputOpenFailed ? MessageId::MidiInputFailed : MessageId::MidiOutputFailed;
+    ShowMessageBox(kMainWindowOwner, BoxMessageFor(message).text, MessageCaption(message),
+                   kMbOk | kMbIconError);
     return false;
 }
 
@@ -69,10 +66,8 @@ bool TransmitNeedsChannel(const TransferSession& session) {
 
 void RunTransmit(const TransferJob& job, TransferSession& session) {
     if (TransmitNeedsChannel(session)) {
-        ShowMessageBox(
-            kMainWindowOwner,
-            "Please select the synthesizer's MIDI channel in the Options dialog first !\n", "Vexa",
-            kMbOk | kMbIconExclamation);
+        ShowMessageBox(kMainWindowOwner, BoxMessageFor(MessageId::ChooseChannelFirst).text,
+                       MessageCaption(MessageId::ChooseChannelFirst), kMbOk | kMbIconExclamation);
         return;
     }
     ShowStatus("Transmitting ...");

@@ -13,14 +13,16 @@
 #include "bank/bank_stream.h"
 #include "bank/open_bank.h"
 #include "bank/sysex.h"
+#include "ground/messages.h"
 #include "ground/shell.h"
 
 namespace {
 
-constexpr const char* kCannotOpenText = "Unable to open selected file.\n\nSelect another file ?";
-constexpr const char* kTooLargeText = "Unknown bank format !\n\n";
-constexpr const char* kCannotReadText = "Unable to read data from the file !\n\n";
-constexpr const char* kSaveErrorText = "Error saving file !\n\n";
+// The boxes' texts are the message table's (ground/messages.h).
+const char* const kCannotOpenText = BoxMessageFor(MessageId::CannotOpenFile).text;
+const char* const kTooLargeText = BoxMessageFor(MessageId::FileTooLarge).text;
+const char* const kCannotReadText = BoxMessageFor(MessageId::CannotReadFile).text;
+const char* const kSaveErrorText = BoxMessageFor(MessageId::SaveFailed).text;
 
 // The longest stream Save As writes.
 constexpr size_t kLargestSavedStream = kJx10BulkStreamSize;

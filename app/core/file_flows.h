@@ -10,6 +10,7 @@
 
 #include "app/core/bank_document.h"
 #include "bank/bank_search.h"
+#include "ground/messages.h"
 #include "ground/settings.h"
 
 // Message box styles and answers beyond those of ground/shell.h (winuser.h
@@ -21,7 +22,9 @@ inline constexpr int kIdCancel = 2;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 
-inline constexpr const char* kChangedBankText = "The current bank has changed.\n\nSave it now ?";
+// The changed-bank question's text: the same words for Open, New and Exit,
+// the message table's OpenChangedBank.
+inline const char* const kChangedBankText = BoxMessageFor(MessageId::OpenChangedBank).text;
 inline constexpr const char* kCloseCaption = "Exit Vexa";
 inline constexpr const char* kOpenCaption = "Open Bank";
 inline constexpr const char* kSaveCaption = "Save Bank";

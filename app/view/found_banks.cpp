@@ -3,6 +3,7 @@
 #include "app/view/found_banks.h"
 
 #include "app/view/listing.h"
+#include "ground/messages.h"
 
 namespace {
 
@@ -33,10 +34,12 @@ std::string BankChoiceLine(size_t number, const FoundBank& bank) {
     return line;
 }
 
+std::string RefusalReason(const BankSearch& search) {
+    if (search.refusal == NoBankReason::kUnknownFormat || search.refusal == NoBankReason::kNone)
+        return {};
+    return search.reason;
+}
+
 std::string NoBankText(const BankSearch& search) {
-    std::string text = "The file contains data in an unknown format !\n\n";
-    if (search.refusal != NoBankReason::kUnknownFormat && search.refusal != NoBankReason::kNone) {
-        text += search.reason;
-    }
-    return text;
+    return MessageText(MessageId::NoBankInFile, RefusalReason(search));
 }

@@ -15,7 +15,9 @@
 // character shows as "?" (the name glyphs 00h..09h as their digits).
 std::string BankChoiceLine(size_t number, const FoundBank& bank);
 
-// "The file contains data in an unknown format !\n\n", followed by what the
-// file holds when the search could name it, for example
-// "a single JX-8P tone (BIG PAD), not a bank".
+// What the file holds when the search could name it, for example
+// "a single JX-8P tone (BIG PAD), not a bank"; empty when it could not.
+std::string RefusalReason(const BankSearch& search);
+// The refusal box's text: "The file contains data in an unknown format !\n\n"
+// and the reason.
 std::string NoBankText(const BankSearch& search);

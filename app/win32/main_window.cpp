@@ -12,6 +12,7 @@
 #include "app/win32/edit_commands.h"
 #include "app/win32/file_flows.h"
 #include "app/win32/hand_over.h"
+#include "app/win32/help_command.h"
 #include "app/win32/listing_view.h"
 #include "app/win32/log_window.h"
 #include "app/win32/options_dialog.h"
@@ -156,10 +157,7 @@ bool OnCommand(HWND window, UINT command, AppState& state) {
         // The dialog edits a copy; on OK the view shows the new settings.
         if (EditOptions(window, state.settings)) Show(state);
         return true;
-    case IDM_HELPTOPICS:
-        MessageBoxA(window, "Sorry, there is no help available at this time.\n", "Vexa",
-                    MB_ICONEXCLAMATION);
-        return true;
+    case IDM_HELPTOPICS: ShowHelpTopics(window); return true;
     default:
         if (RunEditCommand(window, command, state)) return true;
         if (command >= IDM_RECENT_FIRST && command <= IDM_RECENT_LAST) {
@@ -244,15 +242,15 @@ bool OnTransferComplete(HWND window, WPARAM result, AppState& state) {
     // document's, here and nowhere else.
     if (result == kReceiveSucceeded && CommitReceivedBank(state.transferJob, state.document))
         Show(state);
-    const char* text = nullptr;
+    MessageId message{};
     switch (result) {
-    case kReceiveSucceeded: text = "Bank successfully received !\n"; break;
+    case kReceiveSucceeded: message = MessageId::BankReceived; break;
     case kReceiveFailed:
-    case kTransmitFailed: text = "Operation cancelled or an error occurred !\n"; break;
-    case kTransmitSucceeded: text = "Bank successfully transmitted !\n"; break;
+    case kTransmitFailed: message = MessageId::OperationFailed; break;
+    case kTransmitSucceeded: message = MessageId::BankTransmitted; break;
     default: return false;
     }
-    MessageBoxA(window, text, "Vexa", MB_ICONEXCLAMATION);
+    ShowMessage(window, message, MB_ICONEXCLAMATION);
     return true;
 }
 

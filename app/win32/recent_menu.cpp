@@ -16,9 +16,6 @@ RecentFiles recentFiles;
 // and goes with them, so an empty list leaves the menu as it was).
 bool separatorShown = false;
 
-constexpr const char* kGoneText =
-    "The file no longer exists.\n\nIt has been removed from the list of recent files.";
-
 // The position of the command in the popup, or -1.
 int PositionOf(HMENU menu, UINT command) {
     const int count = GetMenuItemCount(menu);
@@ -80,7 +77,7 @@ bool RecentBankToOpen(HWND window, int index, BankPath& path) {
             ForgetRecentFile(recentFiles, index);
             SaveRecentFiles();
             ShowRecentInMenu();
-            MessageBoxA(window, kGoneText, "Open Bank", MB_ICONEXCLAMATION);
+            ShowMessage(window, MessageId::RecentFileGone, MB_ICONEXCLAMATION);
             return false;
         }
         // Any other failure (a drive not ready, no access): the open flow

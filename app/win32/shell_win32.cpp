@@ -1,7 +1,9 @@
-// The two shell calls that belong to no window of their own: posting to the
-// main window and showing message boxes on it. Keeps the process-wide
-// handles to itself.
+// The shell calls that belong to no window of their own: posting to the
+// main window, showing message boxes on it and opening a document in its
+// own program. Keeps the process-wide handles to itself.
 #include "app/win32/shell_win32.h"
+
+#include <shellapi.h>
 
 #include <atomic>
 
@@ -33,4 +35,15 @@ bool PostToMainWindowNow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 int ShowMessageBoxOnMain(uintptr_t owner, const char* text, const char* caption, uint32_t style) {
     HWND ownerWindow = owner != 0 ? reinterpret_cast<HWND>(owner) : MainWindowHandle();
     return MessageBoxA(ownerWindow, text, caption, style);
+}
+
+int ShowMessage(HWND owner, MessageId id, UINT style, std::string_view value) {
+    return MessageBoxA(owner, MessageText(id, value).c_str(), MessageCaption(id), style);
+}
+
+bool OpenDocumentWithShell(const char* path) {
+    // ShellExecute reports success as a value above 32.
+    const HINSTANCE result = ShellExecuteA(MainWindowHandle(), "open",
+                                           path, nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
 }

@@ -7,6 +7,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string_view>
+
+#include "ground/messages.h"
 
 struct ShellHandles {
     HINSTANCE instance = nullptr;
@@ -31,3 +34,8 @@ HWND MainWindowHandle();
 // The shell table's postToMainWindow and showMessageBox (ground/shell.h).
 bool PostToMainWindowNow(uint32_t message, uintptr_t wParam, intptr_t lParam);
 int ShowMessageBoxOnMain(uintptr_t owner, const char* text, const char* caption, uint32_t style);
+// The box of the message table with its caption and text (the blank filled
+// with value) on the owner; the button pressed.
+int ShowMessage(HWND owner, MessageId id, UINT style, std::string_view value = {});
+// The shell table's openDocument: ShellExecute's "open" of the file.
+bool OpenDocumentWithShell(const char* path);

@@ -36,7 +36,8 @@ constexpr ShellOps kWin32Shell{ShowStatusOnBar,
                                RefreshBankViewFromAnyThread,
                                PostToMainWindowNow,
                                ShowMessageBoxOnMain,
-                               ShowProgressOnBar};
+                               ShowProgressOnBar,
+                               OpenDocumentWithShell};
 
 constexpr std::array<int32_t, 4> kStartupPaneWidths = {320, 64, 64, 64};
 
@@ -56,8 +57,6 @@ constexpr int kHandOverWaits = 50;
 constexpr DWORD kHandOverWaitMs = 100;
 constexpr UINT kHandOverTimeoutMs = 10000;
 
-constexpr char kNotAnsweringText[] =
-    "Vexa is already running but did not answer. Try again when it is idle.";
 
 // Sends the path to the running copy, which opens it once this returns.
 // True only when the copy took it (answered TRUE): a copy that hangs, ends
@@ -79,10 +78,7 @@ bool HandOverFile(HWND other, const char* file) {
 // closing sequence.
 void StartMainTimer(HWND window) {
     while (SetTimer(window, kMainTimerId, kMainTimerPeriodMs, nullptr) == 0) {
-        const int answer = MessageBoxA(window,
-                                       "Unable to alloacte timer. All timers are in use.\n\n"
-                                       "Please close another application and retry, or cancel.",
-                                       "Vexa Error", MB_RETRYCANCEL | MB_ICONERROR);
+        const int answer = ShowMessage(window, MessageId::NoTimer, MB_RETRYCANCEL | MB_ICONERROR);
         if (answer != IDRETRY) {
             PostMessageA(window, WM_CLOSE, 0, 0);
             return;
@@ -153,7 +149,7 @@ int RunVexa(HINSTANCE instance, int showCommand, OperationRunner runner,
     case PreviousInstance::Activated: return 0;
     case PreviousInstance::DidNotAnswer:
         // The file would be lost without a word: say so, and fail.
-        MessageBoxA(nullptr, kNotAnsweringText, "Vexa", MB_ICONEXCLAMATION);
+        ShowMessage(nullptr, MessageId::NotAnswering, MB_ICONEXCLAMATION);
         return 1;
     }
     // Without the common controls there is no status bar; the program runs

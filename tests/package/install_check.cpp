@@ -34,6 +34,8 @@ constexpr const char* kPackagedFiles[] = {"Vexa.exe",
                                           "README.md",
                                           "LICENSE.txt",
                                           "docs\\user-guide.md",
+                                          "docs\\user-guide.html",
+                                          "docs\\main-m64c.png",
                                           "examples\\jx10-night-session.syx",
                                           "examples\\jx8p-studio-tones.syx",
                                           "examples\\mks70-night-session.syx"};

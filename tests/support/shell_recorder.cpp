@@ -115,8 +115,13 @@ void RecordProgress(int32_t done, int32_t total) {
     Record(call);
 }
 
-constexpr ShellOps kRecorderShell{RecordStatus,  RecordField, RecordLogLine,    RecordedLogOpen,
-                                  RecordRefresh, RecordPost,  RecordMessageBox, RecordProgress};
+// Nothing here opens documents; the GUI tests record what the Help command
+// would open with a table of their own.
+bool NoDocument(const char*) { return false; }
+
+constexpr ShellOps kRecorderShell{RecordStatus,  RecordField,      RecordLogLine,  RecordedLogOpen,
+                                  RecordRefresh, RecordPost,       RecordMessageBox, RecordProgress,
+                                  NoDocument};
 
 }  // namespace
 

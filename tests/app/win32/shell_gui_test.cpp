@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "app/win32/resource.h"
 #include "ground/shell.h"
 #include "app/view/status_layout.h"
+#include "app/view/user_guide.h"
 #include "app/win32/listing_view.h"
 #include "app/win32/log_window.h"
 #include "app/win32/shell_win32.h"
@@ -436,6 +438,74 @@ TEST_F(ShellGui, OpenedExampleBanksAreListedWithBoxGlyphs) {
     });
     ExpectMenu(0, {{IDM_OPEN, false}, {IDM_SAVEAS, false}}, "idle with a bank");
     ExpectMenu(2, {{IDM_TRANSMIT, false}}, "idle with a bank");
+}
+
+// What the Help command asked the shell table to open: written on the UI
+// thread, read here once the count says it is there.
+std::mutex guideLock;
+std::vector<std::string> guidesOpened;
+std::atomic<bool> guideOpens{true};
+
+bool RecordGuide(const char* path) {
+    std::lock_guard<std::mutex> hold(guideLock);
+    guidesOpened.emplace_back(path);
+    return guideOpens.load();
+}
+
+size_t GuidesOpened() {
+    std::lock_guard<std::mutex> hold(guideLock);
+    return guidesOpened.size();
+}
+
+// F1 looks for the guide beside the program (here the test program) and has
+// the shell table show it; a missing guide, or one that cannot be shown,
+// gets a box naming the path.
+TEST_F(ShellGui, F1ShowsTheUserGuideBesideTheProgram) {
+    char program[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameA(nullptr, program, MAX_PATH), 0u);
+    const std::string guide = UserGuidePath(program);
+    const std::string folder = guide.substr(0, guide.find_last_of('\\'));
+    // Static: the table must outlive an early return of a failed assertion.
+    static ShellOps recording;
+    const ShellOps* before = &Shell();
+    recording = *before;
+    recording.openDocument = RecordGuide;
+    SetShell(&recording);
+    struct Case {
+        bool guidePresent;
+        bool opens;
+        const char* box;  // the start of the box's text; nullptr: no box
+        size_t opened;    // documents asked for so far
+    };
+    const Case cases[] = {
+        {false, true, "Sorry, there is no help available at this time.", 0},
+        {true, true, nullptr, 1},
+        {true, false, "Unable to show the user guide", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.opened);
+        DeleteFileA(guide.c_str());
+        if (c.guidePresent) {
+            CreateDirectoryA(folder.c_str(), nullptr);
+            CloseHandle(CreateFileA(guide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        }
+        guideOpens.store(c.opens);
+        gui::PressKey(VK_F1);
+        if (c.box != nullptr) {
+            const std::string shown = gui::AnswerMessageBox("Vexa");
+            EXPECT_EQ(shown.rfind(c.box, 0), 0u) << shown;
+            EXPECT_NE(shown.find(guide), std::string::npos) << shown;
+        } else {
+            EXPECT_TRUE(gui::WaitFor([&] { return GuidesOpened() == c.opened; }));
+            EXPECT_EQ(gui::FindDialog("Vexa", gui::MainWindow(), 500), nullptr);
+        }
+        EXPECT_EQ(GuidesOpened(), c.opened);
+    }
+    for (const std::string& path : guidesOpened) EXPECT_EQ(path, guide);
+    SetShell(before);
+    DeleteFileA(guide.c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace
