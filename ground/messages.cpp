@@ -9,7 +9,7 @@ namespace {
 
 using enum MessageId;
 
-constexpr std::array<BoxMessage, 18> kTable{{
+constexpr std::array<BoxMessage, 30> kTable{{
     {BankReceived, "Vexa", "Bank successfully received !\n", nullptr},
     {BankTransmitted, "Vexa", "Bank successfully transmitted !\n", nullptr},
     {OperationFailed, "Vexa", "Operation cancelled or an error occurred !\n", nullptr},
@@ -43,6 +43,27 @@ constexpr std::array<BoxMessage, 18> kTable{{
      "Unable to alloacte timer. All timers are in use.\n\n"
      "Please close another application and retry, or cancel.",
      nullptr},
+    {NewChangedBank, "New Bank", "The current bank has changed.\n\nSave it now ?", nullptr},
+    {EditWrongTable, kCommandCaption, "Tones go into tone slots, patches into patch slots.",
+     nullptr},
+    {EditNoSuchSlotName, kCommandCaption, "\"SLOT\" names no slot. Type a tone as T1, a patch as A1.",
+     "SLOT"},
+    {EditNoSuchSlot, kCommandCaption, "This bank has no slot SLOT.", "SLOT"},
+    {EditNothingToPaste, kCommandCaption, "There is nothing to paste.", nullptr},
+    {EditNameTooLong, kCommandCaption,
+     "A name holds at most COUNT characters that the synthesizer shows (ASCII 20h to 7Eh).",
+     "COUNT"},
+    {EditCannot, kCommandCaption, "This edit cannot be made here.", nullptr},
+    {EditTooManySounds, kCommandCaption, "The clipboard holds DETAIL.\n\nNothing was pasted.",
+     "DETAIL"},
+    {EditToneInUse, kCommandCaption,
+     "Patches of this bank play these tones:\n\nTONES\nReplace them ?", "TONES"},
+    {EditFilesTooMany, kCommandCaption,
+     "The files hold COUNT of this kind, more than a bank has.\n\nNothing was pasted.", "COUNT"},
+    {EditFilesNoPatch, kCommandCaption,
+     "The files hold no patch. Select a tone slot to paste their tones.", nullptr},
+    {EditFilesNoTone, kCommandCaption,
+     "The files hold no tone. Select a patch slot to paste their patches.", nullptr},
 }};
 
 constexpr bool InIdOrder() {

@@ -31,7 +31,26 @@ enum class MessageId {
     HelpNotShown,
     NotAnswering,
     NoTimer,
+    NewChangedBank,
+    // The Edit menu's boxes: their caption is the command's (COMMAND in the
+    // table and the guide), given by whoever shows them.
+    EditWrongTable,
+    EditNoSuchSlotName,
+    EditNoSuchSlot,
+    EditNothingToPaste,
+    EditNameTooLong,
+    EditCannot,
+    EditTooManySounds,
+    EditToneInUse,
+    EditFilesTooMany,
+    EditFilesNoPatch,
+    EditFilesNoTone,
 };
+
+// The caption of the Edit menu's boxes in the table: the command's own name
+// (Cut, Paste, Swap With, Move Sound, Rename, Paste from Files) takes its
+// place when one is shown.
+inline constexpr const char kCommandCaption[] = "COMMAND";
 
 struct BoxMessage {
     MessageId id;

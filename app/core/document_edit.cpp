@@ -2,6 +2,8 @@
 // edit is worded here; the shell only shows it.
 #include "app/core/document_edit.h"
 
+#include "ground/messages.h"
+
 #include <array>
 #include <cstdio>
 #include <string>
@@ -27,19 +29,15 @@ void Refuse(const EditUi& ui, const std::string& text, const char* caption) {
     ui.messageBox(ui.context, text.c_str(), caption, kMbOk | kMbIconError);
 }
 
+// The boxes' texts are the message table's (ground/messages.h).
 std::string RefusalText(EditStatus status, std::string_view detail = {}) {
     switch (status) {
-    case EditStatus::WrongTable: return "Tones go into tone slots, patches into patch slots.";
-    case EditStatus::BadSlotName:
-        return "\"" + std::string(detail) +
-               "\" names no slot. Type a tone as T1, a patch as A1.";
-    case EditStatus::SlotOutOfRange:
-        return "This bank has no slot " + std::string(detail) + ".";
-    case EditStatus::NothingToPaste: return "There is nothing to paste.";
-    case EditStatus::BadName:
-        return "A name holds at most " + std::string(detail) +
-               " characters that the synthesizer shows (ASCII 20h to 7Eh).";
-    default: return "This edit cannot be made here.";
+    case EditStatus::WrongTable: return MessageText(MessageId::EditWrongTable);
+    case EditStatus::BadSlotName: return MessageText(MessageId::EditNoSuchSlotName, detail);
+    case EditStatus::SlotOutOfRange: return MessageText(MessageId::EditNoSuchSlot, detail);
+    case EditStatus::NothingToPaste: return MessageText(MessageId::EditNothingToPaste);
+    case EditStatus::BadName: return MessageText(MessageId::EditNameTooLong, detail);
+    default: return MessageText(MessageId::EditCannot);
     }
 }
 
@@ -62,8 +60,7 @@ Answer AskPlan(const EditPlan& plan, const EditUi& ui, const char* caption) {
                                 ("The pasted patches bring their tones:\n\n" + PlanLines(plan))
                                     .c_str());
     case PlanBox::OkCancel: {
-        const std::string text =
-            "Patches of this bank play these tones:\n\n" + PlanLines(plan) + "\nReplace them ?";
+        const std::string text = MessageText(MessageId::EditToneInUse, PlanLines(plan));
         return ui.messageBox(ui.context, text.c_str(), caption, kMbOkCancel | kMbIconQuestion) ==
                        kIdOk
                    ? Answer::Ok
@@ -155,9 +152,10 @@ bool PasteCommand(BankDocument& document, const Clipboard& clipboard, const Edit
     const Slot at = document.selection.first;
     const EditPlan plan = PlanPaste(document.image, document.kind, document.id, clipboard, at);
     if (plan.status == EditStatus::TooManySounds) {
-        const std::string text = "The clipboard holds " + SoundsText(clipboard.count) +
-                                 "; from " + std::string(FormatSlot(at).view()) + " on, " +
-                                 SoundsText(plan.fits) + " fit.\n\nNothing was pasted.";
+        const std::string text = MessageText(
+            MessageId::EditTooManySounds, SoundsText(clipboard.count) + "; from " +
+                                              std::string(FormatSlot(at).view()) + " on, " +
+                                              SoundsText(plan.fits) + " fit");
         Refuse(ui, text, kPasteCaption);
         return false;
     }
@@ -184,16 +182,12 @@ bool PasteFilesCommand(BankDocument& document, const FilesPaste& files, const Ed
     const int otherCount = patches ? files.toneCount : files.patchCount;
     if (files.status == EditStatus::TooManySounds) {
         const int count = patches ? files.patchCount : files.toneCount;
-        Refuse(ui,
-               "The files hold " + SoundsText(count) + " of this kind, more than a bank has.\n\n"
-               "Nothing was pasted.",
-               kPasteFilesCaption);
+        Refuse(ui, MessageText(MessageId::EditFilesTooMany, SoundsText(count)), kPasteFilesCaption);
         return false;
     }
     if (clipboard.count == 0) {
         Refuse(ui,
-               patches ? "The files hold no patch. Select a tone slot to paste their tones."
-                       : "The files hold no tone. Select a patch slot to paste their patches.",
+               MessageText(patches ? MessageId::EditFilesNoPatch : MessageId::EditFilesNoTone),
                kPasteFilesCaption);
         return false;
     }
