@@ -44,7 +44,7 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
 Bytes NumberedTones(const Bytes& image, uint8_t first, uint8_t count) {
     Bytes out;
     for (uint8_t t = first; t < first + count; ++t) {
-        PutJx8pTone(out, 0, ToneRecord(image, t));
+        PutJx8pTone(out, 0, ToneRecordOf(image, t));
         PutJx8pProgram(out, 0, t);
     }
     return out;
@@ -54,7 +54,7 @@ Bytes NumberedTones(const Bytes& image, uint8_t first, uint8_t count) {
 // and again.
 Bytes BareTones(const Bytes& image, size_t count) {
     Bytes out;
-    for (size_t i = 0; i < count; ++i) PutJx8pTone(out, 0, ToneRecord(image, i % 32));
+    for (size_t i = 0; i < count; ++i) PutJx8pTone(out, 0, ToneRecordOf(image, i % 32));
     return out;
 }
 
@@ -71,7 +71,7 @@ Bytes SelectedTones(const Bytes& image, const Bytes& numbers) {
     for (uint8_t t : numbers) {
         PutProgramChange(out, 0, t);
         out.push_back(0xF8);
-        PutJx8pTone(out, 0, ToneRecord(image, t));
+        PutJx8pTone(out, 0, ToneRecordOf(image, t));
     }
     return out;
 }
@@ -79,12 +79,12 @@ Bytes SelectedTones(const Bytes& image, const Bytes& numbers) {
 // MKS-70 patches and tones in the order given.
 Bytes Patches(const Bytes& image, const Bytes& numbers) {
     Bytes out;
-    for (uint8_t p : numbers) PutMks70Patch(out, 0, p, PatchRecord(image, p));
+    for (uint8_t p : numbers) PutMks70Patch(out, 0, p, PatchRecordOf(image, p));
     return out;
 }
 Bytes Mks70Tones(const Bytes& image, const Bytes& numbers) {
     Bytes out;
-    for (uint8_t t : numbers) PutMks70Tone(out, 0, t, ToneRecord(image, t));
+    for (uint8_t t : numbers) PutMks70Tone(out, 0, t, ToneRecordOf(image, t));
     return out;
 }
 
@@ -290,7 +290,7 @@ TEST(BanksFromMessages, MidiFilesWithTrailingBytesOrCutShort) {
         PutNumber(selected, 0);
         selected.insert(selected.end(), {0xC0, t});
         Bytes tone;
-        PutJx8pTone(tone, 0, ToneRecord(image, t));
+        PutJx8pTone(tone, 0, ToneRecordOf(image, t));
         PutSysex(selected, tone);
     };
     for (uint8_t t : Range(22, 32)) select(B16(), t);

@@ -138,8 +138,8 @@ Bytes CanonicalImage(const Bytes& image) {
     return out;
 }
 
-const uint8_t* ToneRecord(const Bytes& image, size_t n) { return image.data() + 160 + 59 * n; }
-const uint8_t* PatchRecord(const Bytes& image, size_t n) { return image.data() + 3110 + 48 * n; }
+const uint8_t* ToneRecordOf(const Bytes& image, size_t n) { return image.data() + 160 + 59 * n; }
+const uint8_t* PatchRecordOf(const Bytes& image, size_t n) { return image.data() + 3110 + 48 * n; }
 
 void PutJx8pTone(Bytes& out, uint8_t channel, const uint8_t* tone) {
     out.insert(out.end(), {0xF0, 0x41, 0x35, channel, 0x21, 0x20, 0x01});
@@ -202,7 +202,7 @@ void PutDat(Bytes& out, uint8_t channel, const Bytes& image, size_t block) {
 Bytes BuildJx8pBankStream(const Bytes& m16c, uint8_t channel) {
     Bytes stream;
     for (uint8_t t = 0; t < 32; ++t) {
-        PutJx8pTone(stream, channel, ToneRecord(m16c, t));
+        PutJx8pTone(stream, channel, ToneRecordOf(m16c, t));
         PutJx8pProgram(stream, channel, t);
     }
     return stream;
@@ -210,14 +210,14 @@ Bytes BuildJx8pBankStream(const Bytes& m16c, uint8_t channel) {
 
 Bytes BuildJx8pToneDump(const Bytes& m16c, uint8_t channel) {
     Bytes dump;
-    for (size_t t = 0; t < 32; ++t) PutJx8pTone(dump, channel, ToneRecord(m16c, t));
+    for (size_t t = 0; t < 32; ++t) PutJx8pTone(dump, channel, ToneRecordOf(m16c, t));
     return dump;
 }
 
 Bytes BuildJx8pLongRecordDump(const Bytes& m16c, uint8_t channel) {
     Bytes dump;
     for (size_t t = 0; t < 32; ++t) {
-        PutJx8pTone(dump, channel, ToneRecord(m16c, t));
+        PutJx8pTone(dump, channel, ToneRecordOf(m16c, t));
         for (uint8_t i = 0; i < 10; ++i) dump.push_back(static_cast<uint8_t>(0x70 + i));
     }
     return dump;
@@ -233,8 +233,8 @@ Bytes BuildForeignJx8p(const Bytes& m16c) {
 
 Bytes BuildMks70BankStream(const Bytes& m64c, uint8_t channel) {
     Bytes stream;
-    for (uint8_t p = 0; p < 64; ++p) PutMks70Patch(stream, channel, p, PatchRecord(m64c, p));
-    for (uint8_t t = 0; t < 50; ++t) PutMks70Tone(stream, channel, t, ToneRecord(m64c, t));
+    for (uint8_t p = 0; p < 64; ++p) PutMks70Patch(stream, channel, p, PatchRecordOf(m64c, p));
+    for (uint8_t t = 0; t < 50; ++t) PutMks70Tone(stream, channel, t, ToneRecordOf(m64c, t));
     return stream;
 }
 

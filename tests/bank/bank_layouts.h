@@ -44,8 +44,8 @@ void PutShortHandshake(Bytes& out, uint8_t op, uint8_t channel);
 // Block `block` of the image (128 bytes from 128 * block) as a DatMessage.
 void PutDat(Bytes& out, uint8_t channel, const Bytes& image, size_t block);
 // Record n of an image.
-const uint8_t* ToneRecord(const Bytes& image, size_t n);
-const uint8_t* PatchRecord(const Bytes& image, size_t n);
+const uint8_t* ToneRecordOf(const Bytes& image, size_t n);
+const uint8_t* PatchRecordOf(const Bytes& image, size_t n);
 
 // The layouts. Images are passed whole (2048 or 8192 bytes).
 Bytes BuildJx8pBankStream(const Bytes& m16c, uint8_t channel);

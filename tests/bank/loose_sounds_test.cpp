@@ -126,16 +126,16 @@ TEST(FindBanks, StreamsWithNumbersOutOfPositionOrderArePlacedByNumber) {
     Bytes swapped, twice, jx8p;
     for (uint8_t p = 0; p < 64; ++p) {
         const uint8_t q = p < 2 ? 1 - p : p;
-        PutMks70Patch(swapped, 0, q, PatchRecord(m64c, q));
-        PutMks70Patch(twice, 0, p, PatchRecord(m64c, p));
+        PutMks70Patch(swapped, 0, q, PatchRecordOf(m64c, q));
+        PutMks70Patch(twice, 0, p, PatchRecordOf(m64c, p));
     }
     for (uint8_t t = 0; t < 50; ++t) {
-        PutMks70Tone(swapped, 0, t, ToneRecord(m64c, t));
-        PutMks70Tone(twice, 0, t == 4 ? 3 : t, ToneRecord(m64c, t));
+        PutMks70Tone(swapped, 0, t, ToneRecordOf(m64c, t));
+        PutMks70Tone(twice, 0, t == 4 ? 3 : t, ToneRecordOf(m64c, t));
     }
     for (uint8_t i = 0; i < 32; ++i) {
         const uint8_t t = i == 0 ? 5 : i == 5 ? 0 : i;
-        PutJx8pTone(jx8p, 0, ToneRecord(m16c, t));
+        PutJx8pTone(jx8p, 0, ToneRecordOf(m16c, t));
         PutJx8pProgram(jx8p, 0, t);
     }
     const struct {

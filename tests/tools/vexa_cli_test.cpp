@@ -345,7 +345,7 @@ TEST(VexaCli, SaysWhatItSkippedAndWarnsOfABadChecksum) {
         const uint8_t number = t < 32 ? t : static_cast<uint8_t>(t - 32);
         PutProgramChange(capture, 0, number);
         capture.push_back(0xF8);
-        PutJx8pTone(capture, 0, ToneRecord(t < 32 ? m16c : other, number));
+        PutJx8pTone(capture, 0, ToneRecordOf(t < 32 ? m16c : other, number));
     }
     Bytes dump = BuildJx10BulkStream(MakeExampleM64CImage(), 0);
     dump[8 + 263 + 261] ^= 0x01;  // block 2's checksum

@@ -287,7 +287,7 @@ TEST_F(Flows, OfSeveralBanksTheChosenOneIsOpened) {
 // over are said in the log and the status bar.
 TEST_F(Flows, WhatABankFileHeldBesideTheBankIsSaid) {
     Bytes file = BuildJx8pBankStream(MakeExampleM16CImage(), 0);
-    for (size_t t = 0; t < 5; ++t) PutJx8pTone(file, 0, ToneRecord(MakeExampleM16CImage(), t));
+    for (size_t t = 0; t < 5; ++t) PutJx8pTone(file, 0, ToneRecordOf(MakeExampleM16CImage(), t));
     const std::string path = folder.File("extra.syx");
     WriteBytes(path, file);
     BankDocument document;
