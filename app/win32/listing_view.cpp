@@ -330,6 +330,16 @@ bool ListingCellAt(POINT point, int& line, int& column) {
     return true;
 }
 
+bool SlotAtScreenPoint(const BankDocument& document, POINT screen, Slot& slot) {
+    HWND list = ListingWindow();
+    if (list == nullptr || !document.loaded || WindowFromPoint(screen) != list) return false;
+    POINT point = screen;
+    if (!ScreenToClient(list, &point)) return false;
+    int line = 0;
+    int column = 0;
+    return ListingCellAt(point, line, column) && SlotAtCell(document.kind, line, column, slot);
+}
+
 bool SlotCellRect(const BankDocument& document, Slot slot, RECT& rect) {
     HWND list = ListingWindow();
     const ListingCell cell = SlotCell(document.kind, slot);

@@ -45,6 +45,9 @@ void DrawListingItem(const DRAWITEMSTRUCT& item, const BankDocument& document);
 // The listing line and character column under a point of the list box's
 // client area; false where no character stands.
 bool ListingCellAt(POINT point, int& line, int& column);
+// The slot whose name is under a point of the screen, when the listing is
+// what shows there (a drop from another window); false elsewhere.
+bool SlotAtScreenPoint(const BankDocument& document, POINT screen, Slot& slot);
 // Where a slot's name is drawn, in the list box's client coordinates.
 bool SlotCellRect(const BankDocument& document, Slot slot, RECT& rect);
 // Scrolls the listing just enough to show the selected slot.

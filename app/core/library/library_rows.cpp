@@ -7,6 +7,8 @@
 #include <cctype>
 #include <tuple>
 
+#include <sqlite3.h>
+
 namespace {
 
 std::string JoinedNames(const LibrarySound& sound) {
@@ -40,6 +42,20 @@ LibraryStatus LoadMissing(LibraryConnection& connection, LibraryRows& rows,
 }
 
 }  // namespace
+
+LibraryStatus ReadDataVersion(LibraryConnection& connection, int64_t& version) {
+    if (!connection.IsOpen()) return LibraryStatus::kFailed;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(connection.Handle(), "PRAGMA data_version", -1, &statement, nullptr) !=
+        SQLITE_OK)
+        return LibraryStatus::kFailed;
+    const int rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW) version = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    if (rc == SQLITE_ROW) return LibraryStatus::kOk;
+    return rc == SQLITE_BUSY || rc == SQLITE_LOCKED ? LibraryStatus::kLocked
+                                                    : LibraryStatus::kFailed;
+}
 
 LibrarySort SortAfterClick(LibrarySort current, LibraryColumn clicked) {
     if (current.column == clicked) return {clicked, !current.descending};

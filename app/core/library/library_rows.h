@@ -49,6 +49,11 @@ struct LibraryRows {
     int64_t dataVersion = -1;   // of the index when the sounds were loaded
 };
 
+// The index's data version as this connection sees it: it moves when
+// another connection (the background update) commits. Cheap enough for a
+// timer to ask a few times a second.
+LibraryStatus ReadDataVersion(LibraryConnection& connection, int64_t& version);
+
 // Searches again for rows.text in rows.sort's order and lays the lines out.
 // What was loaded stays when the index has not changed since; otherwise the
 // sounds are loaded again and the expanded ones' places read again (a sound
