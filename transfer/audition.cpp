@@ -65,17 +65,22 @@ void RunAudition(const TransferJob& job) {
         return;
     }
     AuditionMessage message{};
-    if (!MakeAuditionMessage(settings.synthType, ChannelByte(settings), job.auditionTone, message)) {
+    if (!MakeAuditionMessage(settings.synthType, ChannelByte(settings), job.auditionTone,
+                             message)) {
         LogPrintf("No tone auditioned: the %s takes no single tone over MIDI.\n",
                   settings.synthType == kSynthJx10 ? "JX-10" : "synthesizer set");
         return;
     }
-    // The name as the synthesizer shows it; a byte it cannot show as '?'.
+    // The name as the synthesizer shows it, trailing blanks dropped; a byte
+    // it cannot show as '?'.
     char name[kToneNameSize + 1] = {};
+    size_t length = 0;
     for (size_t i = 0; i < kToneNameSize; ++i) {
         const uint8_t c = message[kRecordAt + i];
         name[i] = c >= 0x20 && c <= 0x7E ? static_cast<char>(c) : '?';
+        if (c != ' ') length = i + 1;
     }
+    name[length] = '\0';
     ShowStatus("Auditioning ...");
     const bool opened = OpenTransferPorts(settings);
     bool sent = false;
