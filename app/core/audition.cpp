@@ -27,13 +27,12 @@ AuditionBlock SelectionAuditionBlock(const BankDocument& document, const AppSett
 std::string_view AuditionBlockText(AuditionBlock block) {
     switch (block) {
     case AuditionBlock::None: return {};
-    case AuditionBlock::NoBank: return "Audition: open a bank and select a tone first.";
-    case AuditionBlock::Busy: return "Audition: wait until the transfer has ended.";
-    case AuditionBlock::Jx10:
-        return "Audition: the JX-10 takes no single tone over MIDI, only whole banks.";
-    case AuditionBlock::Patch: return "Audition: patches cannot be heard yet; select a tone.";
+    case AuditionBlock::NoBank: return "Open a bank and select a tone to audition it.";
+    case AuditionBlock::Busy: return "A transfer is running: audition once it has ended.";
+    case AuditionBlock::Jx10: return "The JX-10 takes no single tone over MIDI, only whole banks.";
+    case AuditionBlock::Patch: return "Patches cannot be auditioned yet: select a tone.";
     case AuditionBlock::ChannelAuto:
-        return "Audition: choose the synthesizer's MIDI channel in Options first.";
+        return "Choose the synthesizer's MIDI channel in Options to audition.";
     }
     return {};
 }

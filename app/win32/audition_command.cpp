@@ -49,8 +49,7 @@ void StartAudition(HWND mainWindow, const AuditionTone& tone) {
 }
 
 void UpdateAuditionItem(HMENU popup, const AppState& state, bool busy) {
-    const bool gray =
-        GraysAudition(SelectionAuditionBlock(state.document, state.settings, busy));
+    const bool gray = GraysAudition(SelectionAuditionBlock(state.document, state.settings, busy));
     EnableMenuItem(popup, IDM_AUDITION, MF_BYCOMMAND | (gray ? MF_GRAYED : MF_ENABLED));
 }
 
@@ -70,8 +69,8 @@ void AuditionSelectionCommand(HWND window, AppState& state) {
 
 bool ShowAuditionMenuReason(WPARAM selection, const AppState& state) {
     const UINT flags = HIWORD(selection);
-    if (LOWORD(selection) != IDM_AUDITION || (flags & MF_POPUP) != 0 ||
-        (flags & MF_GRAYED) == 0 || flags == 0xFFFF)
+    if (LOWORD(selection) != IDM_AUDITION || (flags & MF_POPUP) != 0 || (flags & MF_GRAYED) == 0 ||
+        flags == 0xFFFF)
         return false;
     const AuditionBlock block = SelectionBlock(state);
     if (block == AuditionBlock::None) return false;

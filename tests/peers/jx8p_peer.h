@@ -14,7 +14,8 @@
 // roles. As the synthesizer does, every tone message on its channel goes
 // into the edit buffer (so the program can audition a tone), and only a
 // program message (F0 41 34 ch 21 20 01 00 tt 02 F7) writes the edit
-// buffer into memory tone tt. A fault changes the selection at tone faultTone (0-based).
+// buffer into memory tone tt. A fault changes the selection at tone
+// faultTone (0-based).
 #pragma once
 
 #include "tests/peers/synth_peer.h"
