@@ -15,6 +15,15 @@
 #include "app/core/library/library_index.h"
 #include "app/core/slot.h"
 
+class LibraryIndexer;
+
+// The indexer the commands of mainWindow use, owned by whoever owns the main
+// window's state and outliving the window. Attached once the window exists.
+void AttachLibraryIndexer(HWND mainWindow, LibraryIndexer& indexer);
+// The program closes: a running update is cancelled (it keeps what it read)
+// and nothing more is started or shown. The owner joins its thread.
+void EndLibraryUpdates(HWND mainWindow);
+
 // Starts reading the library folders in the background, unless an update
 // runs already; its progress shows in the main window's status bar.
 void StartLibraryUpdate(HWND mainWindow);
