@@ -67,10 +67,26 @@ const char* Environment(const char* name) {
     return value.c_str();
 }
 
+// The status bar and the log show ANSI text; the library's paths are
+// UTF-8. What the code page lacks shows as "?".
+std::string Ansi(const std::string& utf8) {
+    const std::wstring wide = Wide(utf8);
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(std::max(size, 0)), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), text.data(),
+                            size, nullptr, nullptr);
+    return text;
+}
+
+void Log(const std::string& line) { KeepLogLine(Ansi(line).c_str()); }
+void Note(const std::string& line) { ShowStatusNote(Ansi(line).c_str()); }
+
 // A line for the log that the user must see, and the same in the status bar.
-void Tell(const std::string& line, bool note = true) {
-    KeepLogLine(line.c_str());
-    if (note) ShowStatusNote(line.c_str());
+void Tell(const std::string& line) {
+    Log(line);
+    Note(line);
 }
 
 // Opens the database for one command of the UI thread; false (said) when
@@ -83,7 +99,8 @@ bool OpenForCommand(LibraryConnection& connection) {
     }
     std::string message;
     const LibraryStatus status = OpenLibrary(path, connection, message);
-    if (!message.empty()) Tell("Library: " + message, status != LibraryStatus::kOk);
+    // A damaged database set aside is said even though the command goes on.
+    if (!message.empty()) Tell("Library: " + message);
     return status == LibraryStatus::kOk;
 }
 
@@ -110,8 +127,7 @@ std::string Count(size_t n, const char* one, const char* many) {
 // A database that could not be used, or was set aside as damaged, is the
 // note itself; the counts then go to the log.
 void ReportResult(const IndexerResult& result, bool transferRuns) {
-    for (const std::string& problem : result.report.problems)
-        KeepLogLine(("Library: " + problem).c_str());
+    for (const std::string& problem : result.report.problems) Log("Library: " + problem);
     std::string note;
     if (result.status == LibraryStatus::kOk || result.status == LibraryStatus::kCancelled) {
         std::string counts = "Library: " + Count(result.sounds, "sound", "sounds") + " in " +
@@ -122,15 +138,15 @@ void ReportResult(const IndexerResult& result, bool transferRuns) {
         if (result.openNote.empty()) {
             note = counts;
         } else {
-            KeepLogLine(counts.c_str());
+            Log(counts);
             note = "Library: " + result.openNote;
         }
     } else {
         note = "Library: " + result.message;
     }
-    KeepLogLine(note.c_str());
+    Log(note);
     // A transfer's texts have the bar; the log has the outcome then.
-    if (!transferRuns) ShowStatusNote(note.c_str());
+    if (!transferRuns) Note(note);
 }
 
 void CALLBACK LibraryTimerProc(HWND mainWindow, UINT, UINT_PTR, DWORD) {
@@ -150,13 +166,15 @@ void CALLBACK LibraryTimerProc(HWND mainWindow, UINT, UINT_PTR, DWORD) {
     // A transfer's progress has the bar; a note stays until the next command.
     if (transferRuns || StatusNoteShown()) return;
     const IndexerProgress progress = indexer->Progress();
-    char text[96];
-    if (progress.total == 0)
-        std::snprintf(text, sizeof text, "Library: looking through the folders ...");
-    else
-        std::snprintf(text, sizeof text, "Library: %zu of %zu files", progress.done,
-                      progress.total);
-    ShowStatus(text);
+    std::string text = "Library: looking through the folders ...";
+    if (progress.total != 0) {
+        text = "Library: " + std::to_string(progress.done) + " of " +
+               std::to_string(progress.total) + " files";
+        const size_t slash = progress.file.find_last_of("/\\");
+        if (!progress.file.empty())
+            text += " (" + progress.file.substr(slash == std::string::npos ? 0 : slash + 1) + ")";
+    }
+    ShowStatus(Ansi(text).c_str());
     ShowProgressOnBar(static_cast<int32_t>(progress.done), static_cast<int32_t>(progress.total));
 }
 
@@ -368,7 +386,7 @@ void RemoveLibraryFolderCommand(HWND owner, HWND mainWindow) {
         return;
     }
     if (request.lines.empty()) {
-        ShowStatusNote("Library: it has no folder yet (Add Folder...)");
+        Note("Library: it has no folder yet (Add Folder...)");
         return;
     }
     if (!ShowList(owner, request) || request.chosen < 0) return;
@@ -382,7 +400,7 @@ void RemoveLibraryFolderCommand(HWND owner, HWND mainWindow) {
         return;
     }
     connection.Close();
-    ShowStatusNote(("Library: " + folder + " removed").c_str());
+    Note("Library: " + folder + " removed");
     if (wasRunning) StartLibraryUpdate(mainWindow);
 }
 
@@ -395,7 +413,7 @@ void ShowNotSoundsCommand(HWND owner, HWND) {
         return;
     }
     if (files.empty()) {
-        ShowStatusNote("Library: every file read holds sounds");
+        Note("Library: every file read holds sounds");
         return;
     }
     ListRequest request;
@@ -409,25 +427,24 @@ void CopyLibrarySoundsCommand(HWND mainWindow, std::span<const SoundPlace> place
     AppState* state = MainWindowState(mainWindow);
     if (state == nullptr || places.empty()) return;
     const LibraryCopy copy = CopyLibrarySounds(places);
-    for (const std::string& line : copy.leftOut) KeepLogLine(("Not copied: " + line).c_str());
+    for (const std::string& line : copy.leftOut) Log("Not copied: " + line);
     const std::string leftOut =
         copy.leftOut.empty()
             ? ""
             : ", " + Count(copy.leftOut.size(), "left out", "left out") + " (see the log window)";
     if (copy.clipboard.count == 0) {
         // The clipboard keeps what it held.
-        ShowStatusNote(("Nothing copied" + leftOut).c_str());
+        Note("Nothing copied" + leftOut);
         return;
     }
     state->clipboard = copy.clipboard;
     const EditUi ui = EditUiFor(mainWindow);
     ui.putNames(ui.context, ClipboardText(state->clipboard).view());
     const size_t copied = static_cast<size_t>(copy.clipboard.count);
-    ShowStatusNote(
-        (Count(copied, copy.clipboard.table == SlotTable::Tone ? "tone copied" : "patch copied",
-               copy.clipboard.table == SlotTable::Tone ? "tones copied" : "patches copied") +
-         leftOut)
-            .c_str());
+    const bool tones = copy.clipboard.table == SlotTable::Tone;
+    Note(Count(copied, tones ? "tone copied" : "patch copied",
+               tones ? "tones copied" : "patches copied") +
+         leftOut);
 }
 
 void OpenLibrarySoundCommand(HWND mainWindow, const SoundPlace& place, SoundKind kind) {
