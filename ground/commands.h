@@ -13,6 +13,8 @@ inline constexpr int32_t kCommandTest = 40009;
 inline constexpr int32_t kCommandWatch = 40010;
 inline constexpr int32_t kCommandStop = 40011;
 inline constexpr int32_t kCommandLogWindow = 40006;
+// Sends one tone to the synthesizer's edit buffer (MIDI > Audition).
+inline constexpr int32_t kCommandAudition = 40060;
 // The commands that start a flow of their own on the UI thread.
 inline constexpr int32_t kCommandAbout = 40001;
 inline constexpr int32_t kCommandExit = 40002;

@@ -9,7 +9,7 @@ namespace {
 
 using enum MessageId;
 
-constexpr std::array<BoxMessage, 30> kTable{{
+constexpr std::array<BoxMessage, 31> kTable{{
     {BankReceived, "Vexa", "Bank successfully received !\n", nullptr},
     {BankTransmitted, "Vexa", "Bank successfully transmitted !\n", nullptr},
     {OperationFailed, "Vexa", "Operation cancelled or an error occurred !\n", nullptr},
@@ -64,6 +64,7 @@ constexpr std::array<BoxMessage, 30> kTable{{
      "The files hold no patch. Select a tone slot to paste their tones.", nullptr},
     {EditFilesNoTone, kCommandCaption,
      "The files hold no tone. Select a patch slot to paste their patches.", nullptr},
+    {AuditionRefused, "Audition", "This sound cannot be heard now.\n\nREASON", "REASON"},
 }};
 
 constexpr bool InIdOrder() {

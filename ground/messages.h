@@ -45,6 +45,7 @@ enum class MessageId {
     EditFilesTooMany,
     EditFilesNoPatch,
     EditFilesNoTone,
+    AuditionRefused,
 };
 
 // The caption of the Edit menu's boxes in the table: the command's own name

@@ -13,28 +13,13 @@
 #include "bank/bank_import.h"
 #include "midi/message_layer.h"
 #include "midi/midi_port.h"
+#include "transfer/audition.h"
 #include "transfer/protocols.h"
 #include "transfer/transfer.h"
 #include "transfer/transfer_session.h"
 #include "transfer/transfer_steps.h"
 
 namespace {
-
-// The boxes of the transfers are owned by the main window.
-constexpr uintptr_t kMainWindowOwner = 0;
-
-// Opens both devices the settings name. A device that cannot be opened is
-// told in its box here, on the worker, before the operation goes on; the
-// device layer has already closed everything again.
-bool OpenPorts(const AppSettings& settings) {
-    const int32_t result = OpenMidiPorts(settings.inputDeviceName, settings.outputDeviceName);
-    if (result == kMidiPortsOpen) return true;
-    const MessageId message =
-        result == kMidiInputOpenFailed ? MessageId::MidiInputFailed : MessageId::MidiOutputFailed;
-    ShowMessageBox(kMainWindowOwner, BoxMessageFor(message).text, MessageCaption(message),
-                   kMbOk | kMbIconError);
-    return false;
-}
 
 // A closing program shows no message box, so it gets no outcome either.
 void PostOutcome(uintptr_t code) {
@@ -66,13 +51,13 @@ bool TransmitNeedsChannel(const TransferSession& session) {
 
 void RunTransmit(const TransferJob& job, TransferSession& session) {
     if (TransmitNeedsChannel(session)) {
-        ShowMessageBox(kMainWindowOwner, BoxMessageFor(MessageId::ChooseChannelFirst).text,
+        ShowMessageBox(kMainWindowBox, BoxMessageFor(MessageId::ChooseChannelFirst).text,
                        MessageCaption(MessageId::ChooseChannelFirst), kMbOk | kMbIconExclamation);
         return;
     }
     ShowStatus("Transmitting ...");
     bool succeeded = false;
-    if (OpenPorts(session.settings)) {
+    if (OpenTransferPorts(session.settings)) {
         succeeded = TransmitWithOpenPorts(job, session);
         CloseMidiPorts();
     }
@@ -105,7 +90,7 @@ void RunReceive(TransferJob& job, TransferSession& session) {
     job.receivedLength.store(-1, std::memory_order_relaxed);
     ShowStatus("Receiving ...");
     bool succeeded = false;
-    if (OpenPorts(session.settings)) {
+    if (OpenTransferPorts(session.settings)) {
         succeeded = ReceiveWithOpenPorts(job, session);
         CloseMidiPorts();
     }
@@ -116,7 +101,7 @@ void RunReceive(TransferJob& job, TransferSession& session) {
 }
 
 void RunWatch(TransferSession& session) {
-    if (!OpenPorts(session.settings)) return;
+    if (!OpenTransferPorts(session.settings)) return;
     ShowStatus("Displaying the MIDI input data stream ...");
     // The log window belongs to the UI thread: ask it to open the window.
     if (IsLogWindowOpen() == 0) PostToMainWindow(kWmCommand, kCommandLogWindow, 0);
@@ -140,6 +125,7 @@ void RunOperation(int32_t command, TransferJob& job) {
     case kCommandTransmit: RunTransmit(job, session); break;
     case kCommandReceive: RunReceive(job, session); break;
     case kCommandWatch: RunWatch(session); break;
+    case kCommandAudition: RunAudition(job); break;
     // Test does nothing; Stop's arrival already ended the operation it
     // was meant for.
     case kCommandTest:

@@ -3,6 +3,7 @@
 // Portable.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <span>
@@ -27,9 +28,10 @@ int32_t TransmitMks70Bank(TransferSession& session);  // 10234
 // worker never touches the application's documents.
 //
 // Hand-over, in this order:
-//  1. UI thread: writes settings, kind and image (the bank to transmit), then posts
-//     the command. The mailbox's release store of the posted command and
-//     the worker's acquire load when it takes it order the two. The UI
+//  1. UI thread: writes settings, kind and image (the bank to transmit), or
+//     settings and auditionTone (the tone to hear), then posts the command.
+//     The mailbox's release store of the posted command and the worker's
+//     acquire load when it takes it order the two. The UI
 //     thread writes nothing here again until the worker is idle (while an
 //     operation runs the menus offer only Stop, which needs no job).
 //  2. Worker, during a receive: writes receivedImage and receivedKind, then
@@ -43,13 +45,15 @@ struct TransferJob {
     AppSettings settings{};
     BankKind kind = kUnknownKind;
     BankStorage image{};
+    // The tone record an audition sends, in canonical form.
+    std::array<uint8_t, kToneRecordSize> auditionTone{};
     BankKind receivedKind = kUnknownKind;
     BankStorage receivedImage{};
     std::atomic<int32_t> received{0};
     std::atomic<int32_t> receivedLength{-1};
 };
 
-// Transmit, Receive, Test, Watch and Stop, on the given job.
+// Transmit, Receive, Audition, Test, Watch and Stop, on the given job.
 void RunOperation(int32_t command, TransferJob& job);
 // The worker's runner (SetOperationRunner): job is the TransferJob the
 // runner was set with.

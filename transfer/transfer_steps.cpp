@@ -9,9 +9,21 @@
 #include "ground/platform.h"
 #include "ground/settings.h"
 #include "ground/shell.h"
+#include "ground/messages.h"
 #include "midi/message_layer.h"
+#include "midi/midi_port.h"
 #include "transfer/recognizers.h"
 #include "transfer/transfer_session.h"
+
+bool OpenTransferPorts(const AppSettings& settings) {
+    const int32_t result = OpenMidiPorts(settings.inputDeviceName, settings.outputDeviceName);
+    if (result == kMidiPortsOpen) return true;
+    const MessageId message =
+        result == kMidiInputOpenFailed ? MessageId::MidiInputFailed : MessageId::MidiOutputFailed;
+    ShowMessageBox(kMainWindowBox, BoxMessageFor(message).text, MessageCaption(message),
+                   kMbOk | kMbIconError);
+    return false;
+}
 
 uint8_t TransferChannelByte(const TransferSession& session) {
     return ChannelByte(session.settings);

@@ -7,7 +7,16 @@
 #include <cstddef>
 #include <cstdint>
 
+struct AppSettings;
 struct TransferSession;
+
+// The boxes of the transfers are owned by the main window.
+inline constexpr uintptr_t kMainWindowBox = 0;
+
+// Opens both devices the settings name. A device that cannot be opened is
+// told in its box here, on the worker, before the operation goes on; the
+// device layer has already closed everything again.
+bool OpenTransferPorts(const AppSettings& settings);
 
 // The low byte of the midiChannel setting, written and compared unchanged:
 // "Auto" (16) travels as 10h.

@@ -306,7 +306,18 @@ LRESULT CALLBACK ListingProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
         switch (message) {
         case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTTAB;
         case WM_KEYDOWN:
+            // Space hears the selected tone. Not an accelerator: those reach
+            // every window of the thread (the Library window's list needs
+            // Space too), and a gray item would swallow the key before the
+            // status bar could say why nothing is heard.
+            if (wParam == VK_SPACE) {
+                SendMessageA(window, WM_COMMAND, IDM_AUDITION, 0);
+                return 0;
+            }
             if (OnListingKey(*state, wParam)) return 0;
+            break;
+        case WM_CHAR:
+            if (wParam == ' ') return 0;  // taken as WM_KEYDOWN above
             break;
         case WM_LBUTTONDOWN: {
             SetFocus(list);

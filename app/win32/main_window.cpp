@@ -9,6 +9,7 @@
 #include "ground/shell.h"
 #include "app/core/document_transfer.h"
 #include "app/win32/about_dialog.h"
+#include "app/win32/audition_command.h"
 #include "app/win32/edit_commands.h"
 #include "app/win32/file_flows.h"
 #include "app/win32/hand_over.h"
@@ -118,6 +119,7 @@ bool OnInitMenuPopup(HMENU popup, const AppState& state) {
         EnableCommand(popup, IDM_WATCH, !busy);
         EnableCommand(popup, IDM_OPTIONS, !busy);
         EnableCommand(popup, IDM_STOP, busy);
+        UpdateAuditionItem(popup, state, busy);
         return true;
     }
     if (popup == Handles().viewMenu) {
@@ -151,6 +153,7 @@ bool OnCommand(HWND window, UINT command, AppState& state) {
     case IDM_RECEIVE: PostWithJob(state, kCommandReceive); return true;
     case IDM_TEST: PostWithJob(state, kCommandTest); return true;
     case IDM_WATCH: PostWithJob(state, kCommandWatch); return true;
+    case IDM_AUDITION: AuditionSelectionCommand(window, state); return true;
     case IDM_STOP:
         // Always: a new command is what a running operation polls for.
         PostCommand(kCommandStop);
@@ -314,7 +317,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (HIWORD(lParam) == 0 && OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), *state))
             return 0;
         break;
-    case WM_MENUSELECT: return ShowMenuHelp(wParam, lParam);
+    case WM_MENUSELECT:
+        if (ShowAuditionMenuReason(wParam, *state)) return 0;
+        return ShowMenuHelp(wParam, lParam);
     case WM_COMMAND: {
         if (RefuseDuringFlow(LOWORD(wParam))) return 0;
         ClearStatusNote();

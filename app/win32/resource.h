@@ -48,6 +48,9 @@
 #define IDM_PASTEFILES 40046
 #define IDM_SWAPWITH   40047
 
+/* MIDI > Audition. */
+#define IDM_AUDITION   40060
+
 /* Options dialog controls. */
 #define IDC_SYNTH_JX10    1009
 #define IDC_SYNTH_MKS70   1010

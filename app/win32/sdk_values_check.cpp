@@ -22,6 +22,7 @@ static_assert(kCommandReceive == IDM_RECEIVE);
 static_assert(kCommandTest == IDM_TEST);
 static_assert(kCommandWatch == IDM_WATCH);
 static_assert(kCommandStop == IDM_STOP);
+static_assert(kCommandAudition == IDM_AUDITION);
 static_assert(kCommandLogWindow == IDM_LOGWINDOW);
 static_assert(kCommandAbout == IDM_ABOUT);
 static_assert(kCommandExit == IDM_EXIT);

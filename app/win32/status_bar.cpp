@@ -262,6 +262,15 @@ void ClearStatusNote() {
     SetStatusPaneText(0, "Ready");
 }
 
+void ShowMenuNote(const char* text) {
+    HWND bar = statusWindow.load(std::memory_order_acquire);
+    if (bar == nullptr) return;
+    // The simple mode the menu help uses: the next WM_MENUSELECT, and the
+    // menu's closing, put the bar back as the menu help leaves it.
+    SendMessageA(bar, SB_SETTEXTA, 255 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(text));
+    SendMessageA(bar, SB_SIMPLE, TRUE, 0);
+}
+
 int ShowMenuHelp(WPARAM selection, LPARAM menu) {
     HWND bar = statusWindow.load(std::memory_order_acquire);
     if (bar == nullptr || commonControls.menuHelp == nullptr) return 0;

@@ -23,6 +23,9 @@ int LayoutStatusBar(int32_t count, const int32_t* widths);
 void RelayoutStatusBar();
 // WM_MENUSELECT handed over by the main window. Returns 0.
 int ShowMenuHelp(WPARAM selection, LPARAM menu);
+// While a menu is open: a text of the caller's in place of the highlighted
+// item's help string (why a gray item is gray).
+void ShowMenuNote(const char* text);
 // Pane 0 is ShowStatus, panes 1..5 SetStatusField of the shell table; from
 // any thread.
 void SetStatusPaneText(int pane, const char* text);

@@ -2,6 +2,7 @@
 // that the program sends.
 #include "tests/peers/jx8p_peer.h"
 
+#include <algorithm>
 #include <span>
 #include <utility>
 
@@ -15,7 +16,7 @@ constexpr int kTones = 32;
 }
 
 Jx8pPeer::Jx8pPeer(PeerLink& link, Jx8pScript script)
-    : SynthPeer(link), script_(std::move(script)) {}
+    : SynthPeer(link), script_(std::move(script)), memory_(script_.image) {}
 
 void Jx8pPeer::Select(int tone, uint8_t channel, Jx8pFault damage) {
     Emit(ProgramChange(channel, static_cast<uint8_t>(tone)));
@@ -69,7 +70,29 @@ void Jx8pPeer::HandleMessage(const TimedMessage& message) {
         if (script_.startOnRequest && m[7] == 0x07 && m[8] == 0x1F) HandleStart();
     } else if (m[2] == 0x35 && m.size() == 67 && m[66] == 0xF7) {
         tones_.emplace_back(m.begin() + 7, m.begin() + 66);
+        editBuffer_ = tones_.back();
+    } else if (m[2] == 0x34 && m.size() == 11 && m[10] == 0xF7 && m[8] < kTones &&
+               !editBuffer_.empty()) {
+        const size_t at = kToneBase + wire::kToneSize * m[8];
+        if (memory_.size() >= at + wire::kToneSize)
+            std::copy(editBuffer_.begin(), editBuffer_.end(), memory_.begin() + at);
+        ++memoryWrites_;
     }
+}
+
+std::vector<uint8_t> Jx8pPeer::EditBuffer() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return editBuffer_;
+}
+
+std::vector<uint8_t> Jx8pPeer::Memory() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return memory_;
+}
+
+int Jx8pPeer::MemoryWrites() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return memoryWrites_;
 }
 
 std::vector<Jx8pParameter> Jx8pPeer::Parameters() const {

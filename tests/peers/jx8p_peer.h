@@ -11,7 +11,11 @@
 // carried, in arrival order.
 //
 // Parameter messages (F0 41 36 ch 21 30 01 pp vv F7) are recorded in both
-// roles. A fault changes the selection at tone faultTone (0-based).
+// roles. As the synthesizer does, every tone message on its channel goes
+// into the edit buffer (so the program can audition a tone), and only a
+// program message (F0 41 34 ch 21 20 01 00 tt 02 F7) writes the edit
+// buffer into memory tone tt. A fault changes the selection at tone
+// faultTone (0-based).
 #pragma once
 
 #include "tests/peers/synth_peer.h"
@@ -52,6 +56,12 @@ class Jx8pPeer : public SynthPeer {
     std::vector<Jx8pParameter> Parameters() const;
     // The tone records of the well-formed tone messages, in arrival order.
     std::vector<std::vector<uint8_t>> Tones() const;
+    // The tone last taken into the edit buffer (empty before any).
+    std::vector<uint8_t> EditBuffer() const;
+    // The memory: the script's image, with the tones that program messages
+    // wrote; and how many such writes came.
+    std::vector<uint8_t> Memory() const;
+    int MemoryWrites() const;
 
   protected:
     void HandleStart() override;
@@ -64,6 +74,9 @@ class Jx8pPeer : public SynthPeer {
     bool started_ = false;
     std::vector<Jx8pParameter> parameters_;
     std::vector<std::vector<uint8_t>> tones_;
+    std::vector<uint8_t> editBuffer_;
+    std::vector<uint8_t> memory_;
+    int memoryWrites_ = 0;
 };
 
 }  // namespace vexa_peers

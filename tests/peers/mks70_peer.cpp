@@ -67,6 +67,10 @@ void Mks70Peer::HandleStart() {
 
 void Mks70Peer::HandleMessage(const TimedMessage& message) {
     const std::vector<uint8_t>& m = message.bytes;
+    const bool upperTone = m.size() == 7 + wire::kToneSize + 1 && m[0] == 0xF0 && m[1] == 0x41 &&
+                           m[2] == 0x35 && m[3] == script_.channel && m[4] == wire::kJx10Model &&
+                           m[5] == 0x20 && m[6] == 0x01 && m.back() == 0xF7;
+    if (upperTone) upperTone_.assign(m.begin() + 7, m.end() - 1);
     Mks70Arrival arrival;
     arrival.length = m.size();
     arrival.timeMs = message.timeMs;
@@ -89,6 +93,11 @@ void Mks70Peer::HandleMessage(const TimedMessage& message) {
 std::vector<Mks70Arrival> Mks70Peer::Arrivals() const {
     std::lock_guard<std::mutex> guard(lock_);
     return arrivals_;
+}
+
+std::vector<uint8_t> Mks70Peer::UpperTone() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return upperTone_;
 }
 
 std::vector<uint8_t> Mks70Peer::LoadedImage() const {

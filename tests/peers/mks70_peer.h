@@ -9,6 +9,10 @@
 // records it with its arrival time; Patches() and Tones() hold what the
 // well-formed ones carried, decoded.
 //
+// In either role the peer takes a tone parameter message for its upper
+// tone (F0 41 35 ch 24 20 01, 59 bytes, F7) into the upper tone's edit
+// buffer, as the synthesizer does; only the op-37 messages reach memory.
+//
 // A fault changes the dump at message faultIndex.
 #pragma once
 
@@ -51,6 +55,8 @@ class Mks70Peer : public SynthPeer {
     // 8192 bytes: the image as the peer's memory holds it after a load
     // (zero where nothing arrived), header and tail untouched.
     std::vector<uint8_t> LoadedImage() const;
+    // The upper tone's edit buffer: the last record taken (empty before any).
+    std::vector<uint8_t> UpperTone() const;
 
   protected:
     void HandleStart() override;
@@ -63,6 +69,7 @@ class Mks70Peer : public SynthPeer {
     bool started_ = false;
     std::vector<Mks70Arrival> arrivals_;
     std::vector<uint8_t> loaded_;
+    std::vector<uint8_t> upperTone_;
 };
 
 }  // namespace vexa_peers

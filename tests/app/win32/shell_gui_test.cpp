@@ -182,7 +182,8 @@ TEST_F(ShellGui, MenusWhileIdleWithoutABank) {
                 {IDM_TEST, true},
                 {IDM_WATCH, false},
                 {IDM_STOP, true},
-                {IDM_OPTIONS, false}},
+                {IDM_OPTIONS, false},
+                {IDM_AUDITION, true}},
                "idle, no bank");
     // A Transmit sent anyway with no bank runs nothing.
     const int32_t before = operationsRun.load();
@@ -227,7 +228,8 @@ TEST_F(ShellGui, MenusWhileBusyAndEscStops) {
                 {IDM_TEST, true},
                 {IDM_WATCH, true},
                 {IDM_STOP, false},
-                {IDM_OPTIONS, true}},
+                {IDM_OPTIONS, true},
+                {IDM_AUDITION, true}},
                "busy");
     // Receive asked for while busy is refused: the operation keeps running.
     SendMessageA(gui::MainWindow(), WM_COMMAND, IDM_RECEIVE, 0);
@@ -356,6 +358,9 @@ TEST_F(ShellGui, MenuHelpTexts) {
         {MAKEWPARAM(IDM_LOGWINDOW, MF_HILITE), Handles().viewMenu,
          "Toggle the debugging window on/off."},
         {MAKEWPARAM(IDM_EXIT, MF_HILITE), Handles().fileMenu, "Quit the program."},
+        // A gray item says why it is gray instead.
+        {MAKEWPARAM(IDM_AUDITION, MF_HILITE | MF_GRAYED), Handles().midiMenu,
+         "Open a bank and select a tone to audition it."},
     };
     for (const Case& c : cases) {
         SendMessageA(window, WM_MENUSELECT, c.selection, reinterpret_cast<LPARAM>(c.menu));

@@ -126,7 +126,8 @@ class EchoPeer : public SynthPeer {
 
 struct Session {
     std::string kind = "none";  // echo, jx8p, jx10, mks70, none
-    std::string role;           // jx8p: select|load; jx10, mks70: dump|load
+    std::string role;           // jx8p: select|load|audition; jx10: dump|load;
+                                // mks70: dump|load|audition
     uint8_t channel = 0;
     uint8_t jx10Kind = 0x64;
     bool acknowledging = false;  // a JX-10 load answered block by block
@@ -203,7 +204,8 @@ std::string MakePeer(std::istringstream& words) {
         script.image = s.image = MakeM16CContent(seed);
         script.faultTone = step;
         if (!LookUp(faults, faultName, script.fault)) return "ERROR unknown fault " + faultName;
-        if (s.role != "select" && s.role != "load") return "ERROR role must be select or load";
+        if (s.role != "select" && s.role != "load" && s.role != "audition")
+            return "ERROR role must be select, load or audition";
         s.peer = std::make_shared<Jx8pPeer>(cable, script);
     } else if (s.kind == "jx10") {
         static const std::map<std::string, Jx10Fault> faults = {
@@ -250,7 +252,8 @@ std::string MakePeer(std::istringstream& words) {
         script.image = s.image = MakeM64CContent(seed);
         script.faultIndex = step;
         if (!LookUp(faults, faultName, script.fault)) return "ERROR unknown fault " + faultName;
-        if (s.role != "dump" && s.role != "load") return "ERROR role must be dump or load";
+        if (s.role != "dump" && s.role != "load" && s.role != "audition")
+            return "ERROR role must be dump, load or audition";
         s.peer = std::make_shared<Mks70Peer>(cable, script);
     } else {
         return "ERROR unknown peer " + s.kind;
@@ -260,19 +263,71 @@ std::string MakePeer(std::istringstream& words) {
     return "OK";
 }
 
+// The peer's edit buffer holds the tone and its memory is as it was: the
+// JX-8P's its own bank with no tone written, the MKS-70's never loaded.
+std::string EditBufferOnly(const Session& s, const std::vector<uint8_t>& tone) {
+    if (const auto jx8p = std::dynamic_pointer_cast<Jx8pPeer>(s.peer)) {
+        if (jx8p->EditBuffer() != tone) return "the edit buffer does not hold the tone";
+        if (jx8p->MemoryWrites() != 0 || jx8p->Memory() != s.image) return "the memory was written";
+        return "";
+    }
+    if (const auto mks70 = std::dynamic_pointer_cast<Mks70Peer>(s.peer)) {
+        if (mks70->UpperTone() != tone) return "the upper tone's edit buffer does not hold the tone";
+        for (uint8_t b : mks70->LoadedImage())
+            if (b != 0) return "the memory was written";
+        return "";
+    }
+    return "no synthesizer with an edit buffer";
+}
+
+// CHECK audition jx8p|mks70 SEED TONE: exactly the one tone parameter
+// message for tone TONE (from 0) of the bank WRITEBANK made with SEED, and
+// nothing else; the tone in the edit buffer, the memory untouched.
+std::string CheckAudition(const Session& s, std::istringstream& words) {
+    std::string bankKind;
+    uint32_t seed = 0;
+    int tone = -1;
+    if (!(words >> bankKind >> seed >> tone) || tone < 0 || tone >= 32 ||
+        (bankKind != "jx8p" && bankKind != "mks70"))
+        return "ERROR usage: CHECK audition jx8p|mks70 SEED TONE";
+    const std::vector<uint8_t> bank =
+        bankKind == "mks70" ? MakeM64CContent(seed) : MakeM16CContent(seed);
+    const uint8_t model = s.kind == "mks70" ? 0x24 : 0x21;
+    const std::vector<e2e::ExpectedMessage> expected =
+        e2e::AuditionStream(model, s.channel, bank, tone);
+    e2e::CheckResult r = e2e::CheckSequence(s.peer->Received(), expected, e2e::Outcome::Complete);
+    if (r.pass) {
+        const std::vector<uint8_t>& m = expected[0].bytes;
+        const std::string memory =
+            EditBufferOnly(s, std::vector<uint8_t>(m.begin() + 7, m.end() - 1));
+        if (!memory.empty()) {
+            r.pass = false;
+            r.detail = memory;
+        }
+    }
+    ++checksRun;
+    if (!r.pass) ++checksFailed;
+    const std::string line = (r.pass ? "PASS " : "FAIL ") + r.detail;
+    printf("farside: %s audition: %s\n", s.kind.c_str(), line.c_str());
+    fflush(stdout);
+    return line;
+}
+
 // CHECK complete | stopped [messages] | rejected | in-turn | in-turn-rejected | nothing
+//     | audition jx8p|mks70 SEED TONE
 // in-turn: a JX-10 load whose blocks each waited for the answer to the last.
 std::string Check(std::istringstream& words) {
     std::string expectation;
-    int prefix = -1;
     words >> expectation;
-    if (!(words >> prefix)) prefix = -1;
     Session s;
     {
         std::lock_guard<std::mutex> g(sessionLock);
         s = session;
     }
     if (!s.peer) return "FAIL no peer";
+    if (expectation == "audition") return CheckAudition(s, words);
+    int prefix = -1;
+    if (!(words >> prefix)) prefix = -1;
     const std::vector<TimedMessage> got = s.peer->Received();
     std::vector<e2e::ExpectedMessage> expected;
     if (s.kind == "jx8p" && s.role == "load")

@@ -93,6 +93,16 @@ std::vector<ExpectedMessage> Jx8pAutoSelectStream(uint8_t channel) {
     return stream;
 }
 
+std::vector<ExpectedMessage> AuditionStream(uint8_t model, uint8_t channel,
+                                            const std::vector<uint8_t>& bank, int tone) {
+    std::vector<uint8_t> m = {0xF0, 0x41, 0x35, channel, model, 0x20, 0x01};
+    const std::span<const uint8_t> record = Record(
+        bank, vexa_peers::kToneBase + wire::kToneSize * static_cast<size_t>(tone), wire::kToneSize);
+    m.insert(m.end(), record.begin(), record.end());
+    m.push_back(0xF7);
+    return {{m, 0}};
+}
+
 std::vector<ExpectedMessage> Jx10DumpReplies(uint8_t channel, int blocks) {
     std::vector<ExpectedMessage> replies;
     for (int i = 0; i < blocks + 2; ++i)

@@ -39,6 +39,10 @@ std::vector<ExpectedMessage> Jx8pSelectStream(uint8_t channel);
 // The same with the "Auto" channel setting: the two set-up messages on each
 // of the 16 channels, the closing one on the JX-8P's channel only.
 std::vector<ExpectedMessage> Jx8pAutoSelectStream(uint8_t channel);
+// An audition: the one tone parameter message, F0 41 35 ch, the model byte
+// (21h JX-8P, 24h MKS-70), 20 01, tone `tone` of the bank, F7.
+std::vector<ExpectedMessage> AuditionStream(uint8_t model, uint8_t channel,
+                                            const std::vector<uint8_t>& bank, int tone);
 // JX-10 dump of `blocks` blocks: one acknowledgement for the WSD, one per
 // block and a final one.
 std::vector<ExpectedMessage> Jx10DumpReplies(uint8_t channel, int blocks);

@@ -621,6 +621,75 @@ std::string AcknowledgedTransmitUnthrottled(Context& c) {
     return code == 0 ? "" : "the program did not end with 0 (" + std::to_string(code) + ")";
 }
 
+// --- a fifth start: audition, which writes no memory ---
+
+// Opens a bank file the far side wrote, as File > Open.
+std::string OpenWrittenBank(Context& c, const std::string& name, const char* kind, int seed) {
+    const std::string written = ControlCommand("WRITEBANK " + name + " " + kind + " " +
+                                               std::to_string(seed));
+    if (written.rfind("OK", 0) != 0) return "far side: " + written;
+    PostCommand(c.vexa, kOpen);
+    HWND dialog = WaitForDialog(c.vexa, L"Open Bank", 10000);
+    if (!dialog) return "the open dialog did not appear";
+    if (!ChooseFile(dialog, c.filesDir + L"\\" + Widen(name)))
+        return "the open dialog has no file name field";
+    if (!WaitForDialogGone(dialog, 5000)) return "the open dialog stayed";
+    return WaitForStatus(c.vexa, "Ready", 5000) < 0 ? "status is " + Quote(StatusText(c.vexa, 0))
+                                                    : "";
+}
+
+// Space on the listing; the one message reaches the synthesizer and
+// nothing follows it.
+std::string Hear(Context& c) {
+    PressListingKey(c.vexa, VK_SPACE);
+    if (!WaitForProgramMessages(1, 5000)) return "nothing reached the synthesizer";
+    if (WaitForStatus(c.vexa, "Ready", 5000) < 0)
+        return "status ends at " + Quote(StatusText(c.vexa, 0));
+    Sleep(500);
+    if (FindDialog(c.vexa, L"Vexa")) return "a box appeared";
+    return ProgramMessagesSeen() == 1 ? "" : "more than the one message went out";
+}
+
+std::string AuditionTones(Context& c) {
+    if (!StartVexa(c.vexa, c.exe)) return "Vexa.exe did not start";
+    if (WaitForStatus(c.vexa, "Ready", 10000) < 0)
+        return "status is " + Quote(StatusText(c.vexa, 0));
+    // A JX-8P bank opens with T1 selected; Down selects T2.
+    std::string problem = OpenWrittenBank(c, "audition-8p.syx", "jx8p", 81);
+    if (problem.empty()) problem = Options(c, kJx8p, "JX-8P");
+    if (problem.empty()) problem = Peer("jx8p role=audition seed=91");
+    if (!problem.empty()) return "JX-8P: " + problem;
+    PressListingKey(c.vexa, VK_DOWN);
+    problem = Hear(c);
+    if (problem.empty()) problem = FarCheck("audition jx8p 81 1");
+    if (!problem.empty()) return "JX-8P: " + problem;
+
+    // An MKS-70 bank opens with patch A1 selected: Space says why nothing
+    // is heard and sends nothing. Tab goes to T1, Down twice to T3.
+    problem = OpenWrittenBank(c, "audition-70.syx", "mks70", 82);
+    if (problem.empty()) problem = Options(c, kMks70, "MKS-70", kChannel1 + 9);
+    if (problem.empty()) problem = Peer("mks70 role=audition channel=9 seed=92");
+    if (!problem.empty()) return "MKS-70: " + problem;
+    PressListingKey(c.vexa, VK_SPACE);
+    const char* const patchNote = "Patches cannot be auditioned yet: select a tone.";
+    if (WaitForStatus(c.vexa, patchNote, 5000) < 0)
+        return "Space on a patch: status is " + Quote(StatusText(c.vexa, 0));
+    Sleep(300);
+    if (ProgramMessagesSeen() != 0) return "Space on a patch sent something";
+    PressListingKey(c.vexa, VK_TAB);
+    PressListingKey(c.vexa, VK_DOWN);
+    PressListingKey(c.vexa, VK_DOWN);
+    problem = Hear(c);
+    if (problem.empty()) problem = FarCheck("audition mks70 82 2");
+    if (!problem.empty()) return "MKS-70: " + problem;
+
+    // Nothing was changed: the program closes without asking.
+    PostCommand(c.vexa, kExit);
+    const int code = WaitForExit(c.vexa, 5000);
+    KillVexa(c.vexa);
+    return code == 0 ? "" : "the program did not end with 0 (" + std::to_string(code) + ")";
+}
+
 }  // namespace
 
 std::vector<Scenario> AllScenarios() {
@@ -654,6 +723,7 @@ std::vector<Scenario> AllScenarios() {
         {"exit during a waiting receive", ExitDuringReceive},
         {"transmit to an acknowledging JX-10 on an unthrottled cable",
          AcknowledgedTransmitUnthrottled},
+        {"audition a JX-8P tone and an MKS-70 tone", AuditionTones},
     };
 }
 

@@ -136,6 +136,13 @@ void PostCommand(const Vexa& vexa, int command) {
     PostMessageW(vexa.main, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
+void PressListingKey(const Vexa& vexa, int virtualKey) {
+    HWND list = GetDlgItem(vexa.main, 3);
+    const WPARAM key = static_cast<WPARAM>(virtualKey);
+    PostMessageW(list, WM_KEYDOWN, key, 1);
+    PostMessageW(list, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
+}
+
 void PostClose(const Vexa& vexa) { PostMessageW(vexa.main, WM_CLOSE, 0, 0); }
 
 std::string StatusText(const Vexa& vexa, int pane) {

@@ -25,6 +25,9 @@ int WaitForExit(Vexa& vexa, DWORD timeoutMs);
 void KillVexa(Vexa& vexa);
 
 void PostCommand(const Vexa& vexa, int command);
+// A key pressed and released on the bank listing (which has the focus
+// while the main window is active).
+void PressListingKey(const Vexa& vexa, int virtualKey);
 void PostClose(const Vexa& vexa);
 
 // Status bar pane text ("" when it cannot be read).
