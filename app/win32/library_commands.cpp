@@ -17,6 +17,7 @@
 #include "app/core/library/library_clipboard.h"
 #include "app/core/library/library_indexer.h"
 #include "app/core/library/library_location.h"
+#include "app/win32/audition_command.h"
 #include "app/win32/center_window.h"
 #include "app/win32/edit_commands.h"
 #include "app/win32/file_flows.h"
@@ -477,4 +478,20 @@ void PasteLibrarySoundAt(HWND mainWindow, const SoundPlace& place, SoundKind kin
     SelectSlot(document, target, false);
     PasteCommand(document, copy.clipboard, EditUiFor(mainWindow));
     ShowBankView(document, state->settings);
+}
+
+void AuditionLibrarySound(HWND mainWindow, const SoundPlace& place) {
+    if (MainWindowState(mainWindow) == nullptr) return;
+    // A patch cannot be heard yet: the same words as the main window's.
+    if (place.kind == SoundKind::kPatch) {
+        Note(AuditionRefusal(mainWindow, AuditionSound::Patch));
+        return;
+    }
+    ToneRecord tone{};
+    std::string why;
+    if (!ReadLibraryTone(place, tone, why)) {
+        Tell("Not auditioned: " + PlaceText(place.kind, place) + ": " + why);
+        return;
+    }
+    StartAudition(mainWindow, tone);
 }

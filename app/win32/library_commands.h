@@ -51,5 +51,6 @@ void OpenLibrarySoundCommand(HWND mainWindow, const SoundPlace& place, SoundKind
 // Edit > Paste would, with its boxes and one undo step.
 void PasteLibrarySoundAt(HWND mainWindow, const SoundPlace& place, SoundKind kind, Slot target);
 // Reads the tone record at the place and sends it to the synthesizer's edit
-// buffer (refused with a box when it cannot be heard now).
+// buffer (refused with the audition's box when it cannot be heard now). A
+// patch, or a place its file no longer holds, is said in the status bar.
 void AuditionLibrarySound(HWND mainWindow, const SoundPlace& place);

@@ -3,7 +3,8 @@
 // background until the status bar tells its counts, Not Sounds naming the
 // file that holds none, a sound dropped on a slot (one undo step), Copy with
 // a place that is no longer true left out, Open of a patch's bank with its
-// slot selected behind the changed-bank question, and Remove Folder. The
+// slot selected behind the changed-bank question, Audition refused for a
+// patch and for a place no longer true, and Remove Folder. The
 // library's files are written here byte by byte.
 #include <windows.h>
 
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "app/core/library/library_index.h"
+#include "app/win32/audition_command.h"
 #include "app/win32/library_commands.h"
 #include "app/win32/resource.h"
 #include "app/win32/status_bar.h"
@@ -118,6 +120,19 @@ TEST(LibraryCommands, AFolderReadInTheBackgroundAndItsSoundsUsed) {
     EXPECT_EQ(ToneBytes(gui::Document(), 9), FileTone(tones, 4));
     gui::PostMenuCommand(IDM_UNDO);
     ASSERT_TRUE(gui::WaitFor([&] { return ToneBytes(gui::Document(), 9) == before; }));
+
+    // Audition: a patch is refused in the audition's words, a stale place named.
+    const SoundPlace patch{(sounds / "bank.c64").string(), 1, 0, "PAT patch 1", SoundKind::kPatch};
+    std::string refusal;
+    gui::RunOnUiThread([&] {
+        refusal = AuditionRefusal(main, AuditionSound::Patch);
+        AuditionLibrarySound(main, patch);
+    });
+    EXPECT_EQ(Note(), refusal);
+    SoundPlace stale = lib5;
+    stale.name = "OLD NAME";
+    gui::RunOnUiThread([&] { AuditionLibrarySound(main, stale); });
+    EXPECT_EQ(Note().rfind("Not auditioned: " + tonesFile + "#1:T5: the file has changed", 0), 0u);
 
     // Copy: two tones, and a place whose name the file no longer has.
     const std::vector<SoundPlace> places = {
