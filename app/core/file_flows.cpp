@@ -31,7 +31,6 @@ void ShowError(const FileFlowUi& ui, const char* text, const char* caption) {
     ui.messageBox(ui.context, text, caption, kMbIconError);
 }
 
-
 // Reads the file named in names.open, offering the dialog again while a file
 // cannot be opened. haveName: names.open already holds a file to try first.
 bool ReadChosenFile(FileNames& names, const FileFlowUi& ui, bool haveName, OpenedBankFile& opened,
@@ -91,8 +90,17 @@ bool ConfirmDiscard(BankDocument& document, const AppSettings& settings, FileNam
     }
 }
 
-void OpenBank(BankDocument& document, const AppSettings& settings, FileNames& names,
-              const FileFlowUi& ui, const char* path) {
+namespace {
+
+// Where a named file is opened at: its bank (from 1) taken without asking,
+// the slot selected. Null for File > Open.
+struct OpenAt {
+    int bank = 0;
+    Slot slot;
+};
+
+void OpenFile(BankDocument& document, const AppSettings& settings, FileNames& names,
+              const FileFlowUi& ui, const char* path, const OpenAt* at) {
     const bool named = path != nullptr;
     if (named && path[0] == '\0') return;
     // A name that cannot be kept cannot be opened either; said before any
@@ -116,8 +124,12 @@ void OpenBank(BankDocument& document, const AppSettings& settings, FileNames& na
     OpenBankResult result = OpenBankResult::CannotOpen;
     if (!ReadChosenFile(names, ui, named, opened, result)) return;
     if (!AcceptOpened(result, opened, ui)) return;
-    size_t chosen = 0;
-    if (opened.found.banks.size() > 1) {
+    const size_t banks = opened.found.banks.size();
+    // A place in a file that has changed since it was looked at (its bank
+    // gone) opens the file as File > Open would, and says so.
+    const bool placed = at != nullptr && at->bank >= 1 && static_cast<size_t>(at->bank) <= banks;
+    size_t chosen = placed ? static_cast<size_t>(at->bank - 1) : 0;
+    if (!placed && banks > 1) {
         const int index = ui.chooseBank(ui.context, opened.found);
         // Cancel keeps the bank in memory as it was.
         if (index < 0 || static_cast<size_t>(index) >= opened.found.banks.size()) return;
@@ -131,9 +143,32 @@ void OpenBank(BankDocument& document, const AppSettings& settings, FileNames& na
         ShowError(ui, NoBankText(opened.found).c_str(), kOpenCaption);
         return;
     }
+    // The slot is selected before the document is shown, so the listing
+    // shows it; a slot the bank lacks keeps the first one.
+    if (placed && SlotInBank(kind, at->slot)) {
+        document.selection = Selection{at->slot, 1};
+        document.anchor = at->slot;
+    }
     ui.showDocument(ui.context, document);
     ReportLeftOut(opened.found, names.open.data(), ui);
+    if (at != nullptr && !placed)
+        ui.showNote(ui.context,
+                    "The sound is no longer where the library saw it: update the library");
     ui.rememberRecent(ui.context, names.open.data());
+}
+
+}  // namespace
+
+void OpenBank(BankDocument& document, const AppSettings& settings, FileNames& names,
+              const FileFlowUi& ui, const char* path) {
+    OpenFile(document, settings, names, ui, path, nullptr);
+}
+
+void OpenBankAt(BankDocument& document, const AppSettings& settings, FileNames& names,
+                const FileFlowUi& ui, const char* path, int bank, Slot slot) {
+    if (path == nullptr) return;
+    const OpenAt at{bank, slot};
+    OpenFile(document, settings, names, ui, path, &at);
 }
 
 void NewBank(BankDocument& document, const AppSettings& settings, FileNames& names,

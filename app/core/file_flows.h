@@ -80,6 +80,15 @@ bool ConfirmDiscard(BankDocument& document, const AppSettings& settings, FileNam
 void OpenBank(BankDocument& document, const AppSettings& settings, FileNames& names,
               const FileFlowUi& ui, const char* path = nullptr);
 
+// OpenBank of a named file with its bank `bank` (from 1) taken without
+// asking and `slot` selected and shown: the library's Open. The same
+// refusals, question and reports as OpenBank; a file of single sounds is
+// refused as File > Open refuses it. When the file no longer has that bank
+// (it changed since the place was found) it opens as OpenBank would, and a
+// status note says the place is gone.
+void OpenBankAt(BankDocument& document, const AppSettings& settings, FileNames& names,
+                const FileFlowUi& ui, const char* path, int bank, Slot slot);
+
 // File > New: a bank of INIT sounds of this kind (M-16C or M-64C), after
 // the changed-bank question. Refused while an operation runs.
 void NewBank(BankDocument& document, const AppSettings& settings, FileNames& names,

@@ -198,15 +198,6 @@ void EditPutNames(void* context, std::string_view text) {
     CloseClipboard();
 }
 
-EditUi EditUiFor(HWND window) {
-    EditUi ui;
-    ui.context = window;
-    ui.messageBox = EditMessageBox;
-    ui.askPatchTones = EditAskPatchTones;
-    ui.putNames = EditPutNames;
-    return ui;
-}
-
 std::string SlotText(Slot slot) { return std::string(FormatSlot(slot).view()); }
 
 // The selected slot's name as it stands, trailing blanks removed; a byte
@@ -393,6 +384,15 @@ constexpr std::array<MenuCommand, 8> kMenuCommands = {{
 }};
 
 }  // namespace
+
+EditUi EditUiFor(HWND window) {
+    EditUi ui;
+    ui.context = window;
+    ui.messageBox = EditMessageBox;
+    ui.askPatchTones = EditAskPatchTones;
+    ui.putNames = EditPutNames;
+    return ui;
+}
 
 void HandleListingInput(HWND list) {
     if (list == nullptr) return;

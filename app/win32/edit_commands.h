@@ -19,6 +19,10 @@ void UpdateEditMenu(HMENU popup, const AppState& state, bool busy);
 // Runs an Edit menu command on the state; false for any other command.
 bool RunEditCommand(HWND window, UINT command, AppState& state);
 
+// The boxes and dialogs the edits show, owned by window: what Edit > Paste
+// shows, for anything else that pastes the same way.
+EditUi EditUiFor(HWND window);
+
 // True when the keyboard focus is in an edit field: the accelerators then
 // leave its keys alone (Ctrl+C, Ctrl+V, Esc, F2 work there as in any field).
 bool FocusIsEditField();

@@ -191,6 +191,13 @@ void OpenBankCommand(HWND window, AppState& state, ShowDocument show, const char
     OpenBank(state.document, state.settings, state.fileNames, FileFlowUiFor(flows), path);
 }
 
+void OpenBankAtCommand(HWND window, AppState& state, ShowDocument show, const char* path, int bank,
+                       Slot slot) {
+    WindowFlows flows{window, &state.settings, show};
+    OpenBankAt(state.document, state.settings, state.fileNames, FileFlowUiFor(flows), path, bank,
+               slot);
+}
+
 void SaveBankCommand(HWND window, AppState& state, ShowDocument show) {
     WindowFlows flows{window, &state.settings, show};
     SaveBank(state.document, state.settings, state.fileNames, FileFlowUiFor(flows));

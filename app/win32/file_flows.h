@@ -42,6 +42,9 @@ FileFlowUi FileFlowUiFor(WindowFlows& flows);
 // named file from outside the dialog), File > New, File > Save As, and the
 // question on WM_CLOSE (true when closing may go on; its Yes saves first).
 void OpenBankCommand(HWND window, AppState& state, ShowDocument show, const char* path = nullptr);
+// The library's Open: the file's bank `bank` (from 1) with `slot` selected.
+void OpenBankAtCommand(HWND window, AppState& state, ShowDocument show, const char* path, int bank,
+                       Slot slot);
 void NewBankCommand(HWND window, AppState& state, ShowDocument show, BankKind kind);
 void SaveBankCommand(HWND window, AppState& state, ShowDocument show);
 bool ConfirmClose(HWND window, AppState& state, ShowDocument show = nullptr);

@@ -14,6 +14,7 @@
 #include "app/win32/file_flows.h"
 #include "app/win32/hand_over.h"
 #include "app/win32/help_command.h"
+#include "app/win32/library_commands.h"
 #include "app/win32/listing_view.h"
 #include "app/win32/log_window.h"
 #include "app/win32/options_dialog.h"
@@ -72,6 +73,7 @@ LRESULT OnSize(LPARAM lParam) {
 
 LRESULT OnClose(HWND window, AppState& state) {
     if (!ConfirmClose(window, state, ShowBankView)) return 0;
+    EndLibraryUpdates(window);
     if (IsWorkerRunning())
         RequestQuit();
     else

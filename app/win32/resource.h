@@ -72,5 +72,13 @@
 #define IDC_SLOTTEXT_EDIT  1051
 #define IDC_PATCHTONES_TEXT 1052
 #define IDC_KEEPTONES      1053
+/* The library's folder dialog (a path typed or browsed for), and its list
+   dialog (Remove Folder's choice, the files that hold no sound). */
+#define IDD_LIBRARYFOLDER     130
+#define IDD_LIBRARYLIST       131
+#define IDC_LIBFOLDER_EDIT    1070
+#define IDC_LIBFOLDER_BROWSE  1071
+#define IDC_LIBLIST_LABEL     1072
+#define IDC_LIBLIST           1073
 
 #endif

@@ -15,6 +15,8 @@
 #include "app/win32/listing_view.h"
 #include "app/win32/log_window.h"
 #include "app/win32/edit_commands.h"
+#include "app/win32/library_commands.h"
+#include "app/core/library/library_indexer.h"
 #include "app/win32/main_window.h"
 #include "app/win32/registry_settings.h"
 #include "app/win32/recent_menu.h"
@@ -164,6 +166,10 @@ int RunVexa(HINSTANCE instance, int showCommand, OperationRunner runner,
     // What the program holds while it runs: it lives in this frame, which
     // lasts as long as the message loop, and the main window works on it.
     AppState state;
+    // The library's background update, beside the state and as long-lived:
+    // the window's commands reach it through the window; leaving this frame
+    // cancels an update still running and waits for its thread.
+    LibraryIndexer libraryIndexer;
     LoadSettings(state.settings);
     LayoutStatusBar(static_cast<int32_t>(kStartupPaneWidths.size()), kStartupPaneWidths.data());
     LoadMenusAndAccelerators(handles, instance);
@@ -173,6 +179,7 @@ int RunVexa(HINSTANCE instance, int showCommand, OperationRunner runner,
     HWND window = CreateMainWindow(instance, handles.mainMenu, state);
     if (window == nullptr) return -1;
     SetMainWindow(window);
+    AttachLibraryIndexer(window, libraryIndexer);
     ShowWindow(window, showCommand);
     UpdateWindow(window);
     StartMainTimer(window);

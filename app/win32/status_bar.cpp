@@ -249,6 +249,8 @@ namespace {
 bool statusNoteShown = false;
 }  // namespace
 
+bool StatusNoteShown() { return statusNoteShown; }
+
 void ShowStatusNote(const char* text) {
     SetStatusPaneText(0, text);
     statusNoteShown = true;

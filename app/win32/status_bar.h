@@ -34,6 +34,8 @@ void SetStatusPaneText(int pane, const char* text);
 // UI thread.
 void ShowStatusNote(const char* text);
 void ClearStatusNote();
+// True while a note is up: a background progress leaves it alone.
+bool StatusNoteShown();
 
 // The pane texts are written on the UI thread only: a call from another
 // thread is sent to the bar's parent as kPaneTextMessage (ui_thread.h) and

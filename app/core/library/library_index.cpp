@@ -75,7 +75,7 @@ class Statement {
         }
         return *this;
     }
-    Statement& Bind(int index, const Fingerprint& blob) {
+    Statement& Bind(int index, const SoundFingerprint& blob) {
         if (Ok()) {
             rc_ = sqlite3_bind_blob(statement_, index, blob.data(), static_cast<int>(blob.size()),
                                     SQLITE_TRANSIENT);
@@ -347,7 +347,7 @@ int RefreshSounds(sqlite3* db, const std::set<int64_t>& sounds) {
 
 // FNV-1a: only finds the rows to compare; the fingerprints themselves are
 // compared whole.
-int64_t FingerprintHash(const Fingerprint& fingerprint) {
+int64_t FingerprintHash(const SoundFingerprint& fingerprint) {
     uint64_t hash = 14695981039346656037ull;
     for (const uint8_t b : fingerprint) hash = (hash ^ b) * 1099511628211ull;
     return static_cast<int64_t>(hash);
@@ -478,6 +478,7 @@ LibrarySound SoundFromRow(const Statement& row) {
     sound.first.bank = static_cast<uint32_t>(row.Int(5));
     sound.first.slot = static_cast<uint32_t>(row.Int(6));
     sound.first.name = sound.names.front();
+    sound.first.kind = sound.kind;
     return sound;
 }
 
@@ -847,12 +848,14 @@ LibraryStatus SoundPlaces(LibraryConnection& connection, int64_t soundId,
     if (!connection.IsOpen()) return NotOpen();
     places.clear();
     Statement select(connection.Handle(),
-                     "SELECT f.path, p.bank, p.slot, p.name FROM places p JOIN files f ON f.id = "
-                     "p.file WHERE p.sound = ?1 ORDER BY f.path, p.bank, p.slot");
+                     "SELECT f.path, p.bank, p.slot, p.name, s.kind FROM places p JOIN files f "
+                     "ON f.id = p.file JOIN sounds s ON s.id = p.sound WHERE p.sound = ?1 "
+                     "ORDER BY f.path, p.bank, p.slot");
     select.Bind(1, soundId);
     while (select.Step()) {
         places.push_back({select.Text(0), static_cast<uint32_t>(select.Int(1)),
-                          static_cast<uint32_t>(select.Int(2)), select.Text(3)});
+                          static_cast<uint32_t>(select.Int(2)), select.Text(3),
+                          select.Int(4) == 1 ? SoundKind::kPatch : SoundKind::kTone});
     }
     std::string ignored;
     return select.Code() == SQLITE_DONE ? LibraryStatus::kOk
@@ -891,5 +894,5 @@ LibraryStatus ListNotSounds(LibraryConnection& connection, std::vector<NotSounds
 // of no bank, as vexa-cli compose takes them.
 std::string PlaceText(SoundKind kind, const SoundPlace& place) {
     const std::string bank = place.bank == 0 ? "" : "#" + std::to_string(place.bank);
-    return place.file + bank + ":" + SlotName(kind, place.slot);
+    return place.file + bank + ":" + PlaceSlotName(kind, place.slot);
 }

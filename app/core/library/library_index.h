@@ -112,6 +112,7 @@ struct SoundPlace {
     uint32_t bank = 0;  // from 1
     uint32_t slot = 0;  // from 0
     std::string name;
+    SoundKind kind = SoundKind::kTone;  // which table the slot is of
 };
 
 // One different sound: all places that hold it share its fingerprint.

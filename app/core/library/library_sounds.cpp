@@ -27,7 +27,7 @@ const uint8_t* ToneRecord(const uint8_t* image, size_t tone) {
 // A patch that came without its bank (image null) names its bank tones by
 // number only: 'N' and the number, so it is never taken for a patch of a
 // bank whose tones are known.
-void AppendToneNumber(Fingerprint& fingerprint, uint8_t stored, const uint8_t* image) {
+void AppendToneNumber(SoundFingerprint& fingerprint, uint8_t stored, const uint8_t* image) {
     fingerprint.push_back(static_cast<uint8_t>(stored & 0x80));
     const auto tone = static_cast<uint8_t>(stored & 0x7F);
     if (tone < kFirstInternalTone && image == nullptr) {
@@ -35,7 +35,7 @@ void AppendToneNumber(Fingerprint& fingerprint, uint8_t stored, const uint8_t* i
         fingerprint.push_back(tone);
     } else if (tone < kFirstInternalTone) {
         fingerprint.push_back('B');
-        const Fingerprint bankTone = ToneFingerprint(ToneRecord(image, tone));
+        const SoundFingerprint bankTone = ToneSoundFingerprint(ToneRecord(image, tone));
         fingerprint.insert(fingerprint.end(), bankTone.begin() + 1, bankTone.end());
     } else {
         fingerprint.push_back('R');
@@ -45,8 +45,8 @@ void AppendToneNumber(Fingerprint& fingerprint, uint8_t stored, const uint8_t* i
 
 }  // namespace
 
-Fingerprint ToneFingerprint(const uint8_t* record) {
-    Fingerprint fingerprint;
+SoundFingerprint ToneSoundFingerprint(const uint8_t* record) {
+    SoundFingerprint fingerprint;
     fingerprint.reserve(1 + kToneFingerprintBytes);
     fingerprint.push_back('T');
     for (size_t i = kToneFingerprintFirst; i < kToneRecordSize; ++i) {
@@ -55,8 +55,8 @@ Fingerprint ToneFingerprint(const uint8_t* record) {
     return fingerprint;
 }
 
-Fingerprint PatchFingerprint(const uint8_t* record, const uint8_t* image) {
-    Fingerprint fingerprint;
+SoundFingerprint PatchSoundFingerprint(const uint8_t* record, const uint8_t* image) {
+    SoundFingerprint fingerprint;
     fingerprint.reserve(1 + kPatchRecordSize + 2 * (2 + kToneFingerprintBytes));
     fingerprint.push_back('P');
     for (size_t i = kPatchDataFirst; i < kPatchRecordSize; ++i) {
@@ -80,12 +80,12 @@ void AppendBankSounds(const FoundBank& bank, uint32_t number, std::vector<Indexe
     for (size_t t = 0; t < tones; ++t) {
         const uint8_t* record = ToneRecord(image, t);
         sounds.push_back({SoundKind::kTone, number, static_cast<uint32_t>(t),
-                          NameText(record, kToneNameSize), ToneFingerprint(record)});
+                          NameText(record, kToneNameSize), ToneSoundFingerprint(record)});
     }
     for (size_t p = 0; p < patches; ++p) {
         const uint8_t* record = image + kPatchOffset + kPatchRecordSize * p;
         sounds.push_back({SoundKind::kPatch, number, static_cast<uint32_t>(p),
-                          NameText(record, kPatchNameSize), PatchFingerprint(record, image)});
+                          NameText(record, kPatchNameSize), PatchSoundFingerprint(record, image)});
     }
 }
 
@@ -139,15 +139,15 @@ void AppendLooseSounds(const std::vector<LooseSound>& loose, std::vector<Indexed
         const uint8_t* record = sound.record.data();
         if (sound.kind == LooseKind::Tone) {
             sounds.push_back({SoundKind::kTone, 0, tones++, NameText(record, kToneNameSize),
-                              ToneFingerprint(record)});
+                              ToneSoundFingerprint(record)});
         } else {
             sounds.push_back({SoundKind::kPatch, 0, patches++, NameText(record, kPatchNameSize),
-                              PatchFingerprint(record, nullptr)});
+                              PatchSoundFingerprint(record, nullptr)});
         }
     }
 }
 
-std::string SlotName(SoundKind kind, uint32_t slot) {
+std::string PlaceSlotName(SoundKind kind, uint32_t slot) {
     if (kind == SoundKind::kTone) return "T" + std::to_string(slot + 1);
     std::string name(1, static_cast<char>('A' + slot / 8));
     name += static_cast<char>('1' + slot % 8);

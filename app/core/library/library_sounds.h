@@ -26,7 +26,7 @@ enum class SoundKind : uint8_t { kTone = 0, kPatch = 1 };
 // The same patch bytes in two banks play different tones; the same tones
 // under other numbers play the same. The full bytes are kept rather than a
 // hash: two different sounds can never be taken for one.
-using Fingerprint = std::vector<uint8_t>;
+using SoundFingerprint = std::vector<uint8_t>;
 
 inline constexpr size_t kToneFingerprintFirst = 11;
 inline constexpr size_t kToneFingerprintBytes = kToneRecordSize - kToneFingerprintFirst;
@@ -35,17 +35,17 @@ inline constexpr size_t kPatchUpperTone = 27;
 inline constexpr size_t kPatchLowerTone = 32;
 inline constexpr uint8_t kFirstInternalTone = 50;
 
-Fingerprint ToneFingerprint(const uint8_t* record);
+SoundFingerprint ToneSoundFingerprint(const uint8_t* record);
 // `image` is the M-64C image that holds the patch, for its bank tones; null
 // for a patch that came alone (its bank tones are then known by number).
-Fingerprint PatchFingerprint(const uint8_t* record, const uint8_t* image);
+SoundFingerprint PatchSoundFingerprint(const uint8_t* record, const uint8_t* image);
 
 struct IndexedSound {
     SoundKind kind = SoundKind::kTone;
     uint32_t bank = 0;  // the bank's number in the file, from 1; 0 for a single sound
     uint32_t slot = 0;  // from 0: tone t or patch p
     std::string name;   // as the listing shows it, trailing blanks dropped
-    Fingerprint fingerprint;
+    SoundFingerprint fingerprint;
 };
 
 // Every tone and patch of one bank, tones first, each in slot order.
@@ -71,7 +71,7 @@ FileSounds ReadFileSounds(const std::string& path);
 
 // "T12" for tone slot 11, "C4" for patch slot 19: the 1-based names the
 // listing uses.
-std::string SlotName(SoundKind kind, uint32_t slot);
+std::string PlaceSlotName(SoundKind kind, uint32_t slot);
 
 // The text a name is searched by: lower case, blanks left out, so that
 // "Horn X" finds "HORNX-1".

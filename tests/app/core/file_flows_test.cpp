@@ -283,6 +283,60 @@ TEST_F(Flows, OfSeveralBanksTheChosenOneIsOpened) {
     }
 }
 
+// The library's Open: a file's bank taken by its number and a slot selected,
+// behind the same question and refusals as File > Open.
+TEST_F(Flows, OpenAtABankAndSlotOfAFile) {
+    Bytes second = MakeExampleM64CImage();
+    second[kToneOffset] = 'Z';
+    Bytes two = BuildMks70BankStream(MakeExampleM64CImage(), 0);
+    const Bytes stream = BuildMks70BankStream(second, 0);
+    two.insert(two.end(), stream.begin(), stream.end());
+    const std::string twoFile = folder.File("two.syx");
+    WriteBytes(twoFile, two);
+    Bytes tone;
+    PutJx8pTone(tone, 0, ToneRecordOf(MakeExampleM16CImage(), 0));
+    const std::string toneFile = folder.File("tone.syx");
+    WriteBytes(toneFile, tone);
+    const Slot c4{SlotTable::Patch, 19};
+    const Slot first = FirstListedSlot(kM64CKind);
+    const std::string recent = "recent " + twoFile;
+    const struct {
+        const char* name;
+        std::string file;
+        int bank;
+        bool changed;
+        int answer;
+        Events events;  // each begins so
+        bool opened;
+        Slot selected;
+    } cases[] = {
+        {"bank 2, C4", twoFile, 2, false, kIdOk, {"shown", recent}, true, c4},
+        {"changed bank, Cancel", twoFile, 2, true, kIdCancel, {kQuestion}, false, first},
+        {"changed bank, No", twoFile, 2, true, kIdNo, {kQuestion, "shown", recent}, true, c4},
+        {"single sounds", toneFile, 0, false, kIdOk,
+         {"Open Bank: The file contains data in an unknown format !"}, false, first},
+        {"the bank is gone", twoFile, 3, false, kIdOk,
+         {"choose of 2", "shown", "note The sound is no longer", recent}, true, first},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BankDocument document = DocumentOf(MakeExampleM16CImage(), kM16CKind, c.changed);
+        Script script({c.answer});
+        script.bankChoice = 1;
+        OpenBankAt(document, AppSettings{}, names, UiOver(script), c.file.c_str(), c.bank, c4);
+        ASSERT_EQ(script.events.size(), c.events.size()) << ::testing::PrintToString(script.events);
+        for (size_t i = 0; i < c.events.size(); ++i)
+            EXPECT_TRUE(script.events[i].starts_with(c.events[i])) << script.events[i];
+        EXPECT_EQ(document.kind, c.opened ? kM64CKind : kM16CKind);
+        if (c.opened) {
+            EXPECT_EQ(document.image[kToneOffset], 'Z');
+            EXPECT_STREQ(document.file.data(), twoFile.c_str());
+            EXPECT_EQ(document.selection.first, c.selected);
+            EXPECT_EQ(document.selection.count, 1);
+        }
+    }
+}
+
 // A bank with tones of no bank after it: the bank opens, and the tones left
 // over are said in the log and the status bar.
 TEST_F(Flows, WhatABankFileHeldBesideTheBankIsSaid) {

@@ -153,6 +153,15 @@ TEST(LibraryIndex, OneSoundUnderSeveralNamesAndNothingWritten) {
     // Found by any of its names, as one line.
     EXPECT_EQ(library.Search("horn").size(), 1u);
     EXPECT_EQ(library.Search("horn")[0].copies, 3u);
+    // Each place knows its table, for the commands that read it back.
+    EXPECT_EQ(dupes[0].places[1].kind, SoundKind::kTone);
+    const auto patch = library.Search("TWO patch 12");
+    ASSERT_EQ(patch.size(), 1u);
+    EXPECT_EQ(patch[0].first.kind, SoundKind::kPatch);
+    std::vector<SoundPlace> patchPlaces;
+    ASSERT_EQ(SoundPlaces(library.connection, patch[0].id, patchPlaces), LibraryStatus::kOk);
+    ASSERT_EQ(patchPlaces.size(), 1u);
+    EXPECT_EQ(patchPlaces[0].kind, SoundKind::kPatch);
 
     size_t after = 0;
     for (const auto& entry : fs::recursive_directory_iterator(library.sounds.Path())) {

@@ -36,7 +36,7 @@ TEST(LibraryFingerprint, ToneIsItsDataWithoutNameOrTopBits) {
         Bytes changed = base;
         uint8_t& b = changed[kToneAt + c.byte];
         b = c.value == 0x80 ? static_cast<uint8_t>(b | 0x80) : static_cast<uint8_t>(b ^ c.value);
-        EXPECT_EQ(ToneFingerprint(record) == ToneFingerprint(changed.data() + kToneAt), c.same)
+        EXPECT_EQ(ToneSoundFingerprint(record) == ToneSoundFingerprint(changed.data() + kToneAt), c.same)
             << c.what;
     }
 }
@@ -70,11 +70,11 @@ TEST(LibraryFingerprint, PatchNamesItsBankTonesByTheirData) {
         {"the lower tone's hold bit", [](Bytes& b) { b[kPatchAt + 32] &= 0x7F; }, false},
         {"a data byte", [](Bytes& b) { b[kPatchAt + 40] ^= 0x80; }, false},
     };
-    const Fingerprint original = PatchFingerprint(one.data() + kPatchAt, one.data());
+    const SoundFingerprint original = PatchSoundFingerprint(one.data() + kPatchAt, one.data());
     for (const Case& c : cases) {
         Bytes other = one;
         c.change(other);
-        EXPECT_EQ(PatchFingerprint(other.data() + kPatchAt, other.data()) == original, c.same)
+        EXPECT_EQ(PatchSoundFingerprint(other.data() + kPatchAt, other.data()) == original, c.same)
             << c.what;
     }
 }
@@ -84,11 +84,11 @@ TEST(LibraryFingerprint, InternalTonesStayNumbers) {
     Bytes b = M64CBank("B", 500);  // every bank tone different
     PutPatch(a, 0, "ROM", 50, 99, 3);
     PutPatch(b, 0, "ROM", 50, 99, 3);
-    EXPECT_EQ(PatchFingerprint(a.data() + kPatchAt, a.data()),
-              PatchFingerprint(b.data() + kPatchAt, b.data()));
+    EXPECT_EQ(PatchSoundFingerprint(a.data() + kPatchAt, a.data()),
+              PatchSoundFingerprint(b.data() + kPatchAt, b.data()));
     PutPatch(b, 0, "ROM", 51, 99, 3);
-    EXPECT_NE(PatchFingerprint(a.data() + kPatchAt, a.data()),
-              PatchFingerprint(b.data() + kPatchAt, b.data()));
+    EXPECT_NE(PatchSoundFingerprint(a.data() + kPatchAt, a.data()),
+              PatchSoundFingerprint(b.data() + kPatchAt, b.data()));
 }
 
 TEST(LibraryFingerprint, OneToneInBanksOfBothKinds) {
@@ -144,7 +144,7 @@ TEST(LibraryFileSounds, ASingleToneFileIsOneSound) {
     EXPECT_EQ(read.sounds[0].bank, 0u);
     EXPECT_EQ(read.sounds[0].slot, 0u);
     // The message carries the record from byte 7 on.
-    EXPECT_EQ(read.sounds[0].fingerprint, ToneFingerprint(message.data() + 7));
+    EXPECT_EQ(read.sounds[0].fingerprint, ToneSoundFingerprint(message.data() + 7));
 }
 
 TEST(LibraryText, SlotNamesAndSearchKeys) {
@@ -155,7 +155,7 @@ TEST(LibraryText, SlotNamesAndSearchKeys) {
     } slots[] = {{SoundKind::kTone, 0, "T1"},  {SoundKind::kTone, 49, "T50"},
                  {SoundKind::kPatch, 0, "A1"}, {SoundKind::kPatch, 7, "A8"},
                  {SoundKind::kPatch, 8, "B1"}, {SoundKind::kPatch, 63, "H8"}};
-    for (const auto& s : slots) EXPECT_EQ(SlotName(s.kind, s.slot), s.name);
+    for (const auto& s : slots) EXPECT_EQ(PlaceSlotName(s.kind, s.slot), s.name);
     EXPECT_EQ(SearchKey("Horn X-1 "), "hornx-1");
     EXPECT_EQ(SearchKey("  "), "");
 }
