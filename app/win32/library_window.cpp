@@ -60,6 +60,11 @@ struct LibraryWindow {
     LibraryRows rows;
     // Why the index cannot be read, shown in place of the count.
     std::string problem;
+    // The index was locked by another program when the window opened: it
+    // is opened again at the next look.
+    bool openAgain = false;
+    // Said once the window shows (a damaged index moved aside).
+    std::string notice;
     std::wstring tip;
     bool dragging = false;
     LibraryLine dragged;
@@ -237,11 +242,11 @@ void ShowSortArrow(const LibraryWindow& data) {
     for (size_t c = 0; c < kLibraryColumnCount; ++c) {
         HDITEMW item{};
         item.mask = HDI_FORMAT;
-        if (!Header_GetItem(header, static_cast<int>(c), &item)) continue;
+        if (!SendMessageW(header, HDM_GETITEMW, c, reinterpret_cast<LPARAM>(&item))) continue;
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
         if (static_cast<size_t>(data.rows.sort.column) == c)
             item.fmt |= data.rows.sort.descending ? HDF_SORTDOWN : HDF_SORTUP;
-        Header_SetItem(header, static_cast<int>(c), &item);
+        SendMessageW(header, HDM_SETITEMW, c, reinterpret_cast<LPARAM>(&item));
     }
 }
 
@@ -296,7 +301,8 @@ std::string AuditionBlock(LibraryWindow& data) {
     SoundPlace place;
     SoundKind kind{};
     if (!PlaceOf(data, CurrentIndex(data), place, kind)) return "Select a tone to hear it.";
-    return AuditionRefusal(data.main, kind);
+    return AuditionRefusal(data.main, kind == SoundKind::kPatch ? AuditionSound::Patch
+                                                                : AuditionSound::Tone);
 }
 
 void UpdateAudition(LibraryWindow& data) {
@@ -333,7 +339,11 @@ void UpdateMenus(LibraryWindow& data, HMENU popup) {
     EnableItem(popup, kLibraryUpdateNow, !LibraryUpdateRunning(data.main));
 }
 
+// The commands show boxes and dialogs; while one is up the main window can
+// close, and this window and its data with it. So nothing of `data` is used
+// after a command returns unless the window is still there.
 void RunCommand(LibraryWindow& data, UINT command) {
+    const HWND window = data.window;
     switch (command) {
     case kLibraryAddFolder: AddLibraryFolderCommand(data.window, data.main); break;
     case kLibraryRemoveFolder: RemoveLibraryFolderCommand(data.window, data.main); break;
@@ -348,7 +358,7 @@ void RunCommand(LibraryWindow& data, UINT command) {
     }
     // A folder added or removed shows at the next look at the index; the
     // count says at once that an update runs.
-    UpdateCount(data);
+    if (LibraryWindow* still = IsWindow(window) ? DataOf(window) : nullptr) UpdateCount(*still);
 }
 
 // ---- Making the window ----
@@ -448,7 +458,9 @@ void MakeColumns(LibraryWindow& data) {
         column.cx = Scaled(data, kColumnWidths[c]);
         column.pszText = const_cast<wchar_t*>(title.c_str());
         column.iSubItem = static_cast<int>(c);
-        ListView_InsertColumn(data.list, static_cast<int>(c), &column);
+        // The wide message by name: the macro picks the ANSI one in this
+        // program, which would read the title as one letter.
+        SendMessageW(data.list, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
     }
 }
 
@@ -513,6 +525,27 @@ void Layout(LibraryWindow& data) {
     }
 }
 
+void OpenIndex(LibraryWindow& data) {
+    const std::string path = LibraryDatabasePath();
+    std::string message;
+    data.openAgain = false;
+    if (path.empty()) {
+        data.problem = "There is no place for the library: the user's application data folder is "
+                       "not known.";
+        return;
+    }
+    const LibraryStatus status = OpenLibrary(path, data.connection, message);
+    if (status != LibraryStatus::kOk) {
+        data.problem = message;
+        data.openAgain = status == LibraryStatus::kLocked;
+        return;
+    }
+    data.problem.clear();
+    // A damaged index was moved aside and made anew: the update that
+    // starts with the window reads the folders again.
+    data.notice = message;
+}
+
 LRESULT OnCreate(LibraryWindow& data) {
     data.font = MakeFont(data);
     data.label = MakeChild(data, 0, L"STATIC", L"Find:", SS_LEFT, -1);
@@ -535,18 +568,7 @@ LRESULT OnCreate(LibraryWindow& data) {
     ShowSortArrow(data);
     Layout(data);
 
-    const std::string path = LibraryDatabasePath();
-    std::string message;
-    if (path.empty()) {
-        data.problem = "There is no place for the library: the user's application data folder is "
-                       "not known.";
-    } else if (OpenLibrary(path, data.connection, message) != LibraryStatus::kOk) {
-        data.problem = message;
-    } else if (!message.empty()) {
-        // A damaged index was moved aside and made anew: the update that
-        // starts now reads the folders again.
-        MessageBoxW(data.window, FromUtf8(message).c_str(), L"Library", MB_ICONINFORMATION);
-    }
+    OpenIndex(data);
     StartLibraryUpdate(data.main);
     Search(data, true);
     SetTimer(data.window, kWatchTimerId, kWatchPeriodMs, nullptr);
@@ -556,10 +578,18 @@ LRESULT OnCreate(LibraryWindow& data) {
 
 // The index moved: the same search again, the selection kept.
 void OnWatchTimer(LibraryWindow& data) {
-    if (!data.connection.IsOpen()) return;
+    if (!data.connection.IsOpen() && data.openAgain) {
+        OpenIndex(data);
+        if (data.connection.IsOpen()) Search(data, false);
+    }
+    if (!data.connection.IsOpen()) {
+        UpdateCount(data);
+        return;
+    }
     int64_t version = 0;
-    if (ReadDataVersion(data.connection, version) == LibraryStatus::kOk &&
-        version != data.rows.dataVersion) {
+    const bool read = ReadDataVersion(data.connection, version) == LibraryStatus::kOk;
+    // A search that failed (the index was busy) is tried again.
+    if (read && (version != data.rows.dataVersion || !data.problem.empty())) {
         Search(data, false);
         return;
     }
@@ -665,8 +695,11 @@ LRESULT OnListNotify(LibraryWindow& data, NMHDR& header) {
     case LVN_ODSTATECHANGED: UpdateAudition(data); return 0;
     case NM_CLICK: OnExpanderClick(data, reinterpret_cast<NMITEMACTIVATE&>(header)); return 0;
     case NM_DBLCLK: {
+        // Posted: the open's boxes must not run inside the list's own
+        // handling of the click.
         const auto& click = reinterpret_cast<NMITEMACTIVATE&>(header);
-        if (LineAt(data, click.iItem) != nullptr) OpenBank(data);
+        if (LineAt(data, click.iItem) != nullptr)
+            PostMessageW(data.window, WM_COMMAND, kLibraryOpenBank, 0);
         return 0;
     }
     case LVN_BEGINDRAG: BeginDrag(data, reinterpret_cast<NMLISTVIEW&>(header).iItem); return 0;
@@ -825,7 +858,8 @@ bool RegisterLibraryClass(HINSTANCE instance) {
 // Keys of the list and the search field that the window acts on itself.
 bool OnKey(LibraryWindow& data, const MSG& message) {
     const WPARAM key = message.wParam;
-    const HWND focus = GetFocus();
+    // A key goes to the control with the focus.
+    const HWND focus = message.hwnd;
     const bool inList = focus == data.list;
     const bool control = GetKeyState(VK_CONTROL) < 0;
     switch (key) {
@@ -857,12 +891,17 @@ bool OnKey(LibraryWindow& data, const MSG& message) {
         return false;
     }
     case VK_SPACE:
-        if (!inList) return false;
+        // Ctrl+Space stays the list's: it adds a line to the selection.
+        if (!inList || control) return false;
         Audition(data);
         return true;
     case 'C':
         if (!inList || !control) return false;
         Copy(data);
+        return true;
+    case 'A':
+        if (!inList || !control) return false;
+        ListView_SetItemState(data.list, -1, LVIS_SELECTED, LVIS_SELECTED);
         return true;
     case VK_LEFT:
     case VK_RIGHT: return inList && OnFoldKey(data, key);
@@ -917,6 +956,10 @@ void OpenLibraryWindow(HWND mainWindow) {
     data->adopted = nullptr;
     ShowWindow(window, SW_SHOWNORMAL);
     SetFocus(data->search);
+    // Taken out first: the window, and its data, may be gone once the box is.
+    const std::wstring notice = FromUtf8(data->notice);
+    data->notice.clear();
+    if (!notice.empty()) MessageBoxW(window, notice.c_str(), L"Library", MB_ICONINFORMATION);
 }
 
 bool LibraryWindowMessage(MSG& message) {

@@ -15,6 +15,7 @@
 #include "app/win32/hand_over.h"
 #include "app/win32/help_command.h"
 #include "app/win32/library_commands.h"
+#include "app/win32/library_window.h"
 #include "app/win32/listing_view.h"
 #include "app/win32/log_window.h"
 #include "app/win32/options_dialog.h"
@@ -163,6 +164,7 @@ bool OnCommand(HWND window, UINT command, AppState& state) {
         if (EditOptions(window, state.settings)) Show(state);
         return true;
     case IDM_HELPTOPICS: ShowHelpTopics(window); return true;
+    case IDM_LIBRARY: OpenLibraryWindow(window); return true;
     default:
         if (RunEditCommand(window, command, state)) return true;
         if (command >= IDM_RECENT_FIRST && command <= IDM_RECENT_LAST) {

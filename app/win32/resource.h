@@ -51,6 +51,9 @@
 /* MIDI > Audition. */
 #define IDM_AUDITION   40060
 
+/* View > Library: the Library window. */
+#define IDM_LIBRARY    40070
+
 /* Options dialog controls. */
 #define IDC_SYNTH_JX10    1009
 #define IDC_SYNTH_MKS70   1010

@@ -17,6 +17,7 @@
 #include "app/win32/edit_commands.h"
 #include "app/win32/library_commands.h"
 #include "app/core/library/library_indexer.h"
+#include "app/win32/library_window.h"
 #include "app/win32/main_window.h"
 #include "app/win32/registry_settings.h"
 #include "app/win32/recent_menu.h"
@@ -97,6 +98,8 @@ int RunMessageLoop() {
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         HWND window = MainWindowHandle();
         HACCEL accelerators = Handles().accelerators;
+        // The Library window's keys are its own.
+        if (LibraryWindowMessage(message)) continue;
         const bool key = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
         if (window != nullptr && accelerators != nullptr && !(key && FocusIsEditField()) &&
             TranslateAcceleratorA(window, accelerators, &message))

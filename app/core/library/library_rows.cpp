@@ -219,7 +219,7 @@ std::string LibraryCellText(const LibraryRows& rows, const LibraryLine& line,
         return sound.kind == SoundKind::kTone ? "Tone" : "Patch";
     case LibraryColumn::kFile: return place->file;
     case LibraryColumn::kBank: return place->bank == 0 ? std::string() : std::to_string(place->bank);
-    case LibraryColumn::kSlot: return SlotName(sound.kind, place->slot);
+    case LibraryColumn::kSlot: return PlaceSlotName(sound.kind, place->slot);
     case LibraryColumn::kCopies:
         return line.place >= 0 ? std::string() : std::to_string(sound.copies);
     }
