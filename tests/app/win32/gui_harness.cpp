@@ -345,7 +345,11 @@ MenuItemState MenuState(HMENU popup, UINT command) {
 HMENU MenuBarPopup(int position) { return GetSubMenu(GetMenu(MainWindow()), position); }
 
 void PressKey(WORD virtualKey, std::initializer_list<WORD> modifiers) {
-    SetForegroundWindow(MainWindow());
+    PressKeyIn(MainWindow(), virtualKey, modifiers);
+}
+
+void PressKeyIn(HWND window, WORD virtualKey, std::initializer_list<WORD> modifiers) {
+    SetForegroundWindow(window);
     std::vector<INPUT> inputs;
     auto key = [&](WORD vk, bool up) {
         INPUT input{};

@@ -119,6 +119,9 @@ HMENU MenuBarPopup(int position);
 // window (the main window is brought to the front first). modifiers are
 // VK_MENU, VK_CONTROL or VK_SHIFT, pressed around the key.
 void PressKey(WORD virtualKey, std::initializer_list<WORD> modifiers = {});
+// The same for another top-level window of the program, brought to the
+// front first (the key goes to the control with its focus).
+void PressKeyIn(HWND window, WORD virtualKey, std::initializer_list<WORD> modifiers = {});
 
 // A Wine path for a file of this build machine (Z: maps to the root).
 std::string WinePathOf(const std::string& unixPath);
