@@ -2,8 +2,9 @@
 # Takes PNG screenshots of Vexa.exe as it looks on a screen: the main window
 # with an M-64C and with an M-16C bank open (at the program's own first
 # width), a selection and the Edit menu, the Choose a Bank dialog, the
-# Options dialog, the log window, the About box, and a JX-10 bulk load with
-# its progress bar. Runs Vexa under Xvfb in a prefix of its own with Wine's
+# Options dialog, the log window, the About box, the Library window over the
+# examples (indexed by vexa-cli.exe from BUILD_DIR), and a JX-10 bulk load
+# with its progress bar. Runs Vexa under Xvfb in a prefix of its own with Wine's
 # X11 driver (not the null driver of the tests), windows unmanaged (no window
 # manager), at 96 DPI or the one given with --dpi (144 = 150 %).
 #   tools/screenshots.sh [--dpi N] OUTDIR [BUILD_DIR [HOST_BUILD_DIR]]
@@ -27,8 +28,9 @@ build=${2:-${VEXA_BUILD_ROOT:-$here/build}/win32}
 host_build=${3:-$(dirname "$build")/host}
 vexa=$build/app/win32/Vexa.exe
 driver=$build/tests/app/win32/vexa_screenshot_driver.exe
-for f in "$vexa" "$driver"; do
-    [ -f "$f" ] || { echo "screenshots.sh: missing $f (build Vexa and vexa_screenshot_driver)" >&2; exit 2; }
+cli=$build/tools/vexa-cli.exe
+for f in "$vexa" "$driver" "$cli"; do
+    [ -f "$f" ] || { echo "screenshots.sh: missing $f (build Vexa, vexa-cli and vexa_screenshot_driver)" >&2; exit 2; }
 done
 vmidi=$build/tests/e2e/winevtest.drv
 farside=$host_build/tests/e2e/vexa-farside
@@ -108,6 +110,13 @@ done
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 loader=$(vexa_wine_loader "$driver")
 
+# The library: the examples in C:\Sounds of the prefix, indexed into
+# C:\Vexa\library.db, which Vexa.exe reads through VEXA_LIBRARY_DB.
+mkdir -p "$prefix/drive_c/Sounds"
+find "$here/examples" -maxdepth 1 -type f ! -name '*.md' -exec cp {} "$prefix/drive_c/Sounds/" \;
+export VEXA_LIBRARY_DB='C:\Vexa\library.db'
+"$(vexa_wine_loader "$cli")" "$cli" library add 'C:\Sounds' >/dev/null
+
 # Three banks in one file: the JX-10 bank first, which the driver chooses.
 cat "$here/examples/jx10-night-session.syx" "$here/examples/jx8p-studio-tones.syx" \
     "$here/examples/mks70-night-session.syx" >"$work/three-banks.syx"
@@ -131,6 +140,6 @@ while read -r word name x y w h <&"${DRIVER[0]}"; do
     echo next >&"${DRIVER[1]}"
 done
 wait "$driver_pid" || { echo "screenshots.sh: the driver failed" >&2; exit 1; }
-wanted=8
-[ -n "$cable" ] && wanted=9
+wanted=9
+[ -n "$cable" ] && wanted=10
 [ "$taken" -eq "$wanted" ] || { echo "screenshots.sh: $taken of $wanted pictures taken" >&2; exit 1; }

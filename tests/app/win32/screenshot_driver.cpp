@@ -1,7 +1,9 @@
 // Drives a real Vexa.exe for tools/screenshots.sh as a person would: opens
 // banks through the File > Open dialog (one file of several banks brings the
 // Choose a Bank dialog), moves the selection with the arrow keys and opens
-// the Edit menu, opens the Options dialog and the About box, and, when the
+// the Edit menu, opens the Options dialog and the About box, searches the
+// Library window (over the index the script made) and unfolds a sound's
+// copies, and, when the
 // virtual MIDI cable's far side runs (VEXA_VMIDI_PORT), sends the bank to
 // its scripted JX-10. It says on its standard output when a window is ready
 // to be photographed:
@@ -9,12 +11,14 @@
 // then waits for a line on its standard input before it goes on.
 //   vexa_screenshot_driver VEXA.EXE M64C-BANK M16C-BANK SEVERAL-BANKS   (Windows paths)
 #include <windows.h>
+#include <commctrl.h>
 #include <dlgs.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "app/win32/library_window.h"
 #include "app/win32/resource.h"
 #include "tests/e2e/harness/control_client.h"
 
@@ -138,6 +142,31 @@ bool ShootTransfer(HWND main) {
     return AnswerBox(main, "Vexa", IDOK);
 }
 
+// The Library window, searched for "brass", its first sound unfolded
+// into the places that hold it.
+bool ShootLibrary(HWND main) {
+    PostMessageA(main, WM_COMMAND, IDM_LIBRARY, 0);
+    HWND library = WaitWindow(kLibraryWindowClass, "Library", main);
+    if (library == nullptr) return false;
+    SetWindowPos(library, HWND_TOP, 30, 30, 0, 0, SWP_NOSIZE);
+    HWND search = GetDlgItem(library, kLibrarySearchId);
+    HWND list = GetDlgItem(library, kLibraryListId);
+    LRESULT all = 0;
+    for (int i = 0; i < 500 && (all = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) == 0; ++i) Sleep(20);
+    if (all == 0) return false;
+    for (const char c : std::string("brass")) PostMessageA(search, WM_CHAR, static_cast<WPARAM>(c), 0);
+    for (int i = 0; i < 500 && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == all; ++i) Sleep(20);
+    // Down from the search field goes to the list's first line; Right
+    // unfolds it.
+    for (WPARAM key : {VK_DOWN, VK_RIGHT}) {
+        PostMessageA(key == VK_DOWN ? search : list, WM_KEYDOWN, key, 0);
+        Sleep(300);
+    }
+    Shot("library", library);
+    PostMessageA(library, WM_CLOSE, 0, 0);
+    return WaitGone(library);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -219,6 +248,8 @@ int main(int argc, char** argv) {
     Shot("about", about);
     PostMessageA(about, WM_COMMAND, IDOK, 0);
     WaitGone(about);
+
+    if (!ShootLibrary(main)) return Fail("no Library window with the examples' sounds");
 
     if (!ShootTransfer(main)) return Fail("the transfer to the far side's JX-10 failed");
 
