@@ -1,10 +1,13 @@
-// The Library window's lines without a window: the order of every column
-// both ways, and a sound expanded into its places with what each cell shows.
+// The Library window's lines: the order of every column both ways, a sound
+// expanded into its places with what each cell shows, and the lines over a
+// real index that another connection changes underneath them.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "app/core/library/library_rows.h"
+#include "tests/app/core/library/library_test_files.h"
+#include "tests/bank/temp_folder.h"
 
 namespace {
 
@@ -102,6 +105,66 @@ TEST(LibraryRows, AnExpandedSoundListsEveryPlaceUnderIt) {
     LayOutLines(rows);
     EXPECT_EQ(rows.lines.size(), 3u);
     EXPECT_EQ(LibraryCellText(rows, rows.lines[0], C::kName), "+ BRASS 1 / HORNS");
+}
+
+std::vector<std::string> NameCells(LibraryConnection& connection, LibraryRows& rows) {
+    EXPECT_EQ(LoadLines(connection, rows, 0, rows.lines.size()), LibraryStatus::kOk);
+    std::vector<std::string> names;
+    for (const LibraryLine& line : rows.lines)
+        names.push_back(LibraryCellText(rows, line, LibraryColumn::kName));
+    return names;
+}
+
+TEST(LibraryRows, FollowTheIndexWhenAnotherConnectionChangesIt) {
+    using namespace library_files;
+    TempFolder home;
+    TempFolder sounds;
+    WriteBytes(sounds.File("a.syx"), Jx8pToneMessage("BRASS 1", 11));
+    WriteBytes(sounds.File("b.syx"), Jx8pToneMessage("HORNS", 11));
+    WriteBytes(sounds.File("c.syx"), Jx8pToneMessage("STRINGS", 12));
+    const std::string db = home.File("library.db");
+    std::string message;
+    LibraryConnection window;
+    LibraryConnection updater;
+    ASSERT_EQ(OpenLibrary(db, window, message), LibraryStatus::kOk) << message;
+    ASSERT_EQ(OpenLibrary(db, updater, message), LibraryStatus::kOk) << message;
+    ASSERT_EQ(AddLibraryFolder(updater, sounds.Path().string(), message), LibraryStatus::kOk);
+    UpdateReport report;
+    ASSERT_EQ(UpdateLibrary(updater, UpdateObserver{}, report, message), LibraryStatus::kOk);
+
+    // Most copies first: every sound found is loaded to be ordered.
+    LibraryRows rows;
+    rows.sort = {LibraryColumn::kCopies, true};
+    ASSERT_EQ(SearchRows(window, rows), LibraryStatus::kOk);
+    EXPECT_EQ(rows.sounds.size(), 2u);
+    EXPECT_EQ(NameCells(window, rows), (std::vector<std::string>{"+ BRASS 1 / HORNS", "STRINGS"}));
+    bool changed = false;
+    ASSERT_EQ(SetExpanded(window, rows, rows.order[0], true, changed), LibraryStatus::kOk);
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(NameCells(window, rows),
+              (std::vector<std::string>{"- BRASS 1 / HORNS", "      BRASS 1", "      HORNS",
+                                        "STRINGS"}));
+    int64_t before = 0;
+    ASSERT_EQ(ReadDataVersion(window, before), LibraryStatus::kOk);
+    EXPECT_EQ(before, rows.dataVersion);
+
+    // The two copies go and a new sound comes, through the other connection:
+    // the version moves, and the unfolded sound is gone with its lines.
+    std::filesystem::remove(sounds.File("a.syx"));
+    std::filesystem::remove(sounds.File("b.syx"));
+    WriteBytes(sounds.File("d.syx"), Jx8pToneMessage("ORGAN", 13));
+    ASSERT_EQ(UpdateLibrary(updater, UpdateObserver{}, report, message), LibraryStatus::kOk);
+    int64_t after = 0;
+    ASSERT_EQ(ReadDataVersion(window, after), LibraryStatus::kOk);
+    EXPECT_NE(after, before);
+    rows.sort = {};
+    ASSERT_EQ(SearchRows(window, rows), LibraryStatus::kOk);
+    EXPECT_TRUE(rows.expanded.empty());
+    EXPECT_EQ(NameCells(window, rows), (std::vector<std::string>{"ORGAN", "STRINGS"}));
+    EXPECT_EQ(LibraryCountText(rows), "2 of 2 sounds shown");
+    rows.text = "str";
+    ASSERT_EQ(SearchRows(window, rows), LibraryStatus::kOk);
+    EXPECT_EQ(LibraryCountText(rows), "1 of 2 sounds shown");
 }
 
 }  // namespace
