@@ -59,11 +59,20 @@ constexpr char kSettingsKey[] = "Software\\Bramwick\\Vexa";
 
 // The settings key is shared with the other tests of the prefix: what was
 // there before a test wrote its own settings is put back when the test
-// program ends.
+// program ends. The two device names are written too (empty: no device),
+// as the program's own save writes them: without them the start-up takes
+// the stored settings for unreadable and keeps its defaults.
+struct SavedValue {
+    const char* name;
+    bool existed = false;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+};
 struct SavedSettings {
     bool keyExisted = false;
-    bool optionsExisted = false;
-    std::vector<BYTE> options;
+    std::array<SavedValue, 3> values = {{{"Options", false, REG_NONE, {}},
+                                         {"InputDevice", false, REG_NONE, {}},
+                                         {"OutputDevice", false, REG_NONE, {}}}};
 };
 SavedSettings savedSettings;
 
@@ -75,11 +84,13 @@ void RestoreSettings() {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return;
-    if (savedSettings.optionsExisted)
-        RegSetValueExA(key, "Options", 0, REG_BINARY, savedSettings.options.data(),
-                       static_cast<DWORD>(savedSettings.options.size()));
-    else
-        RegDeleteValueA(key, "Options");
+    for (const SavedValue& value : savedSettings.values) {
+        if (value.existed)
+            RegSetValueExA(key, value.name, 0, value.type, value.bytes.data(),
+                           static_cast<DWORD>(value.bytes.size()));
+        else
+            RegDeleteValueA(key, value.name);
+    }
     RegCloseKey(key);
 }
 
@@ -87,11 +98,14 @@ void WriteSettings(const StartOptions& options) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
         savedSettings.keyExisted = true;
-        DWORD size = 0;
-        if (RegQueryValueExA(key, "Options", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
-            savedSettings.optionsExisted = true;
-            savedSettings.options.resize(size);
-            RegQueryValueExA(key, "Options", nullptr, nullptr, savedSettings.options.data(), &size);
+        for (SavedValue& value : savedSettings.values) {
+            DWORD size = 0;
+            if (RegQueryValueExA(key, value.name, nullptr, &value.type, nullptr, &size) !=
+                ERROR_SUCCESS)
+                continue;
+            value.existed = true;
+            value.bytes.resize(size);
+            RegQueryValueExA(key, value.name, nullptr, nullptr, value.bytes.data(), &size);
         }
         RegCloseKey(key);
     }
@@ -102,6 +116,9 @@ void WriteSettings(const StartOptions& options) {
     const BYTE block[4] = {1, static_cast<BYTE>(options.synthType),
                            static_cast<BYTE>(options.midiChannel), 0};
     RegSetValueExA(key, "Options", 0, REG_BINARY, block, sizeof block);
+    const BYTE none[1] = {0};
+    RegSetValueExA(key, "InputDevice", 0, REG_SZ, none, sizeof none);
+    RegSetValueExA(key, "OutputDevice", 0, REG_SZ, none, sizeof none);
     RegCloseKey(key);
 }
 

@@ -2,8 +2,9 @@
 // Library over an empty index kept in a temporary folder, Library > Add
 // Folder with a folder of single-tone files and a JX-8P cartridge image
 // (two of the files the same tone under two names), the index read in the
-// background; a part of a name typed, the rows read back, a sound unfolded
-// into its two places with the Right arrow; three sounds copied with Ctrl+C
+// background; a part of a name typed, the rows read back, Tab and
+// Shift+Tab between the field, the Audition button and the list, a sound
+// unfolded into its two places with the Right arrow; three sounds copied with Ctrl+C
 // into a new bank and pasted there, checked by their bytes; and Enter on a
 // sound opening its cartridge with its slot selected.
 #include <windows.h>
@@ -77,6 +78,12 @@ void SelectRows(HWND list, int first, int count) {
     });
 }
 
+HWND Focus() {
+    HWND focus = nullptr;
+    gui::RunOnUiThread([&] { focus = GetFocus(); });
+    return focus;
+}
+
 void Search(HWND field, const char* text) {
     gui::RunOnUiThread([&] { SetWindowTextA(field, text); });
 }
@@ -141,6 +148,16 @@ TEST(LibraryGui, AddFolderFindCopyIntoANewBankAndOpenWithEnter) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], (Row{"+ BRASS 1 / HORNS", "Tone", (sounds / "brass.syx").string(), "", "T1", "2"}));
     SelectRows(list, 0, 1);
+    // A tone on the JX-8P can be heard: the button takes part in Tab.
+    HWND audition = GetDlgItem(library, kLibraryAudition);
+    ASSERT_TRUE(gui::WaitFor([&] { return IsWindowEnabled(audition) != FALSE; }));
+    gui::PressKeyIn(library, VK_TAB, {VK_SHIFT});
+    EXPECT_TRUE(gui::WaitFor([&] { return Focus() == audition; }));
+    gui::PressKeyIn(library, VK_TAB, {VK_SHIFT});
+    EXPECT_TRUE(gui::WaitFor([&] { return Focus() == search; }));
+    gui::PressKeyIn(library, VK_TAB);
+    gui::PressKeyIn(library, VK_TAB);
+    ASSERT_TRUE(gui::WaitFor([&] { return Focus() == list; }));
     gui::PressKeyIn(library, VK_RIGHT);
     ASSERT_TRUE(gui::WaitFor([&] { return ListView_GetItemCount(list) == 3; }));
     rows = Rows(list);
