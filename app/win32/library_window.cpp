@@ -26,6 +26,7 @@
 
 namespace {
 
+// kLibraryWindowClass, for the wide calls.
 constexpr wchar_t kClassName[] = L"VexaLibrary";
 constexpr UINT_PTR kWatchTimerId = 1;
 // How often the window asks whether the index changed (an update running

@@ -3,7 +3,8 @@
 // Folder with a folder of single-tone files and a JX-8P cartridge image
 // (two of the files the same tone under two names), the index read in the
 // background; a part of a name typed, the rows read back, Tab and
-// Shift+Tab between the field, the Audition button and the list, a sound
+// Shift+Tab between the field, the Audition button and the list, Shift+F10's
+// menu, a sound
 // unfolded into its two places with the Right arrow; three sounds copied with Ctrl+C
 // into a new bank and pasted there, checked by their bytes; and Enter on a
 // sound opening its cartridge with its slot selected.
@@ -158,6 +159,17 @@ TEST(LibraryGui, AddFolderFindCopyIntoANewBankAndOpenWithEnter) {
     gui::PressKeyIn(library, VK_TAB);
     gui::PressKeyIn(library, VK_TAB);
     ASSERT_TRUE(gui::WaitFor([&] { return Focus() == list; }));
+    // Shift+F10 opens the line's menu; Esc closes the menu alone.
+    gui::PressKeyIn(library, VK_F10, {VK_SHIFT});
+    HWND menu = nullptr;
+    ASSERT_TRUE(gui::WaitFor([&] {
+        menu = FindWindowA("#32768", nullptr);
+        return menu != nullptr && IsWindowVisible(menu);
+    }));
+    gui::PressKeyIn(library, VK_ESCAPE);
+    ASSERT_TRUE(gui::WaitFor([&] { return !IsWindowVisible(menu); }));
+    Sleep(200);
+    ASSERT_TRUE(IsWindow(library));
     gui::PressKeyIn(library, VK_RIGHT);
     ASSERT_TRUE(gui::WaitFor([&] { return ListView_GetItemCount(list) == 3; }));
     rows = Rows(list);
