@@ -6,8 +6,9 @@
 // Shift+Tab between the field, the Audition button and the list, Shift+F10's
 // menu, a sound
 // unfolded into its two places with the Right arrow; three sounds copied with Ctrl+C
-// into a new bank and pasted there, checked by their bytes; and Enter on a
-// sound opening its cartridge with its slot selected.
+// into a new bank and pasted there, checked by their bytes; a line dragged
+// onto a slot of the listing; and Enter on a sound opening its cartridge
+// with its slot selected.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "app/win32/library_window.h"
+#include "app/win32/listing_view.h"
 #include "app/win32/resource.h"
 #include "ground/settings.h"
 #include "tests/app/core/library/library_test_files.h"
@@ -102,6 +104,46 @@ bool AddFolder(HWND library, const fs::path& folder) {
     SetDlgItemTextW(dialog, IDC_LIBFOLDER_EDIT, folder.wstring().c_str());
     gui::PressButton(dialog, IDOK);
     return gui::WaitWindowGone(dialog);
+}
+
+Bytes StringsImage() {
+    const Bytes message = Jx8pToneMessage("STRINGS", 12);
+    Bytes image = EmptyM16C();
+    std::copy_n(message.begin() + 7, kToneSize, image.begin() + kToneAt);
+    return image;
+}
+
+POINT Centre(HWND window, const RECT& rect) {
+    POINT point{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ClientToScreen(window, &point);
+    return point;
+}
+
+// Presses the mouse on a line of the list, moves it past the drag distance
+// and lets go over a slot of the main window's listing, as a hand would.
+void DragLineOntoSlot(HWND library, HWND list, int line, Slot slot) {
+    // The library beside the main window, not over its listing.
+    RECT main{};
+    GetWindowRect(gui::MainWindow(), &main);
+    SetWindowPos(library, nullptr, main.right + 10, main.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT row{};
+    ListView_GetItemRect(list, line, &row, LVIR_LABEL);
+    const POINT from = Centre(list, row);
+    RECT cell{};
+    gui::RunOnUiThread([&] { SlotCellRect(gui::Document(), slot, cell); });
+    const POINT to = Centre(ListingWindow(), cell);
+    SetCursorPos(from.x, from.y);
+    POINT local = from;
+    ScreenToClient(list, &local);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(local.x, local.y));
+    for (int step = 1; step <= 4; ++step)
+        PostMessageA(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(local.x + 10 * step, local.y + 10 * step));
+    Sleep(300);
+    SetCursorPos(to.x, to.y);
+    POINT over = to;
+    ScreenToClient(library, &over);
+    PostMessageA(library, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(over.x, over.y));
+    PostMessageA(library, WM_LBUTTONUP, 0, MAKELPARAM(over.x, over.y));
 }
 
 TEST(LibraryGui, AddFolderFindCopyIntoANewBankAndOpenWithEnter) {
@@ -195,6 +237,13 @@ TEST(LibraryGui, AddFolderFindCopyIntoANewBankAndOpenWithEnter) {
     EXPECT_EQ(ToneOf(built.image.data(), 0), ToneOf(pads.data(), 0));
     EXPECT_EQ(ToneOf(built.image.data(), 1), ToneOf(pads.data(), 9));
     EXPECT_EQ(ToneOf(built.image.data(), 2), ToneOf(pads.data(), 10));
+
+    // STRINGS dragged from the library onto tone 5 of the listing.
+    Search(search, "strings");
+    ASSERT_TRUE(gui::WaitFor([&] { return ListView_GetItemCount(list) == 1; }));
+    DragLineOntoSlot(library, list, 0, Slot{SlotTable::Tone, 4});
+    ASSERT_TRUE(gui::WaitFor([] { return ToneOf(gui::Document().image.data(), 4) ==
+                                         ToneOf(StringsImage().data(), 0); }));
 
     // Enter on PAD12: its cartridge opens (the changed bank's question
     // first) with tone 12 selected.
