@@ -1,14 +1,13 @@
 // The Library window in the running shell, as a person uses it: View >
-// Library over an empty index kept in a temporary folder, Library > Add
+// Library over an empty index kept in a temporary folder; Library > Add
 // Folder with a folder of single-tone files and a JX-8P cartridge image
-// (two of the files the same tone under two names), the index read in the
-// background; a part of a name typed, the rows read back, Tab and
-// Shift+Tab between the field, the Audition button and the list, Shift+F10's
-// menu, a sound
-// unfolded into its two places with the Right arrow; three sounds copied with Ctrl+C
-// into a new bank and pasted there, checked by their bytes; a line dragged
-// onto a slot of the listing; and Enter on a sound opening its cartridge
-// with its slot selected.
+// (two of the files the same tone under two names), read in the
+// background; a part of a name typed and the rows read back; Tab and
+// Shift+Tab between the field, the Audition button and the list; Shift+F10's
+// menu; a sound unfolded into its two places with the Right arrow; three
+// sounds copied with Ctrl+C into a new bank and pasted there, checked by
+// their bytes; a line dragged onto a slot of the listing; and Enter on a
+// sound opening its cartridge with its slot selected.
 #include <windows.h>
 
 #include <commctrl.h>
