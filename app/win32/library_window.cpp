@@ -32,6 +32,7 @@ constexpr UINT_PTR kWatchTimerId = 1;
 // How often the window asks whether the index changed (an update running
 // beside it commits every second or so) and whether a tone can be heard.
 constexpr UINT kWatchPeriodMs = 400;
+constexpr int kLooksWhileUpdating = 5;
 // Lines loaded at a time when the list asks for one not loaded yet.
 constexpr size_t kLoadAhead = 64;
 constexpr UINT_PTR kAuditionTipId = 1;
@@ -66,6 +67,8 @@ struct LibraryWindow {
     bool openAgain = false;
     // Said once the window shows (a damaged index moved aside).
     std::string notice;
+    // Looks at the index since the lines were last read again.
+    int looks = 0;
     std::wstring tip;
     bool dragging = false;
     LibraryLine dragged;
@@ -589,8 +592,14 @@ void OnWatchTimer(LibraryWindow& data) {
     }
     int64_t version = 0;
     const bool read = ReadDataVersion(data.connection, version) == LibraryStatus::kOk;
-    // A search that failed (the index was busy) is tried again.
-    if (read && (version != data.rows.dataVersion || !data.problem.empty())) {
+    // While an update commits every second, reading a large index's keys
+    // again at each commit would keep the window busy: then every few
+    // looks is often enough. A search that failed (the index was busy) is
+    // tried again.
+    ++data.looks;
+    const bool due = data.looks >= kLooksWhileUpdating || !LibraryUpdateRunning(data.main);
+    if (read && due && (version != data.rows.dataVersion || !data.problem.empty())) {
+        data.looks = 0;
         Search(data, false);
         return;
     }
