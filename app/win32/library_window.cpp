@@ -179,7 +179,6 @@ struct KeptSelection {
     std::unordered_set<LineKey, LineKeyHash> selected;
     LineKey focused{0, -2};
     int focusedIndex = -1;
-    int top = 0;
 };
 
 KeptSelection KeepSelection(const LibraryWindow& data) {
@@ -191,7 +190,6 @@ KeptSelection KeepSelection(const LibraryWindow& data) {
     kept.focusedIndex = ListView_GetNextItem(data.list, -1, LVNI_FOCUSED);
     if (const LibraryLine* line = LineAt(data, kept.focusedIndex))
         kept.focused = {line->sound, line->place};
-    kept.top = ListView_GetTopIndex(data.list);
     return kept;
 }
 
@@ -282,8 +280,12 @@ void OpenBank(LibraryWindow& data) {
 }
 
 void Copy(LibraryWindow& data) {
+    const std::vector<int> selected = SelectedIndexes(data);
+    if (selected.empty()) return;
+    // One load for the whole run rather than one per line.
+    EnsureLoaded(data, selected.front(), selected.back());
     std::vector<SoundPlace> places;
-    for (const int index : SelectedIndexes(data)) {
+    for (const int index : selected) {
         SoundPlace place;
         SoundKind kind{};
         if (PlaceOf(data, index, place, kind)) places.push_back(std::move(place));
@@ -311,6 +313,8 @@ std::string AuditionBlock(LibraryWindow& data) {
 
 void UpdateAudition(LibraryWindow& data) {
     const std::string refusal = AuditionBlock(data);
+    // A button grayed under the focus would take the keys with it.
+    if (!refusal.empty() && GetFocus() == data.audition) SetFocus(data.list);
     EnableWindow(data.audition, refusal.empty() ? TRUE : FALSE);
     const std::wstring tip =
         refusal.empty() ? L"Hear the selected tone on the synthesizer without changing its memory "
