@@ -4,7 +4,8 @@
 // (two of the files the same tone under two names), read in the
 // background; a part of a name typed and the rows read back; Tab and
 // Shift+Tab between the field, the Audition button and the list; Shift+F10's
-// menu; a sound unfolded into its two places with the Right arrow; three
+// menu; a sound unfolded into its two places with the Right arrow and
+// folded with a click on its sign; three
 // sounds copied with Ctrl+C into a new bank and pasted there, checked by
 // their bytes; a line dragged onto a slot of the listing; and Enter on a
 // sound opening its cartridge with its slot selected.
@@ -216,6 +217,14 @@ TEST(LibraryGui, AddFolderFindCopyIntoANewBankAndOpenWithEnter) {
     rows = Rows(list);
     EXPECT_EQ(Names(rows), "- BRASS 1 / HORNS|      BRASS 1|      HORNS|");
     EXPECT_EQ(rows[2][2], (sounds / "horns.syx").string());
+    // A click on the "-" folds the sound again.
+    RECT label{};
+    ListView_GetItemRect(list, 0, &label, LVIR_LABEL);
+    const LPARAM sign = MAKELPARAM(label.left + 3, (label.top + label.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, sign);
+    PostMessageA(list, WM_LBUTTONUP, 0, sign);
+    ASSERT_TRUE(gui::WaitFor([&] { return ListView_GetItemCount(list) == 1; }));
+    EXPECT_EQ(Rows(list)[0][0], "+ BRASS 1 / HORNS");
 
     // Blanks are ignored: "pad 1" finds PAD1 and PAD10..PAD19, by name.
     Search(search, "pad 1");
