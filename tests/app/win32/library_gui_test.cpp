@@ -5,10 +5,10 @@
 // background; a part of a name typed and the rows read back; Tab and
 // Shift+Tab between the field, the Audition button and the list; Shift+F10's
 // menu; a sound unfolded into its two places with the Right arrow and
-// folded with a click on its sign; three
-// sounds copied with Ctrl+C into a new bank and pasted there, checked by
-// their bytes; a line dragged onto a slot of the listing; and Enter on a
-// sound opening its cartridge with its slot selected.
+// folded with a click on its sign; three sounds copied with Ctrl+C into a
+// new bank and pasted there, checked by their bytes; a line dragged onto a
+// slot of the listing; and Enter on a sound opening its cartridge with its
+// slot selected.
 #include <windows.h>
 
 #include <commctrl.h>
