@@ -46,6 +46,9 @@ void PutDat(Bytes& out, uint8_t channel, const Bytes& image, size_t block);
 // Record n of an image.
 const uint8_t* ToneRecordOf(const Bytes& image, size_t n);
 const uint8_t* PatchRecordOf(const Bytes& image, size_t n);
+// They point into the image: never into a temporary one.
+const uint8_t* ToneRecordOf(Bytes&& image, size_t n) = delete;
+const uint8_t* PatchRecordOf(Bytes&& image, size_t n) = delete;
 
 // The layouts. Images are passed whole (2048 or 8192 bytes).
 Bytes BuildJx8pBankStream(const Bytes& m16c, uint8_t channel);

@@ -56,7 +56,8 @@ TEST_P(AuditionMessageTest, TheSelectedToneInCanonicalForm) {
                                     job.auditionTone, message));
 
     const uint8_t channel = static_cast<uint8_t>(row.channel);
-    const uint8_t* record = ToneRecordOf(CanonicalImage(image), static_cast<size_t>(row.tone));
+    const Bytes canonical = CanonicalImage(image);
+    const uint8_t* record = ToneRecordOf(canonical, static_cast<size_t>(row.tone));
     Bytes expected;
     if (row.synth == kSynthJx8p)
         PutJx8pTone(expected, channel, record);

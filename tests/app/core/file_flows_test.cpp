@@ -293,8 +293,9 @@ TEST_F(Flows, OpenAtABankAndSlotOfAFile) {
     two.insert(two.end(), stream.begin(), stream.end());
     const std::string twoFile = folder.File("two.syx");
     WriteBytes(twoFile, two);
+    const Bytes example = MakeExampleM16CImage();
     Bytes tone;
-    PutJx8pTone(tone, 0, ToneRecordOf(MakeExampleM16CImage(), 0));
+    PutJx8pTone(tone, 0, ToneRecordOf(example, 0));
     const std::string toneFile = folder.File("tone.syx");
     WriteBytes(toneFile, tone);
     const Slot c4{SlotTable::Patch, 19};
@@ -340,8 +341,9 @@ TEST_F(Flows, OpenAtABankAndSlotOfAFile) {
 // A bank with tones of no bank after it: the bank opens, and the tones left
 // over are said in the log and the status bar.
 TEST_F(Flows, WhatABankFileHeldBesideTheBankIsSaid) {
-    Bytes file = BuildJx8pBankStream(MakeExampleM16CImage(), 0);
-    for (size_t t = 0; t < 5; ++t) PutJx8pTone(file, 0, ToneRecordOf(MakeExampleM16CImage(), t));
+    const Bytes example = MakeExampleM16CImage();
+    Bytes file = BuildJx8pBankStream(example, 0);
+    for (size_t t = 0; t < 5; ++t) PutJx8pTone(file, 0, ToneRecordOf(example, t));
     const std::string path = folder.File("extra.syx");
     WriteBytes(path, file);
     BankDocument document;
