@@ -2,7 +2,7 @@
 #include "app/win32/audition_command.h"
 
 #include "app/core/app_state.h"
-#include "app/win32/main_window.h"
+#include "app/win32/main_window_state.h"
 #include "app/win32/resource.h"
 #include "app/win32/shell_win32.h"
 #include "app/win32/status_bar.h"

@@ -13,7 +13,7 @@
 #include "app/win32/center_window.h"
 #include "app/win32/hand_over.h"
 #include "app/win32/listing_view.h"
-#include "app/win32/main_window.h"
+#include "app/win32/main_window_state.h"
 #include "ground/mailbox.h"
 #include "app/win32/resource.h"
 #include "app/win32/log_window.h"

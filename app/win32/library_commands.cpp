@@ -25,7 +25,7 @@
 #include "app/win32/hand_over.h"
 #include "app/win32/listing_view.h"
 #include "app/win32/log_window.h"
-#include "app/win32/main_window.h"
+#include "app/win32/main_window_state.h"
 #include "app/win32/resource.h"
 #include "app/win32/status_bar.h"
 #include "ground/mailbox.h"

@@ -20,7 +20,7 @@
 #include "app/win32/audition_command.h"
 #include "app/win32/library_commands.h"
 #include "app/win32/listing_view.h"
-#include "app/win32/main_window.h"
+#include "app/win32/main_window_state.h"
 #include "app/win32/shell_win32.h"
 #include "app/win32/status_bar.h"
 

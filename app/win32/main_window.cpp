@@ -273,14 +273,6 @@ HWND CreateMainWindow(HINSTANCE instance, HMENU menu, AppState& state) {
                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, instance, &state);
 }
 
-AppState* MainWindowState(HWND window) {
-    char className[sizeof kMainWindowClass + 1] = {};
-    if (window == nullptr || GetClassNameA(window, className, sizeof className) == 0 ||
-        std::strcmp(className, kMainWindowClass) != 0)
-        return nullptr;
-    return reinterpret_cast<AppState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
-
 bool RegisterMainWindowClass(HINSTANCE instance) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -300,8 +292,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     // data; the few messages before WM_NCCREATE get default processing.
     if (message == WM_NCCREATE) {
         const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+        AttachMainWindowState(window, static_cast<AppState*>(creation->lpCreateParams));
     }
     AppState* state = reinterpret_cast<AppState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (state == nullptr) return DefWindowProcA(window, message, wParam, lParam);

@@ -5,15 +5,13 @@
 #include <windows.h>
 
 #include "app/core/app_state.h"
+#include "app/win32/main_window_state.h"
 #include "ground/mailbox.h"
 
-inline constexpr char kMainWindowClass[] = "Vexa";
 inline constexpr char kMainWindowTitle[] = "Vexa";
 // WM_COPYDATA's dwData for a file to open, handed over by a second copy of
 // the program: 'VXOP'. The data is the path with its zero.
 inline constexpr ULONG_PTR kOpenFileCopyData = 0x56584F50;
-// WM_DPICHANGED, spelt out for SDK headers that predate it.
-inline constexpr UINT kWmDpiChanged = 0x02E0;
 inline constexpr UINT_PTR kMainTimerId = 1;
 inline constexpr UINT kMainTimerPeriodMs = 55;
 
@@ -22,8 +20,6 @@ bool RegisterMainWindowClass(HINSTANCE instance);
 // Creates the main window over the application state, which it keeps in its
 // window data and works on from then on; state must outlive the window.
 HWND CreateMainWindow(HINSTANCE instance, HMENU menu, AppState& state);
-// The state a main window works on; null for any other window.
-AppState* MainWindowState(HWND window);
 // Installs what the worker runs for each command, with the state's transfer
 // job as its context. Before the window (and so the worker) starts.
 void SetMainWindowRunner(OperationRunner runner, AppState& state);
