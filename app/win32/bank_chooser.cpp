@@ -8,6 +8,7 @@
 #include "app/view/found_banks.h"
 #include "app/win32/center_window.h"
 #include "app/win32/resource.h"
+#include "app/win32/dialog_box.h"
 #include "ground/shell.h"
 
 namespace {
@@ -59,13 +60,7 @@ INT_PTR CALLBACK BankChooserProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 int ChooseBank(HWND owner, const BankSearch& search) {
-    const INT_PTR result =
-        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CHOOSEBANK), owner,
-                        BankChooserProc, reinterpret_cast<LPARAM>(&search));
-    if (result < 0) {
-        LogPrintf("The Choose a Bank dialog could not be shown (error %lu).\n",
-                  static_cast<unsigned long>(GetLastError()));
-        return -1;
-    }
-    return static_cast<int>(result) - 1;
+    const INT_PTR result = RunDialog(owner, IDD_CHOOSEBANK, BankChooserProc,
+                                     reinterpret_cast<LPARAM>(&search), "Choose a Bank");
+    return result < 0 ? -1 : static_cast<int>(result) - 1;
 }

@@ -18,6 +18,7 @@
 #include "app/win32/resource.h"
 #include "app/win32/log_window.h"
 #include "app/win32/file_flows.h"
+#include "app/win32/dialog_box.h"
 #include "ground/shell.h"
 
 namespace {
@@ -113,15 +114,8 @@ INT_PTR CALLBACK SlotTextProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 }
 
 bool AskSlotText(HWND owner, SlotTextRequest& request) {
-    const INT_PTR result =
-        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SLOTTEXT), owner,
-                        SlotTextProc, reinterpret_cast<LPARAM>(&request));
-    if (result < 0) {
-        LogPrintf("The %s dialog could not be shown (error %lu).\n", request.caption,
-                  static_cast<unsigned long>(GetLastError()));
-        return false;
-    }
-    return result == 1;
+    return RunDialog(owner, IDD_SLOTTEXT, SlotTextProc, reinterpret_cast<LPARAM>(&request),
+                     request.caption) == 1;
 }
 
 // ---- The patch-tones box: OK, Keep the Tone Numbers, Cancel ----
@@ -164,10 +158,8 @@ Answer EditAskPatchTones(void* context, const char* text) {
         if (*c == '\n') shown += '\r';
         shown += *c;
     }
-    const INT_PTR result =
-        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PATCHTONES),
-                        Owner(context), PatchTonesProc, reinterpret_cast<LPARAM>(shown.c_str()));
-    if (result < 0) LogPrintf("The patch tones box could not be shown.\n");
+    const INT_PTR result = RunDialog(Owner(context), IDD_PATCHTONES, PatchTonesProc,
+                                     reinterpret_cast<LPARAM>(shown.c_str()), "patch tones");
     return result == kTonesOk ? Answer::Ok : result == kTonesKeep ? Answer::KeepToneNumbers
                                                                   : Answer::Cancel;
 }

@@ -28,6 +28,7 @@
 #include "app/win32/main_window_state.h"
 #include "app/win32/resource.h"
 #include "app/win32/status_bar.h"
+#include "app/win32/dialog_box.h"
 #include "ground/mailbox.h"
 #include "ground/shell.h"
 
@@ -286,15 +287,8 @@ INT_PTR CALLBACK ListDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 }
 
 bool ShowList(HWND owner, ListRequest& request) {
-    const INT_PTR result =
-        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_LIBRARYLIST), owner,
-                        ListDialogProc, reinterpret_cast<LPARAM>(&request));
-    if (result < 0) {
-        LogPrintf("The %s dialog could not be shown (error %lu).\n", request.caption,
-                  static_cast<unsigned long>(GetLastError()));
-        return false;
-    }
-    return result == 1;
+    return RunDialog(owner, IDD_LIBRARYLIST, ListDialogProc, reinterpret_cast<LPARAM>(&request),
+                     request.caption) == 1;
 }
 
 SlotTable TableOf(SoundKind kind) {
@@ -351,15 +345,9 @@ void AddLibraryFolderCommand(HWND owner, HWND mainWindow) {
     LibraryIndexer* indexer = IndexerOf(mainWindow);
     if (indexer == nullptr) return;
     FolderRequest request;
-    const INT_PTR result =
-        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_LIBRARYFOLDER), owner,
-                        FolderDialogProc, reinterpret_cast<LPARAM>(&request));
-    if (result < 0) {
-        LogPrintf("The Add Library Folder dialog could not be shown (error %lu).\n",
-                  static_cast<unsigned long>(GetLastError()));
+    if (RunDialog(owner, IDD_LIBRARYFOLDER, FolderDialogProc, reinterpret_cast<LPARAM>(&request),
+                  "Add Library Folder") != 1)
         return;
-    }
-    if (result != 1) return;
     StopUpdate(*indexer, mainWindow);
     LibraryConnection connection;
     if (!OpenForCommand(connection)) return;
